@@ -1,0 +1,26 @@
+# Every outside library the project uses, found once so that all modules and
+# tests see the same imported targets. scripts/bootstrap.sh installs them.
+find_package(Threads REQUIRED)
+find_package(BZip2 REQUIRED)
+find_package(CURL REQUIRED)
+find_package(LibArchive REQUIRED)
+find_package(OpenSSL REQUIRED)
+find_package(CLI11 CONFIG REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(utf8proc REQUIRED IMPORTED_TARGET libutf8proc)
+
+find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
+add_library(stb_headers INTERFACE)
+target_include_directories(stb_headers SYSTEM INTERFACE ${STB_INCLUDE_DIR})
+
+if(LAUNCHER_TESTS)
+  find_package(GTest REQUIRED)
+  find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
+  add_library(httplib_headers INTERFACE)
+  target_include_directories(httplib_headers SYSTEM INTERFACE ${HTTPLIB_INCLUDE_DIR})
+  target_link_libraries(httplib_headers INTERFACE Threads::Threads)
+  include(GoogleTest)
+endif()
+if(LAUNCHER_BENCH)
+  find_package(benchmark QUIET)
+endif()

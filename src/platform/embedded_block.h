@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace launcher::platform {
+
+// The executable carries one fixed-size data block in its own section. The
+// publisher's tool writes a configuration package into that block of a built
+// executable: a 32-bit little-endian length, the payload, zero fill.
+inline constexpr std::size_t kEmbeddedBlockSize = 1536019;
+inline constexpr std::string_view kEmbeddedBlockSection = ".launcher_blank";
+inline constexpr int kResourceTypeRcData = 10;
+
+// The running executable's block, read in place.
+std::span<const std::uint8_t> embedded_block();
+
+// The view of a resource of the running executable: its bytes, owned by the
+// module, or none. The only resource is "blank" of type RCDATA (the name is
+// matched without regard to letter case); it is none while the block holds no
+// package (a zero length field).
+std::optional<std::span<const std::uint8_t>> FindResourceData(std::string_view name, int type);
+
+} // namespace launcher::platform

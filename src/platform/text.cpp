@@ -1,0 +1,136 @@
+#include "platform/text.h"
+
+#include <charconv>
+
+#include <utf8proc.h>
+
+namespace launcher::platform {
+namespace {
+
+void append_utf8(std::string& out, char32_t code) {
+    std::uint8_t buffer[4];
+    const auto length = utf8proc_encode_char(static_cast<utf8proc_int32_t>(code), buffer);
+    out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
+}
+
+std::string decode_utf16(std::span<const std::uint8_t> bytes, bool big_endian) {
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unit_at = [&](std::size_t i) -> char16_t {
+        return big_endian ? static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1])
+                          : static_cast<char16_t>(bytes[i + 1] << 8 | bytes[i]);
+    };
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t u = 0; u < units; ++u) {
+        char32_t code = unit_at(u * 2);
+        if (code >= 0xD800 && code <= 0xDBFF && u + 1 < units) {
+            const char32_t low = unit_at((u + 1) * 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++u;
+            }
+        }
+        if (code >= 0xD800 && code <= 0xDFFF)
+            code = 0xFFFD; // an unpaired surrogate has no UTF-8 form
+        append_utf8(out, code);
+    }
+    return out;
+}
+
+} // namespace
+
+std::string decode_text(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        return {reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3};
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
+        return decode_utf16(bytes.subspan(2), false);
+    if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
+        return decode_utf16(bytes.subspan(2), true);
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+std::string decode_text(std::string_view bytes) {
+    return decode_text(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+std::vector<std::string> split_lines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+std::string trim(std::string_view text) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string to_lower(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out.push_back(byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : text[i]);
+            ++i;
+            continue;
+        }
+        utf8proc_int32_t code = 0;
+        const auto length = utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(text.size() - i), &code);
+        if (length <= 0) {
+            out.push_back(text[i]);
+            ++i;
+            continue;
+        }
+        append_utf8(out, static_cast<char32_t>(utf8proc_tolower(code)));
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+std::string to_lower_ascii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return out;
+}
+
+std::optional<std::int32_t> parse_int32(std::string_view text) {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::string join_crlf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+} // namespace launcher::platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace launcher::platform {
+
+// Text that the launcher reads: a byte-order mark selects UTF-8, UTF-16 LE or
+// UTF-16 BE; without one the bytes are taken in the system code page, which is
+// UTF-8 here. The result is UTF-8 without the mark.
+std::string decode_text(std::span<const std::uint8_t> bytes);
+std::string decode_text(std::string_view bytes);
+
+// Splits at CR LF, LF or CR. A final line without an ending is kept; an empty
+// text gives no lines.
+std::vector<std::string> split_lines(std::string_view text);
+
+// Removes blanks and control characters (every byte up to and including the
+// space) from both ends.
+std::string trim(std::string_view text);
+
+// Lower-cases by the Unicode case mapping (Cyrillic and other scripts
+// included); invalid UTF-8 bytes are kept as they are.
+std::string to_lower(std::string_view text);
+
+// Lower-cases ASCII letters only.
+std::string to_lower_ascii(std::string_view text);
+
+// A decimal 32-bit integer with an optional sign and nothing else around it.
+std::optional<std::int32_t> parse_int32(std::string_view text);
+
+// Text that the launcher writes: lines each ended by CR LF.
+std::string join_crlf(const std::vector<std::string>& lines);
+
+} // namespace launcher::platform
