@@ -9,8 +9,8 @@ namespace {
 
 // Zero-filled at build time; the publisher's tool fills it in the file. Kept
 // in its own section so the tool can find it in the executable.
-[[gnu::section(".launcher_blank"), gnu::used, gnu::aligned(16)]] const std::uint8_t
-    launcher_blank[kEmbeddedBlockSize] = {};
+[[gnu::section(".launcher_blank"), gnu::used,
+  gnu::aligned(16)]] const std::uint8_t launcher_blank[kEmbeddedBlockSize] = {};
 
 } // namespace
 

@@ -3,9 +3,8 @@
 #include "platform/embedded_block.h"
 
 #include <cstring>
-#include <string>
-
 #include <elf.h>
+#include <string>
 
 namespace launcher::platform {
 namespace {
@@ -60,12 +59,12 @@ ExecutableImage ExecutableImage::load(const std::filesystem::path& path) {
 }
 
 void ExecutableImage::save(const std::filesystem::path& path) const {
-    write_file_atomic(path, std::string_view(reinterpret_cast<const char*>(bytes_.data()), bytes_.size()));
-    std::filesystem::permissions(path,
-                                 std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                     std::filesystem::perms::group_exec |
-                                     std::filesystem::perms::others_read |
-                                     std::filesystem::perms::others_exec);
+    write_file_atomic(
+        path, std::string_view(reinterpret_cast<const char*>(bytes_.data()), bytes_.size()));
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                  std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                  std::filesystem::perms::others_exec);
 }
 
 } // namespace launcher::platform

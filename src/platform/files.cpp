@@ -2,11 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <system_error>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace launcher::platform {

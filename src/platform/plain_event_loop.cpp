@@ -78,7 +78,8 @@ bool PlainEventLoop::run_due_timers() {
             continue; // stopped by an earlier tick
         found->second.due = now + found->second.period;
         found->second.running = true;
-        auto on_tick = found->second.on_tick; // keeps the callable alive if the tick stops its timer
+        auto on_tick =
+            found->second.on_tick; // keeps the callable alive if the tick stops its timer
         (*on_tick)();
         found = timers_.find(id);
         if (found != timers_.end())
@@ -110,11 +111,13 @@ void PlainEventLoop::process_pending(Milliseconds max_wait) {
 
 PlainEventLoop::TimerId PlainEventLoop::start_timer(Milliseconds period, Task on_tick) {
     const TimerId id = next_timer_id_++;
-    timers_.emplace(id, Timer{period, clock_.now() + period,
-                              std::make_shared<Task>(std::move(on_tick))});
+    timers_.emplace(
+        id, Timer{period, clock_.now() + period, std::make_shared<Task>(std::move(on_tick))});
     return id;
 }
 
-void PlainEventLoop::stop_timer(TimerId id) { timers_.erase(id); }
+void PlainEventLoop::stop_timer(TimerId id) {
+    timers_.erase(id);
+}
 
 } // namespace launcher::platform

@@ -8,8 +8,12 @@ namespace {
 std::atomic<bool> terminated{false};
 }
 
-bool application_terminated() { return terminated.load(); }
-void set_application_terminated() { terminated.store(true); }
+bool application_terminated() {
+    return terminated.load();
+}
+void set_application_terminated() {
+    terminated.store(true);
+}
 
 void end_process_if_terminated() {
     if (application_terminated())

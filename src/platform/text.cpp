@@ -50,7 +50,8 @@ std::string decode_text(std::span<const std::uint8_t> bytes) {
 }
 
 std::string decode_text(std::string_view bytes) {
-    return decode_text(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    return decode_text(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 std::vector<std::string> split_lines(std::string_view text) {
@@ -94,7 +95,8 @@ std::string to_lower(std::string_view text) {
             continue;
         }
         utf8proc_int32_t code = 0;
-        const auto length = utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(text.size() - i), &code);
+        const auto length =
+            utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(text.size() - i), &code);
         if (length <= 0) {
             out.push_back(text[i]);
             ++i;
@@ -115,6 +117,8 @@ std::string to_lower_ascii(std::string_view text) {
 }
 
 std::optional<std::int32_t> parse_int32(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     if (text.size() > 1 && text.front() == '+' && text[1] != '-')
         text.remove_prefix(1);
     std::int32_t value = 0;

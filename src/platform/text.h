@@ -30,7 +30,8 @@ std::string to_lower(std::string_view text);
 // Lower-cases ASCII letters only.
 std::string to_lower_ascii(std::string_view text);
 
-// A decimal 32-bit integer with an optional sign and nothing else around it.
+// A decimal 32-bit integer with an optional sign, leading blanks allowed and
+// nothing after it.
 std::optional<std::int32_t> parse_int32(std::string_view text);
 
 // Text that the launcher writes: lines each ended by CR LF.

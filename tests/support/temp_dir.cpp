@@ -8,7 +8,8 @@
 namespace launcher::testing {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("Cannot create a temporary folder");
     path_ = pattern;

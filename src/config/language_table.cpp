@@ -1,0 +1,10 @@
+#include "config/language_table.h"
+
+namespace launcher {
+
+LanguageTable& LanguageStrings() {
+    static LanguageTable table;
+    return table;
+}
+
+} // namespace launcher
