@@ -74,8 +74,9 @@ bool PlainEventLoop::run_due_timers() {
             due.push_back(id);
     for (TimerId id : due) {
         auto found = timers_.find(id);
-        if (found == timers_.end())
-            continue; // stopped by an earlier tick
+        // An earlier tick may have stopped this timer, or run it from a nested wait.
+        if (found == timers_.end() || found->second.running || found->second.due > now)
+            continue;
         found->second.due = now + found->second.period;
         found->second.running = true;
         auto on_tick =

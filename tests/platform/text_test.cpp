@@ -1,0 +1,58 @@
+#include "platform/system_language.h"
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher::platform {
+namespace {
+
+TEST(TextTest, DecodesByteOrderMarks) {
+    EXPECT_EQ(decode_text(std::string_view("\xEF\xBB\xBFx")), "x");
+    EXPECT_EQ(decode_text(std::string_view("\xFF\xFE\x16\x04", 4)), "Ж");
+    EXPECT_EQ(decode_text(std::string_view("\xFE\xFF\x04\x16", 4)), "Ж");
+    EXPECT_EQ(decode_text(std::string_view("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(decode_text(std::string_view("\xFF\xFE\x00\xD8", 4)), "\xEF\xBF\xBD");
+    EXPECT_EQ(decode_text(std::string_view("plain")), "plain");
+}
+
+TEST(TextTest, SplitsAtEveryLineEnding) {
+    EXPECT_EQ(split_lines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(split_lines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(split_lines("\r\n"), (std::vector<std::string>{""}));
+    EXPECT_TRUE(split_lines("").empty());
+}
+
+TEST(TextTest, TrimsBlanksAndControlCharacters) {
+    EXPECT_EQ(trim(" \t\x01x y\x1F "), "x y");
+    EXPECT_EQ(trim("   "), "");
+}
+
+TEST(TextTest, LowerCasesUnicodeAndKeepsInvalidBytes) {
+    EXPECT_EQ(to_lower("ABC Ж ÄÖ"), "abc ж äö");
+    EXPECT_EQ(to_lower("A\xFF"), "a\xFF");
+    EXPECT_EQ(to_lower_ascii("ÄB"), "Äb");
+}
+
+TEST(TextTest, ParsesDecimalIntegers) {
+    EXPECT_EQ(parse_int32("42"), 42);
+    EXPECT_EQ(parse_int32("+42"), 42);
+    EXPECT_EQ(parse_int32("-1"), -1);
+    EXPECT_EQ(parse_int32("  7"), 7);
+    EXPECT_EQ(parse_int32("12px"), std::nullopt);
+    EXPECT_EQ(parse_int32("+-1"), std::nullopt);
+    EXPECT_EQ(parse_int32(""), std::nullopt);
+    EXPECT_EQ(parse_int32("2147483648"), std::nullopt);
+}
+
+TEST(SystemLanguageTest, LocaleNamesMapToLanguageIdentifiers) {
+    EXPECT_EQ(language_id_for_locale("en_US.UTF-8"), 1033);
+    EXPECT_EQ(language_id_for_locale("en_GB.UTF-8"), 2057);
+    EXPECT_EQ(language_id_for_locale("ru_RU.UTF-8@euro"), 1049);
+    EXPECT_EQ(language_id_for_locale("de_DE"), 1031);
+    EXPECT_EQ(language_id_for_locale("fr_FR.UTF-8"), 1036);
+    EXPECT_EQ(language_id_for_locale("ru_BY"), 1049); // language known, territory not
+    EXPECT_EQ(language_id_for_locale("xx_YY"), 0);
+}
+
+} // namespace
+} // namespace launcher::platform
