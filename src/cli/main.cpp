@@ -1,1 +1,12 @@
-int main() { return 0; }
+#include "cli/config_command.h"
+
+#include <CLI/CLI.hpp>
+
+// The launcher without a window: the same core, driven from a terminal.
+int main(int argc, char** argv) {
+    CLI::App app{"Game launcher without a window", "launcher-cli"};
+    app.require_subcommand(1);
+    launcher::cli::add_config_command(app);
+    CLI11_PARSE(app, argc, argv);
+    return 0;
+}

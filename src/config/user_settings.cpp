@@ -13,18 +13,9 @@ std::filesystem::path UserSettingsPath(const std::filesystem::path& updater_fold
     return updater_folder / kUserSettingsFileName;
 }
 
-UserSettings LoadIniFile(const std::filesystem::path& file, const tConfigData& config) {
+UserSettings ParseIniText(std::string_view bytes, const tConfigData& config) {
     UserSettings settings;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        return settings;
-    std::string text;
-    try {
-        text = platform::decode_text(platform::read_file_text(file));
-    } catch (const platform::FileError&) {
-        return settings; // unreadable: the defaults stand
-    }
-    for (const auto& raw_line : platform::split_lines(text)) {
+    for (const auto& raw_line : platform::split_lines(platform::decode_text(bytes))) {
         const std::string line = platform::trim(raw_line);
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos)
@@ -50,6 +41,17 @@ UserSettings LoadIniFile(const std::filesystem::path& file, const tConfigData& c
             settings.MainTop = platform::parse_int32(value).value_or(-1);
     }
     return settings;
+}
+
+UserSettings LoadIniFile(const std::filesystem::path& file, const tConfigData& config) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return UserSettings{};
+    try {
+        return ParseIniText(platform::read_file_text(file), config);
+    } catch (const platform::FileError&) {
+        return UserSettings{}; // unreadable: the defaults stand
+    }
 }
 
 void ApplyConfigRestrictions(UserSettings& settings, const tConfigData& config) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace launcher {
 
@@ -26,6 +27,9 @@ struct UserSettings {
 
 // The settings file's path: the updater folder followed by "Vantoria.ini".
 std::filesystem::path UserSettingsPath(const std::filesystem::path& updater_folder);
+
+// Defaults, then the lines of a settings file's content.
+UserSettings ParseIniText(std::string_view bytes, const tConfigData& config);
 
 // Defaults, then the file's lines when it exists. `config` turns the saved
 // language name into its id.

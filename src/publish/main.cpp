@@ -1,1 +1,69 @@
-int main() { return 0; }
+#include "config/config_package.h"
+#include "platform/executable_image.h"
+#include "publish/executable_package.h"
+
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <iostream>
+
+// The publisher's toolkit: packs a skin and a configuration into a launcher
+// executable and takes one apart again.
+int main(int argc, char** argv) {
+    using namespace launcher;
+    CLI::App app{"Publisher's toolkit of the game launcher", "launcher-publish"};
+    app.require_subcommand(1);
+
+    std::filesystem::path skin_dir;
+    std::filesystem::path config_file;
+    std::filesystem::path executable;
+    std::filesystem::path output;
+    std::filesystem::path package_file;
+
+    auto* package = app.add_subcommand(
+        "package", "Pack a skin folder and a configuration text into a launcher executable");
+    package->add_option("--skin", skin_dir, "Skin source folder")->required()->check(CLI::ExistingDirectory);
+    package->add_option("--config", config_file, "Configuration text file")->required()->check(CLI::ExistingFile);
+    auto* into = package->add_option("--into", executable, "Launcher executable to copy")->check(CLI::ExistingFile);
+    auto* out = package->add_option("--output", output, "Executable to write");
+    auto* raw = package->add_option("--package-file", package_file,
+                                    "Write the raw package (length field and payload) instead");
+    into->needs(out);
+    out->needs(into);
+    raw->excludes(into);
+    raw->excludes(out);
+
+    auto* unpack = app.add_subcommand("unpack", "Take a launcher executable's skin and configuration apart");
+    unpack->add_option("executable", executable, "Launcher executable")->required()->check(CLI::ExistingFile);
+    unpack->add_option("--skin", skin_dir, "Skin source folder to write")->required();
+    unpack->add_option("--config", config_file, "Configuration text file to write")->required();
+
+    CLI11_PARSE(app, argc, argv);
+
+    try {
+        if (package->parsed()) {
+            if (executable.empty() && package_file.empty())
+                throw CLI::RequiredError("--into and --output, or --package-file");
+            const auto resource = EncodeConfigPackage(publish::ComposeConfigStream(skin_dir, config_file));
+            if (!package_file.empty()) {
+                platform::write_file_atomic(
+                    package_file, {reinterpret_cast<const char*>(resource.data()), resource.size()});
+                std::cout << "Wrote the package (" << resource.size() << " bytes) to " << package_file.string() << "\n";
+            } else {
+                publish::WritePackageIntoExecutable(resource, executable, output);
+                std::cout << "Packed " << resource.size() - 4 << " bytes into " << output.string() << "\n";
+            }
+        } else if (unpack->parsed()) {
+            const auto stream = publish::ReadConfigStreamFromExecutable(executable);
+            publish::DecomposeConfigStream(stream, skin_dir, config_file);
+            std::cout << "Wrote the skin to " << skin_dir.string() << " and the configuration to "
+                      << config_file.string() << "\n";
+        }
+    } catch (const CLI::Error& error) {
+        return app.exit(error);
+    } catch (const std::exception& error) {
+        std::cerr << "launcher-publish: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
