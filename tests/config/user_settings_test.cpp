@@ -1,3 +1,4 @@
+#include "config/player_choices.h"
 #include "config/user_settings.h"
 #include "config_fixtures.h"
 #include "platform/files.h"
@@ -128,6 +129,29 @@ TEST(UserSettingsTest, SavingIntoAMissingFolderFailsWithoutLeavingFiles) {
     testing::TempDir dir;
     EXPECT_THROW(SaveIniFile(dir / "missing" / "Vantoria.ini", UserSettings{}, 0, 0, "x"),
                  platform::FileError);
+}
+
+} // namespace
+} // namespace launcher
+
+namespace launcher {
+namespace {
+
+TEST(PlayerChoicesTest, SavedLanguageWinsOverTheSystemLanguage) {
+    testing::TempDir dir;
+    auto config = parse_config(kConfig);
+    LanguageTable table;
+    const auto fresh = LoadPlayerChoices(dir.path(), config, table, 1049);
+    EXPECT_EQ(fresh.LangConst, 1049); // no file: the system's language, then its section's id
+    EXPECT_EQ(config.LangName, "Russian");
+
+    dir.write("Vantoria.ini", "Language = English\r\nSelProxy = asia\r\n");
+    auto reloaded = parse_config(kConfig);
+    const auto saved = LoadPlayerChoices(dir.path(), reloaded, table, 1049);
+    EXPECT_EQ(saved.LangConst, 1033);
+    EXPECT_EQ(reloaded.LangName, "English");
+    EXPECT_EQ(saved.ProxyIdx, 2);
+    EXPECT_EQ(UpdaterFolder("/games/realm"), std::filesystem::path("/games/realm/updater"));
 }
 
 } // namespace

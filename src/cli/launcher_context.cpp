@@ -1,0 +1,34 @@
+#include "cli/launcher_context.h"
+
+#include "config/language_table.h"
+#include "config/player_choices.h"
+#include "platform/files.h"
+#include "platform/system_language.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace launcher::cli {
+
+LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder) {
+    LauncherContext context;
+    try {
+        context.startup = RunStartup({});
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << "\n";
+        throw CLI::RuntimeError(1);
+    }
+    if (context.startup.Skin->MainWindow.BackGroundImage.image.empty()) {
+        std::cerr << "Sorry! Not found the config\n";
+        throw CLI::RuntimeError(1);
+    }
+    context.launcher_folder = folder ? std::filesystem::absolute(*folder)
+                                     : platform::executable_path().parent_path();
+    context.settings = LoadPlayerChoices(UpdaterFolder(context.launcher_folder),
+                                         *context.startup.ConfigData, LanguageStrings(),
+                                         platform::system_default_language_id());
+    return context;
+}
+
+} // namespace launcher::cli

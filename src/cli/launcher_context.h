@@ -1,0 +1,24 @@
+#pragma once
+
+#include "config/startup.h"
+#include "config/user_settings.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace launcher::cli {
+
+// What every command that acts on a game folder starts from: start-up on
+// this executable, then the player's choices as the main window would load them.
+struct LauncherContext {
+    StartupState startup;
+    std::filesystem::path launcher_folder;
+    UserSettings settings;
+};
+
+// Throws CLI::RuntimeError after printing "Sorry! Not found the config" when
+// the executable carries no usable package.
+LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder);
+
+} // namespace launcher::cli

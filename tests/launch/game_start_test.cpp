@@ -1,0 +1,115 @@
+#include "launch/game_start.h"
+
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace launcher {
+namespace {
+
+using testing::TempDir;
+
+class RecordingStarter final : public platform::ProcessStarter {
+public:
+    std::string start(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                      const std::filesystem::path& working_dir) override {
+        this->program = program;
+        this->arguments = arguments;
+        this->working_dir = working_dir;
+        return {};
+    }
+    std::filesystem::path program;
+    std::vector<std::string> arguments;
+    std::filesystem::path working_dir;
+};
+
+class GameStartTest : public ::testing::Test {
+protected:
+    GameStartTest() {
+        dir.write("system_fr/jux.ini", "original");
+        dir.write("system_fr/proxy1.ini", "proxy one");
+        request.MainPath = dir.path();
+        request.language_folder_list = "default;system|fr;system_fr";
+        request.LangFolder = "fr";
+    }
+    std::string client_settings() const { return platform::read_file_text(dir / "system_fr/jux.ini"); }
+
+    TempDir dir;
+    GameStartRequest request;
+    RecordingStarter starter;
+};
+
+TEST_F(GameStartTest, ChosenProxyFileReplacesTheClientSettings) {
+    request.UseProxy = true;
+    request.ProxyLine = "main|proxy host|proxy1.ini";
+    const auto result = StartGameClient(request, starter);
+    EXPECT_EQ(result.error, "");
+    EXPECT_EQ(client_settings(), "proxy one");
+    EXPECT_EQ(starter.program, dir / "system_fr" / "jux.exe");
+    EXPECT_EQ(starter.arguments, (std::vector<std::string>{"proxy1.ini"}));
+    EXPECT_EQ(starter.working_dir, dir / "system_fr");
+}
+
+TEST_F(GameStartTest, MissingProxyFileKeepsTheSettingsButPassesItsName) {
+    request.UseProxy = true;
+    request.ProxyLine = "main|host|absent.ini";
+    StartGameClient(request, starter);
+    EXPECT_EQ(client_settings(), "original");
+    EXPECT_EQ(starter.arguments, (std::vector<std::string>{"absent.ini"}));
+}
+
+TEST_F(GameStartTest, NoProxyChosenOrProxiesOffLeaveTheSettingsAlone) {
+    request.UseProxy = true;
+    request.ProxyLine = "";
+    StartGameClient(request, starter);
+    EXPECT_TRUE(starter.arguments.empty());
+
+    request.UseProxy = false;
+    request.ProxyLine = "main|host|proxy1.ini";
+    StartGameClient(request, starter);
+    EXPECT_TRUE(starter.arguments.empty());
+    EXPECT_EQ(client_settings(), "original");
+}
+
+// A game client stand-in that records its arguments and working folder.
+std::filesystem::path write_recording_client(const TempDir& dir, const std::string& folder) {
+    const auto client = dir.write(folder + "/jux.exe", "#!/bin/sh\n"
+                                                       "printf '%s|%s|%s' \"$PWD\" \"$#\" \"$*\" > record.tmp\n"
+                                                       "mv record.tmp record\n");
+    std::filesystem::permissions(client, std::filesystem::perms::owner_all);
+    return client;
+}
+
+std::string wait_for_file(const std::filesystem::path& path) {
+    for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::filesystem::exists(path) ? platform::read_file_text(path) : "(never written)";
+}
+
+TEST_F(GameStartTest, TheRealStarterRunsTheClientDetachedInItsFolder) {
+    write_recording_client(dir, "system_fr");
+    request.UseProxy = true;
+    request.ProxyLine = "main|host|proxy1.ini";
+    platform::DetachedProcessStarter real;
+    const auto result = StartGameClient(request, real);
+    EXPECT_EQ(result.error, "");
+    const auto folder = std::filesystem::canonical(dir / "system_fr").string();
+    EXPECT_EQ(wait_for_file(dir / "system_fr/record"), folder + "|1|proxy1.ini");
+}
+
+TEST_F(GameStartTest, AClientThatCannotRunIsReported) {
+    platform::DetachedProcessStarter real;
+    EXPECT_NE(StartGameClient(request, real).error.find("does not exist"), std::string::npos);
+
+    dir.write("system_fr/jux.exe", "MZ\x90\x00 a Windows program");
+    const auto result = StartGameClient(request, real);
+    if (platform::find_on_path("wine").empty())
+        EXPECT_NE(result.error.find("wine is not installed"), std::string::npos) << result.error;
+}
+
+} // namespace
+} // namespace launcher
