@@ -1,0 +1,47 @@
+#include "skin/skin_blocks.h"
+
+#include "platform/text.h"
+#include "skin/bmp_decoder.h"
+
+#include <cstdint>
+
+namespace launcher {
+namespace {
+
+// The block's length, or 0 for an empty block; never more than the stream holds.
+std::size_t read_block_length(platform::MemoryStream& stream) {
+    const auto length = stream.read_int<std::int64_t>();
+    if (length <= 0)
+        return 0;
+    if (static_cast<std::uint64_t>(length) > stream.remaining_size())
+        throw platform::StreamReadError("Skin block length " + std::to_string(length) +
+                                        " runs past the end of the data");
+    return static_cast<std::size_t>(length);
+}
+
+} // namespace
+
+platform::Bytes ReadBlock(platform::MemoryStream& stream) {
+    platform::Bytes bytes(read_block_length(stream));
+    stream.read_exact(bytes.data(), bytes.size());
+    return bytes;
+}
+
+void ReadBlockStrings(StringList& list, platform::MemoryStream& stream) {
+    const platform::Bytes bytes = ReadBlock(stream);
+    if (!bytes.empty())
+        list = platform::split_lines(platform::decode_text(bytes));
+}
+
+void ReadBlockBitmap(Bitmap& bitmap, platform::MemoryStream& stream) {
+    const platform::Bytes bytes = ReadBlock(stream);
+    if (!bytes.empty())
+        bitmap = decode_bmp(bytes);
+}
+
+void SkipBlock(platform::MemoryStream& stream) {
+    const std::size_t length = read_block_length(stream);
+    stream.seek(stream.position() + length);
+}
+
+} // namespace launcher
