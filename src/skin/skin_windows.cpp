@@ -5,6 +5,20 @@
 namespace launcher {
 namespace {
 
+// A window part's version. A stream too short to hold one (no package at
+// all) gives no valid version, so the window skin stays empty.
+std::int32_t read_version(platform::MemoryStream& stream) {
+    if (stream.remaining_size() < sizeof(std::int32_t)) {
+        stream.seek(stream.size());
+        return 0;
+    }
+    return stream.read_int<std::int32_t>();
+}
+
+} // namespace
+
+namespace {
+
 // Reads the record count and hands each record's type byte to `load_record`.
 template <typename LoadRecord>
 void read_records(platform::MemoryStream& stream, LoadRecord load_record) {
@@ -18,7 +32,7 @@ void read_records(platform::MemoryStream& stream, LoadRecord load_record) {
 } // namespace
 
 void TqorMainWindow::LoadFromStream(platform::MemoryStream& stream) {
-    LoadFromStreamVers(stream, stream.read_int<std::int32_t>());
+    LoadFromStreamVers(stream, read_version(stream));
 }
 
 void TqorMainWindow::LoadFromStreamVers(platform::MemoryStream& stream, std::int32_t vers) {
@@ -70,7 +84,7 @@ void TqorMainWindow::load_record(std::uint8_t type, platform::MemoryStream& stre
 }
 
 void TqorConfigWindow::LoadFromStream(platform::MemoryStream& stream) {
-    LoadFromStreamVers(stream, stream.read_int<std::int32_t>());
+    LoadFromStreamVers(stream, read_version(stream));
 }
 
 void TqorConfigWindow::LoadFromStreamVers(platform::MemoryStream& stream, std::int32_t vers) {

@@ -15,11 +15,12 @@ using testing::TempDir;
 
 class RecordingStarter final : public platform::ProcessStarter {
 public:
-    std::string start(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                      const std::filesystem::path& working_dir) override {
-        this->program = program;
-        this->arguments = arguments;
-        this->working_dir = working_dir;
+    std::string start(const std::filesystem::path& started_program,
+                      const std::vector<std::string>& started_arguments,
+                      const std::filesystem::path& started_in) override {
+        program = started_program;
+        arguments = started_arguments;
+        working_dir = started_in;
         return {};
     }
     std::filesystem::path program;
@@ -107,8 +108,9 @@ TEST_F(GameStartTest, AClientThatCannotRunIsReported) {
 
     dir.write("system_fr/jux.exe", "MZ\x90\x00 a Windows program");
     const auto result = StartGameClient(request, real);
-    if (platform::find_on_path("wine").empty())
+    if (platform::find_on_path("wine").empty()) {
         EXPECT_NE(result.error.find("wine is not installed"), std::string::npos) << result.error;
+    }
 }
 
 } // namespace
