@@ -2,5 +2,5 @@
 function(launcher_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                            -Wold-style-cast -Wcast-align -Woverloaded-virtual
-                                           -Wnull-dereference -Wimplicit-fallthrough)
+                                           -Wimplicit-fallthrough)
 endfunction()

@@ -12,9 +12,11 @@ namespace {
 const launcher::tConfigData& fuzz_config() {
     static const launcher::tConfigData config = [] {
         launcher::tConfigData parsed;
-        std::string_view text = "[config]\nusercan_changeproxy=true\n[gameproxys]\n"
-                                "proxy=Europe|1.1.1.1|eu.ini\n[lang=1033:English]\n[lang=1049:Russian]\n";
-        launcher::platform::MemoryStream stream(launcher::platform::Bytes(text.begin(), text.end()));
+        std::string_view text =
+            "[config]\nusercan_changeproxy=true\n[gameproxys]\n"
+            "proxy=Europe|1.1.1.1|eu.ini\n[lang=1033:English]\n[lang=1049:Russian]\n";
+        launcher::platform::MemoryStream stream(
+            launcher::platform::Bytes(text.begin(), text.end()));
         parsed.ParseConfig(stream);
         return parsed;
     }();

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::string_view kNotFoundMessage = "Sorry! Not found the config";
 
-const char* yes_no(bool flag) { return flag ? "true" : "false"; }
+const char* yes_no(bool flag) {
+    return flag ? "true" : "false";
+}
 
 void print_lines(std::ostream& out, const std::vector<std::string>& lines) {
     for (const auto& line : lines)
@@ -42,7 +44,8 @@ void print_configuration(std::ostream& out, const StartupState& state) {
         << "  UserCan_ChangeAutoClose = " << yes_no(config.Config.UserCan_ChangeAutoClose) << "\n"
         << "  UserCan_ChangeProxy = " << yes_no(config.Config.UserCan_ChangeProxy) << "\n"
         << "  UserCan_ChangeDriveType = " << yes_no(config.Config.UserCan_ChangeDriveType) << "\n"
-        << "  UserCan_ChangeCheckMethod = " << yes_no(config.Config.UserCan_ChangeCheckMethod) << "\n"
+        << "  UserCan_ChangeCheckMethod = " << yes_no(config.Config.UserCan_ChangeCheckMethod)
+        << "\n"
         << "  MainWindow.FadeEffect = " << yes_no(config.MainWindow.FadeEffect) << "\n"
         << "  SettingsWindow.FadeEffect = " << yes_no(config.SettingsWindow.FadeEffect) << "\n"
         << "Language folders:\n";
@@ -67,8 +70,8 @@ void print_configuration(std::ostream& out, const StartupState& state) {
 
 void add_config_command(CLI::App& app) {
     auto debug = std::make_shared<bool>(false);
-    auto* command = app.add_subcommand(
-        "config", "Show the configuration and skin packed into this launcher");
+    auto* command =
+        app.add_subcommand("config", "Show the configuration and skin packed into this launcher");
     command->add_flag("--debug", *debug, "Write log.err and config.pack in the current folder");
     command->callback([debug] {
         std::vector<std::string> arguments;

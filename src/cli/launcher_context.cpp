@@ -5,9 +5,9 @@
 #include "platform/files.h"
 #include "platform/system_language.h"
 
-#include <CLI/CLI.hpp>
-
 #include <iostream>
+
+#include <CLI/CLI.hpp>
 
 namespace launcher::cli {
 
@@ -23,11 +23,11 @@ LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder)
         std::cerr << "Sorry! Not found the config\n";
         throw CLI::RuntimeError(1);
     }
-    context.launcher_folder = folder ? std::filesystem::absolute(*folder)
-                                     : platform::executable_path().parent_path();
-    context.settings = LoadPlayerChoices(UpdaterFolder(context.launcher_folder),
-                                         *context.startup.ConfigData, LanguageStrings(),
-                                         platform::system_default_language_id());
+    context.launcher_folder =
+        folder ? std::filesystem::absolute(*folder) : platform::executable_path().parent_path();
+    context.settings =
+        LoadPlayerChoices(UpdaterFolder(context.launcher_folder), *context.startup.ConfigData,
+                          LanguageStrings(), platform::system_default_language_id());
     return context;
 }
 

@@ -45,7 +45,8 @@ private:
     std::vector<std::string> parts_;
 };
 
-void describe(std::vector<std::string>& lines, std::string_view name, const TqorBackGround& member) {
+void describe(std::vector<std::string>& lines, std::string_view name,
+              const TqorBackGround& member) {
     MemberLine line(name);
     line.image("image", member.image);
     line.region(member.region);

@@ -14,6 +14,8 @@ void TerminalView::SetTotalStatus(std::string_view text) {
         out_ << text << "\n" << std::flush;
 }
 
-void TerminalView::MsgShow(std::string_view text) { err_ << "! " << text << "\n" << std::flush; }
+void TerminalView::MsgShow(std::string_view text) {
+    err_ << "! " << text << "\n" << std::flush;
+}
 
 } // namespace launcher::cli

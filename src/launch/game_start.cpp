@@ -21,7 +21,8 @@ void replace_client_settings(const std::filesystem::path& proxy_file,
 
 } // namespace
 
-GameStartResult StartGameClient(const GameStartRequest& request, platform::ProcessStarter& starter) {
+GameStartResult StartGameClient(const GameStartRequest& request,
+                                platform::ProcessStarter& starter) {
     const std::string client_folder =
         ClientFolderFor(request.language_folder_list, request.LangFolder);
     GameStartResult result;

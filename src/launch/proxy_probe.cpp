@@ -3,18 +3,17 @@
 #include "launch/proxy_entry.h"
 #include "platform/terminate_flag.h"
 
-#include <atomic>
-#include <optional>
-#include <utility>
-#include <cerrno>
-#include <thread>
-
 #include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace launcher {
 namespace {
@@ -59,8 +58,8 @@ std::optional<FileDescriptor> start_attempt(const std::string& host, std::int32_
 
 } // namespace
 
-std::string ProxyProbe::CheckProxyServers(const std::vector<std::string>& list,
-                                          std::int32_t port, std::int32_t& ProxyIdx) {
+std::string ProxyProbe::CheckProxyServers(const std::vector<std::string>& list, std::int32_t port,
+                                          std::int32_t& ProxyIdx) {
     if (list.empty())
         return {};
 
@@ -115,8 +114,8 @@ std::string ProxyProbe::CheckProxyServers(const std::vector<std::string>& list,
         const auto elapsed = loop_.clock().now() - started;
         if (elapsed >= kProxyProbeTimeLimit)
             break;
-        loop_.process_pending(std::chrono::duration_cast<platform::Milliseconds>(
-            kProxyProbeTimeLimit - elapsed));
+        loop_.process_pending(
+            std::chrono::duration_cast<platform::Milliseconds>(kProxyProbeTimeLimit - elapsed));
         platform::end_process_if_terminated();
     }
 

@@ -5,9 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-
 #include <fcntl.h>
+#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,7 +19,10 @@ bool is_native_program(const std::filesystem::path& program) {
     std::ifstream in(program, std::ios::binary);
     char magic[4] = {};
     in.read(magic, sizeof magic);
-    if (in.gcount() >= 4 && std::memcmp(magic, "\x7F" "ELF", 4) == 0)
+    if (in.gcount() >= 4 && std::memcmp(magic,
+                                        "\x7F"
+                                        "ELF",
+                                        4) == 0)
         return true;
     return in.gcount() >= 2 && magic[0] == '#' && magic[1] == '!';
 }
@@ -78,8 +80,7 @@ std::filesystem::path find_on_path(std::string_view name) {
     std::string_view rest = path;
     while (!rest.empty()) {
         const std::size_t colon = rest.find(':');
-        const std::filesystem::path candidate =
-            std::filesystem::path(rest.substr(0, colon)) / name;
+        const std::filesystem::path candidate = std::filesystem::path(rest.substr(0, colon)) / name;
         if (::access(candidate.c_str(), X_OK) == 0)
             return candidate;
         rest.remove_prefix(colon == std::string_view::npos ? rest.size() : colon + 1);

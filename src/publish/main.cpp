@@ -2,10 +2,10 @@
 #include "platform/executable_image.h"
 #include "publish/executable_package.h"
 
-#include <CLI/CLI.hpp>
-
 #include <exception>
 #include <iostream>
+
+#include <CLI/CLI.hpp>
 
 // The publisher's toolkit: packs a skin and a configuration into a launcher
 // executable and takes one apart again.
@@ -22,9 +22,14 @@ int main(int argc, char** argv) {
 
     auto* package = app.add_subcommand(
         "package", "Pack a skin folder and a configuration text into a launcher executable");
-    package->add_option("--skin", skin_dir, "Skin source folder")->required()->check(CLI::ExistingDirectory);
-    package->add_option("--config", config_file, "Configuration text file")->required()->check(CLI::ExistingFile);
-    auto* into = package->add_option("--into", executable, "Launcher executable to copy")->check(CLI::ExistingFile);
+    package->add_option("--skin", skin_dir, "Skin source folder")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    package->add_option("--config", config_file, "Configuration text file")
+        ->required()
+        ->check(CLI::ExistingFile);
+    auto* into = package->add_option("--into", executable, "Launcher executable to copy")
+                     ->check(CLI::ExistingFile);
     auto* out = package->add_option("--output", output, "Executable to write");
     auto* raw = package->add_option("--package-file", package_file,
                                     "Write the raw package (length field and payload) instead");
@@ -33,8 +38,11 @@ int main(int argc, char** argv) {
     raw->excludes(into);
     raw->excludes(out);
 
-    auto* unpack = app.add_subcommand("unpack", "Take a launcher executable's skin and configuration apart");
-    unpack->add_option("executable", executable, "Launcher executable")->required()->check(CLI::ExistingFile);
+    auto* unpack =
+        app.add_subcommand("unpack", "Take a launcher executable's skin and configuration apart");
+    unpack->add_option("executable", executable, "Launcher executable")
+        ->required()
+        ->check(CLI::ExistingFile);
     unpack->add_option("--skin", skin_dir, "Skin source folder to write")->required();
     unpack->add_option("--config", config_file, "Configuration text file to write")->required();
 
@@ -44,14 +52,18 @@ int main(int argc, char** argv) {
         if (package->parsed()) {
             if (executable.empty() && package_file.empty())
                 throw CLI::RequiredError("--into and --output, or --package-file");
-            const auto resource = EncodeConfigPackage(publish::ComposeConfigStream(skin_dir, config_file));
+            const auto resource =
+                EncodeConfigPackage(publish::ComposeConfigStream(skin_dir, config_file));
             if (!package_file.empty()) {
                 platform::write_file_atomic(
-                    package_file, {reinterpret_cast<const char*>(resource.data()), resource.size()});
-                std::cout << "Wrote the package (" << resource.size() << " bytes) to " << package_file.string() << "\n";
+                    package_file,
+                    {reinterpret_cast<const char*>(resource.data()), resource.size()});
+                std::cout << "Wrote the package (" << resource.size() << " bytes) to "
+                          << package_file.string() << "\n";
             } else {
                 publish::WritePackageIntoExecutable(resource, executable, output);
-                std::cout << "Packed " << resource.size() - 4 << " bytes into " << output.string() << "\n";
+                std::cout << "Packed " << resource.size() - 4 << " bytes into " << output.string()
+                          << "\n";
             }
         } else if (unpack->parsed()) {
             const auto stream = publish::ReadConfigStreamFromExecutable(executable);

@@ -15,10 +15,6 @@ std::int32_t read_version(platform::MemoryStream& stream) {
     return stream.read_int<std::int32_t>();
 }
 
-} // namespace
-
-namespace {
-
 // Reads the record count and hands each record's type byte to `load_record`.
 template <typename LoadRecord>
 void read_records(platform::MemoryStream& stream, LoadRecord load_record) {

@@ -26,7 +26,8 @@ tConfigData::ResourceSource resource_of(const Bytes& decoded) {
 }
 
 TEST(StartupTest, TextAfterBothSkinPartsConfiguresTheRun) {
-    const auto state = RunStartup({}, resource_of(stream_with(12346, 23457, "[config]\ninstance=Realm\n")));
+    const auto state =
+        RunStartup({}, resource_of(stream_with(12346, 23457, "[config]\ninstance=Realm\n")));
     EXPECT_EQ(state.InstanceTitle, "Realm");
     EXPECT_EQ(state.ConfigData->Config.LangFolder, "default;system");
     EXPECT_FALSE(state.command_line.DebugMode);
@@ -34,7 +35,8 @@ TEST(StartupTest, TextAfterBothSkinPartsConfiguresTheRun) {
 }
 
 TEST(StartupTest, WithoutAPackageEverythingStaysEmpty) {
-    const auto state = RunStartup({"-debug"}, [] { return std::optional<std::span<const std::uint8_t>>(); });
+    const auto state =
+        RunStartup({"-debug"}, [] { return std::optional<std::span<const std::uint8_t>>(); });
     EXPECT_EQ(state.InstanceTitle, "AutoUpdater");
     EXPECT_TRUE(state.Skin->MainWindow.BackGroundImage.image.empty());
     EXPECT_EQ(state.DebugFile->lines(),
@@ -45,8 +47,8 @@ TEST(StartupTest, AWrongMainVersionLeavesTheSkinEmptyAndTheReadersShifted) {
     // The main reader takes only the 4 version bytes; the settings reader then
     // takes the main part's count (0) as its version. The text parser starts at
     // the settings part's bytes, whose zero bytes end the text before "[config]".
-    const auto state = RunStartup(
-        {}, resource_of(stream_with(12345, 23457, "\n[config]\ninstance=unreached\n")));
+    const auto state =
+        RunStartup({}, resource_of(stream_with(12345, 23457, "\n[config]\ninstance=unreached\n")));
     EXPECT_TRUE(state.Skin->MainWindow.BackGroundImage.image.empty());
     EXPECT_EQ(state.InstanceTitle, "AutoUpdater");
     EXPECT_EQ(state.ConfigData->Config.LangFolder, "default;system");
@@ -56,8 +58,8 @@ TEST(StartupTest, ADamagedSkinEndsStartUpWithItsReadError) {
     MemoryStream stream;
     stream.write_int<std::int32_t>(12346);
     stream.write_int<std::int32_t>(1);
-    stream.write_int<std::uint8_t>(2);         // a button record
-    stream.write_int<std::int64_t>(1000000);   // whose block runs past the data
+    stream.write_int<std::uint8_t>(2);       // a button record
+    stream.write_int<std::int64_t>(1000000); // whose block runs past the data
     EXPECT_THROW(RunStartup({}, resource_of(stream.release())), platform::StreamReadError);
 }
 

@@ -4,9 +4,9 @@
 #include "support/process.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 namespace launcher {
 namespace {
@@ -34,9 +34,9 @@ constexpr std::string_view kCustomConfig = "[config]\r\n"
 
 std::string package(const TempDir& dir, const std::filesystem::path& config_file) {
     const auto output = dir / "launcher";
-    const auto result = run_process({kPublish, "package", "--skin", (kAssets / "skin").string(),
-                                     "--config", config_file.string(), "--into", kCli, "--output",
-                                     output.string()});
+    const auto result =
+        run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
+                     config_file.string(), "--into", kCli, "--output", output.string()});
     EXPECT_EQ(result.exit_code, 0) << result.output;
     return output.string();
 }
@@ -68,15 +68,15 @@ TEST(PublishPackageTest, PackagedConfigurationIsWhatTheLauncherShows) {
 TEST(PublishPackageTest, UnpackThenPackageGivesAnIdenticalStream) {
     TempDir dir;
     const auto launcher = package(dir, dir.write("game.cfg", kCustomConfig));
-    const auto unpacked = run_process({kPublish, "unpack", launcher, "--skin",
-                                       (dir / "skin").string(), "--config",
-                                       (dir / "out.cfg").string()});
+    const auto unpacked =
+        run_process({kPublish, "unpack", launcher, "--skin", (dir / "skin").string(), "--config",
+                     (dir / "out.cfg").string()});
     ASSERT_EQ(unpacked.exit_code, 0) << unpacked.output;
     EXPECT_EQ(platform::read_file_text(dir / "out.cfg"), kCustomConfig);
 
-    const auto repacked = run_process({kPublish, "package", "--skin", (dir / "skin").string(),
-                                       "--config", (dir / "out.cfg").string(),
-                                       "--package-file", (dir / "package.bin").string()});
+    const auto repacked =
+        run_process({kPublish, "package", "--skin", (dir / "skin").string(), "--config",
+                     (dir / "out.cfg").string(), "--package-file", (dir / "package.bin").string()});
     ASSERT_EQ(repacked.exit_code, 0) << repacked.output;
     EXPECT_EQ(DecodeConfigPackage(platform::read_file(dir / "package.bin")),
               publish::ReadConfigStreamFromExecutable(launcher));
@@ -91,16 +91,17 @@ TEST(PublishPackageTest, RefusesWhatCannotBePackedAndWritesNothing) {
         byte = static_cast<std::uint8_t>(state >> 24);
     }
     const auto big = dir.write("big.cfg", std::string(noise.begin(), noise.end()));
-    const auto too_big = run_process({kPublish, "package", "--skin", (kAssets / "skin").string(),
-                                      "--config", big.string(), "--into", kCli, "--output",
-                                      (dir / "out").string()});
+    const auto too_big =
+        run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
+                     big.string(), "--into", kCli, "--output", (dir / "out").string()});
     EXPECT_NE(too_big.exit_code, 0);
     EXPECT_NE(too_big.output.find("at most 1536000"), std::string::npos) << too_big.output;
     EXPECT_FALSE(std::filesystem::exists(dir / "out"));
 
-    const auto not_a_launcher = run_process(
-        {kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
-         (kAssets / "config.txt").string(), "--into", "/bin/true", "--output", (dir / "out").string()});
+    const auto not_a_launcher =
+        run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
+                     (kAssets / "config.txt").string(), "--into", "/bin/true", "--output",
+                     (dir / "out").string()});
     EXPECT_NE(not_a_launcher.exit_code, 0);
     EXPECT_NE(not_a_launcher.output.find("no embedded data block"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "out"));

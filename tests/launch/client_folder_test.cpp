@@ -25,10 +25,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{"default;system|fr;system_fr", "FR", "system"},
                       FolderCase{"default;system| fr ; system_fr ", "fr", "system_fr"},
                       FolderCase{"fr;first|fr;second", "fr", "second"},
-                      FolderCase{"lonely", "", "lonely"},
-                      FolderCase{"lonely", "default", "system"},
-                      FolderCase{"", "default", "system"},
-                      FolderCase{"default;", "default", ""}));
+                      FolderCase{"lonely", "", "lonely"}, FolderCase{"lonely", "default", "system"},
+                      FolderCase{"", "default", "system"}, FolderCase{"default;", "default", ""}));
 
 TEST(ProxyEntryTest, FieldsBetweenBars) {
     const auto full = ParseProxyEntry(" Main | 10.0.0.1 | proxy1.ini ");

@@ -1,12 +1,11 @@
 #include "launch/game_start.h"
-
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 namespace launcher {
 namespace {
@@ -37,7 +36,9 @@ protected:
         request.language_folder_list = "default;system|fr;system_fr";
         request.LangFolder = "fr";
     }
-    std::string client_settings() const { return platform::read_file_text(dir / "system_fr/jux.ini"); }
+    std::string client_settings() const {
+        return platform::read_file_text(dir / "system_fr/jux.ini");
+    }
 
     TempDir dir;
     GameStartRequest request;
@@ -78,9 +79,10 @@ TEST_F(GameStartTest, NoProxyChosenOrProxiesOffLeaveTheSettingsAlone) {
 
 // A game client stand-in that records its arguments and working folder.
 std::filesystem::path write_recording_client(const TempDir& dir, const std::string& folder) {
-    const auto client = dir.write(folder + "/jux.exe", "#!/bin/sh\n"
-                                                       "printf '%s|%s|%s' \"$PWD\" \"$#\" \"$*\" > record.tmp\n"
-                                                       "mv record.tmp record\n");
+    const auto client =
+        dir.write(folder + "/jux.exe", "#!/bin/sh\n"
+                                       "printf '%s|%s|%s' \"$PWD\" \"$#\" \"$*\" > record.tmp\n"
+                                       "mv record.tmp record\n");
     std::filesystem::permissions(client, std::filesystem::perms::owner_all);
     return client;
 }

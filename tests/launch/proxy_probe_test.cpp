@@ -2,12 +2,12 @@
 #include "launch/proxy_probe.h"
 #include "platform/plain_event_loop.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 namespace launcher {
 namespace {
@@ -24,7 +24,8 @@ public:
         where.sin_family = AF_INET;
         where.sin_port = htons(port);
         ::inet_pton(AF_INET, address, &where.sin_addr);
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || ::listen(fd_, 8) != 0)
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
+            ::listen(fd_, 8) != 0)
             throw std::runtime_error("cannot listen");
         socklen_t length = sizeof where;
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&where), &length);
@@ -80,7 +81,8 @@ TEST_F(ProxyProbeTest, NothingListeningEndsAfterFiveSecondsOfVirtualTime) {
     clock.set_auto_advance(true, 5ms);
     Listener elsewhere("127.0.0.9", 0); // only to find a free port
     config.ProxyServers.Port = elsewhere.port();
-    config.ProxyServers.Servers = {"a|127.0.0.2|a.ini", "b|localhost|b.ini", "c|c.ini", "d|300.1.1.1|d.ini"};
+    config.ProxyServers.Servers = {"a|127.0.0.2|a.ini", "b|localhost|b.ini", "c|c.ini",
+                                   "d|300.1.1.1|d.ini"};
     const auto start = clock.now();
     const auto line = LoadProxyList(config, settings, probe, view, strings);
     EXPECT_EQ(line, "");
@@ -93,7 +95,8 @@ TEST_F(ProxyProbeTest, NothingListeningEndsAfterFiveSecondsOfVirtualTime) {
 TEST_F(ProxyProbeTest, ChosenProxyIsProbedAloneAndItsIndexBecomesZero) {
     Listener chosen("127.0.0.5", 0);
     config.ProxyServers.Port = chosen.port();
-    config.ProxyServers.Servers = {"main|127.0.0.2|a.ini", " main |127.0.0.5|b.ini", "other|127.0.0.5|c.ini"};
+    config.ProxyServers.Servers = {"main|127.0.0.2|a.ini", " main |127.0.0.5|b.ini",
+                                   "other|127.0.0.5|c.ini"};
     settings.SelProxy = "Main";
     DeriveProxyIndex(settings, config);
     ASSERT_EQ(settings.ProxyIdx, 2);

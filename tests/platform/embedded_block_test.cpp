@@ -3,9 +3,9 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 namespace launcher::platform {
 namespace {

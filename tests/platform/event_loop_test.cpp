@@ -1,11 +1,11 @@
 #include "platform/plain_event_loop.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <stdexcept>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace launcher::platform {
 namespace {

@@ -1,7 +1,6 @@
 #include "support/process.h"
 
 #include <stdexcept>
-
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -12,7 +12,8 @@ struct ProcessResult {
 };
 
 // Runs a program to its end in `working_dir` and collects what it printed.
-ProcessResult run_process(const std::vector<std::string>& arguments,
-                          const std::filesystem::path& working_dir = std::filesystem::current_path());
+ProcessResult
+run_process(const std::vector<std::string>& arguments,
+            const std::filesystem::path& working_dir = std::filesystem::current_path());
 
 } // namespace launcher::testing
