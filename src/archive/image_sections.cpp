@@ -47,6 +47,24 @@ std::uint64_t SectionExtent(const pe::IMAGE_SECTION_HEADER& section, std::uint32
     return std::min<std::uint64_t>(size, size_of_image - section.VirtualAddress);
 }
 
+// Whether [start, end) of the image holds anything besides section `self`:
+// the headers or another section.
+bool SharedWithOthers(const ImageModule& module, std::size_t self, std::uint64_t start,
+                      std::uint64_t end) {
+    if (start < module.nt_headers.OptionalHeader.SizeOfHeaders) {
+        return true;
+    }
+    for (std::size_t index = 0; index < module.sections.size(); ++index) {
+        const auto& other = module.sections[index];
+        const std::uint64_t other_start = other.VirtualAddress;
+        const std::uint64_t other_end = other_start + SectionExtent(other, module.size_of_image);
+        if (index != self && other_start < end && start < other_end) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void MarkPages(ImageModule& module, std::uint64_t first_page, std::uint64_t end_page,
                bool readable) {
     if (module.unreadable_pages.empty()) {
@@ -100,7 +118,8 @@ bool CopySections(ImageModule& module, std::span<const std::byte> file, std::uin
 bool FinalizeSections(ImageModule& module, std::uint32_t mode) {
     platform::VirtualMemory& memory = *module.platform.memory;
     const std::uint64_t page = memory.PageSize();
-    for (const auto& section : module.sections) {
+    for (std::size_t index = 0; index < module.sections.size(); ++index) {
+        const auto& section = module.sections[index];
         const std::uint64_t start = section.VirtualAddress;
         const std::uint64_t end = start + SectionExtent(section, module.size_of_image);
         if (end == start) {
@@ -108,10 +127,17 @@ bool FinalizeSections(ImageModule& module, std::uint32_t mode) {
         }
         if ((section.Characteristics & pe::IMAGE_SCN_MEM_DISCARDABLE) != 0) {
             if ((mode & kImageReleaseDiscardable) != 0) {
-                // Only pages wholly inside the section: a page it shares with
-                // a neighbour still holds the neighbour's data.
-                const std::uint64_t first = (start + page - 1) / page;
-                const std::uint64_t last = end / page;
+                // A page the section shares with the headers or a neighbour
+                // still holds their data and stays.
+                std::uint64_t first = start / page;
+                std::uint64_t last = (end + page - 1) / page;
+                if (SharedWithOthers(module, index, first * page, (first + 1) * page)) {
+                    ++first;
+                }
+                if (first < last &&
+                    SharedWithOthers(module, index, (last - 1) * page, last * page)) {
+                    --last;
+                }
                 if (first < last &&
                     memory.Decommit(module.image_base + first * page, (last - first) * page)) {
                     MarkPages(module, first, last, false);
