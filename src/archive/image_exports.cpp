@@ -57,8 +57,16 @@ void* ImageGetProcAddress(const ImageModule* module, std::string_view name) {
         return Fail("ImageGetProcAddress: DLL doesn't export anything");
     }
 
+    // The name and ordinal arrays must lie in the image as a whole, so that a
+    // claimed count cannot send the search across the whole address range.
+    const std::uint64_t names = exports->NumberOfNames;
+    if (!module->Readable(exports->AddressOfNames, names * 4) ||
+        !module->Readable(exports->AddressOfNameOrdinals, names * 2)) {
+        return Fail(kNotValid);
+    }
+
     std::optional<std::uint16_t> index;
-    for (std::uint64_t i = 0; i < exports->NumberOfNames && !index; ++i) {
+    for (std::uint64_t i = 0; i < names && !index; ++i) {
         const auto name_offset =
             ReadReadable<std::uint32_t>(*module, std::uint64_t{exports->AddressOfNames} + i * 4);
         if (!name_offset) {

@@ -77,6 +77,26 @@ void MarkPages(ImageModule& module, std::uint64_t first_page, std::uint64_t end_
               module.unreadable_pages.begin() + static_cast<std::ptrdiff_t>(end_page), !readable);
 }
 
+// Clears [start, end) of the image for section `index`, which has no raw
+// data. Committed pages already read as zero, so only bytes that the headers
+// or an earlier section's data were copied over need clearing; untouched
+// pages of a large uninitialized section are never brought into memory.
+void ZeroSection(ImageModule& module, std::size_t index, std::uint64_t start, std::uint64_t end) {
+    const auto clear = [&](std::uint64_t written_start, std::uint64_t written_end) {
+        const std::uint64_t from = std::max(start, written_start);
+        const std::uint64_t to = std::min(end, written_end);
+        if (from < to) {
+            std::memset(module.image_base + from, 0, to - from);
+        }
+    };
+    clear(0, module.nt_headers.OptionalHeader.SizeOfHeaders);
+    for (std::size_t earlier = 0; earlier < index; ++earlier) {
+        const auto& section = module.sections[earlier];
+        clear(section.VirtualAddress,
+              std::uint64_t{section.VirtualAddress} + section.SizeOfRawData);
+    }
+}
+
 } // namespace
 
 bool CopySections(ImageModule& module, std::span<const std::byte> file, std::uint32_t e_lfanew) {
@@ -103,7 +123,7 @@ bool CopySections(ImageModule& module, std::span<const std::byte> file, std::uin
         } else if (optional.SectionAlignment > 0) {
             const std::uint64_t length = std::min<std::uint64_t>(
                 optional.SectionAlignment, module.size_of_image - section.VirtualAddress);
-            std::memset(module.image_base + section.VirtualAddress, 0, length);
+            ZeroSection(module, index, section.VirtualAddress, section.VirtualAddress + length);
         }
         // Where the section lies in memory, in the copied section header as
         // the system's own loader leaves it.

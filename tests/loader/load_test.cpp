@@ -82,6 +82,20 @@ TEST_F(LoadTest, RelocatesEveryHighLowEntryWhenThePreferredBaseIsTaken) {
     EXPECT_EQ(Read32(*module, kImageBaseField), base);
 }
 
+TEST_F(LoadTest, SectionWithoutRawDataClearsBytesAnEarlierSectionWrote) {
+    auto builder = lib::Make(lib::At(FreeBase()));
+    const std::uint32_t extra = lib::kSizeOfImage;
+    builder.sections.push_back(
+        {".first", extra, 0x200, Bytes(0x200, 0x90), pe::IMAGE_SCN_MEM_READ});
+    builder.sections.push_back({".second", extra + 0x100, 0x100, {}, pe::IMAGE_SCN_MEM_READ});
+    const auto module = Load(builder.Build());
+    ASSERT_NE(module, nullptr) << ImageLoaderLastError();
+    EXPECT_EQ(module->image_base[extra + 0xFF], std::byte{0x90});
+    for (std::uint32_t at = extra + 0x100; at < extra + 0x200; ++at) {
+        ASSERT_EQ(module->image_base[at], std::byte{0}) << std::hex << at;
+    }
+}
+
 TEST_F(LoadTest, ReleaseFreesTheRegionAndTheImportedLibraries) {
     const std::uint32_t preferred = FreeBase();
     fake.libraries.Add("kernel32.dll", {{{"Sleep", 0x7C802446}}, {}});
