@@ -65,7 +65,10 @@ void TDownloadThread::hand_off(const TDownloadCompleteEvent& event) {
 }
 
 void TDownloadThread::Execute() {
-    if (!stop_requested_.load()) {
+    // A worker released before its thread began ends silently. One that was
+    // only stopped still reports (with an empty part), or the coordinator's
+    // count of reported segments would never complete.
+    if (!destroying_.load()) {
         try {
             if (!part_)
                 part_ = std::make_unique<MemoryPart>();

@@ -208,12 +208,13 @@ TEST_F(DownloadThreadTest, DestroyingARunningWorkerDoesNotReportItsEnd) {
     EXPECT_EQ(completions, 0);
 }
 
-TEST_F(DownloadThreadTest, WorkerStoppedBeforeItBeganDoesNothing) {
+TEST_F(DownloadThreadTest, WorkerStoppedBeforeItBeganReportsWithoutARequest) {
     make_worker(0, 99'999);
     worker->Stop();
     worker->Start();
-    worker.reset();
-    EXPECT_EQ(completions, 0);
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(worker->Part()->size(), 0);
+    EXPECT_EQ(worker->ErrorCount(), 0);
     EXPECT_TRUE(server.gets(path).empty());
 }
 
