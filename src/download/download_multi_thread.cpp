@@ -52,12 +52,14 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
         run_segments(url, {SegmentRange{0, length - 1}});
     }
 
+    // Workers write into the target themselves, so they must all have ended
+    // before it is closed: a stopped worker may still be finishing a write.
+    destroy_workers();
     rcfile.close();
     progress_tick();
     if (Timer)
         loop_.stop_timer(*Timer);
     Timer.reset();
-    destroy_workers();
     if (isStop) {
         std::error_code ignored;
         std::filesystem::remove(filename, ignored);

@@ -53,7 +53,6 @@ protected:
     platform::PlainEventLoop loop{clock};
     TDownloadMultiThread download{loop};
     std::vector<std::pair<std::int64_t, std::int64_t>> ticks;
-    int stop_calls = 0;
 };
 
 TEST_F(DownloadMultiThreadTest, FetchesTheFileInSixRanges) {
@@ -201,12 +200,16 @@ TEST_F(DownloadMultiThreadTest, StopReturnsPromptlyWithoutATargetFile) {
     server.add_fault(path, Fault{.kind = Fault::Kind::StallAfterBytes,
                                  .after_bytes = 1000,
                                  .times = Fault::kEveryRequest});
-    download.OnProgress = [this](TDownloadMultiThread& sender, std::int64_t, std::int64_t) {
-        ++stop_calls;
-        sender.Stop();
+    std::size_t requests_at_stop = 0;
+    download.OnProgress = [&](TDownloadMultiThread& sender, std::int64_t, std::int64_t) {
+        // Stop once every range is stalled in its first attempt.
+        if (requests_at_stop == 0 && server.gets(path).size() == 6) {
+            requests_at_stop = 6;
+            sender.Stop();
+        }
     };
     fetch();
-    EXPECT_GE(stop_calls, 1);
+    EXPECT_EQ(requests_at_stop, 6u);
     EXPECT_FALSE(std::filesystem::exists(target));
     // Stopped workers make no further attempts.
     EXPECT_EQ(server.gets(path).size(), 6u);
