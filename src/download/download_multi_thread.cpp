@@ -70,7 +70,9 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
 // The length from a HEAD answer, or 0 when the probe failed. The request runs
 // on a helper thread so that the interface keeps processing its events.
 std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
-    HttpClient client;
+    std::unique_ptr<HttpClient> owned = take_client();
+    HttpClient& client = *owned;
+    client.clear_abort();
     probe_ = &client;
     HttpHeadResult result;
     bool answered = false;
@@ -88,6 +90,7 @@ std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
     platform::end_process_if_terminated();
     request.join();
     probe_ = nullptr;
+    idle_clients_.push_back(std::move(owned));
     if (!result.outcome.ok)
         return 0;
     return result.content_length;
@@ -101,7 +104,8 @@ void TDownloadMultiThread::run_segments(const std::string& url,
     for (std::size_t index = 0; index < plan.size(); ++index) {
         const SegmentRange range = plan[index];
         const int id = static_cast<int>(index) + 1;
-        auto worker = std::make_unique<TDownloadThread>(loop_, id, url, range.first, range.last);
+        auto worker = std::make_unique<TDownloadThread>(loop_, id, url, range.first, range.last,
+                                                        take_client());
         _status[index] = SegmentStatus{false, 0, range.length()};
         worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
         worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
@@ -133,9 +137,19 @@ void TDownloadMultiThread::wait_for_segments() {
 }
 
 void TDownloadMultiThread::destroy_workers() {
-    for (auto& worker : list)
+    for (auto& worker : list) {
+        idle_clients_.push_back(worker->ReleaseClient());
         worker.reset();
+    }
     list.clear();
+}
+
+std::unique_ptr<HttpClient> TDownloadMultiThread::take_client() {
+    if (idle_clients_.empty())
+        return std::make_unique<HttpClient>();
+    std::unique_ptr<HttpClient> client = std::move(idle_clients_.back());
+    idle_clients_.pop_back();
+    return client;
 }
 
 void TDownloadMultiThread::on_set_pos(TDownloadThread& worker) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/download_thread.h"
+#include "download/http_client.h"
 #include "download/segment_plan.h"
 #include "download/target_file.h"
 #include "platform/event_loop.h"
@@ -17,7 +18,6 @@
 namespace launcher {
 
 class TDownloadMultiThread;
-class HttpClient;
 
 // Progress of the running download: bytes received so far of `size` in all.
 using TDownloadMultiThreadProgressEvent =
@@ -64,6 +64,7 @@ private:
     void run_segments(const std::string& url, const std::vector<SegmentRange>& plan);
     void wait_for_segments();
     void destroy_workers();
+    std::unique_ptr<HttpClient> take_client();
     void on_set_pos(TDownloadThread& worker);
     void on_complete(TDownloadThread& worker);
     void progress_tick();
@@ -80,6 +81,9 @@ private:
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
     HttpClient* probe_ = nullptr; // the length probe in flight, for `Stop`
+    // Clients of finished workers, kept with their open connections so that
+    // the next download to the same server does not connect again.
+    std::vector<std::unique_ptr<HttpClient>> idle_clients_;
 };
 
 } // namespace launcher

@@ -5,11 +5,22 @@
 namespace launcher {
 
 TDownloadThread::TDownloadThread(platform::EventLoop& loop, int id, std::string url,
-                                 std::int64_t startpos, std::int64_t endpos)
+                                 std::int64_t startpos, std::int64_t endpos,
+                                 std::unique_ptr<HttpClient> client)
     : thread_id(id), _url(std::move(url)), _start(startpos), _end(endpos), loop_(loop),
-      HTTP(std::make_unique<HttpClient>()) {}
+      HTTP(client ? std::move(client) : std::make_unique<HttpClient>()) {}
 
 TDownloadThread::~TDownloadThread() {
+    if (HTTP)
+        end_thread();
+}
+
+std::unique_ptr<HttpClient> TDownloadThread::ReleaseClient() {
+    end_thread();
+    return std::move(HTTP);
+}
+
+void TDownloadThread::end_thread() {
     Stop();
     destroying_.store(true);
     if (thread_.joinable()) {
@@ -29,6 +40,7 @@ TDownloadThread::~TDownloadThread() {
     }
     if (Timer && loop_.is_interface_thread())
         loop_.stop_timer(*Timer);
+    Timer.reset();
 }
 
 void TDownloadThread::SetPart(std::unique_ptr<SegmentPart> part) {
@@ -42,7 +54,8 @@ void TDownloadThread::Start() {
 
 void TDownloadThread::Stop() {
     stop_requested_.store(true);
-    HTTP->abort();
+    if (HTTP)
+        HTTP->abort();
 }
 
 std::string TDownloadThread::range_header() const {

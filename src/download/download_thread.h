@@ -31,9 +31,10 @@ public:
     static constexpr int kMaxStalls = 3;
 
     // The worker is created not yet started; set the events (and the part)
-    // before `Start`.
+    // before `Start`. It makes its own HTTP client unless given one whose
+    // open connections it may reuse.
     TDownloadThread(platform::EventLoop& loop, int id, std::string url, std::int64_t startpos,
-                    std::int64_t endpos);
+                    std::int64_t endpos, std::unique_ptr<HttpClient> client = nullptr);
     // Stops the request, waits for the thread (still running hand-offs when
     // called on the interface thread) and releases the watchdog.
     ~TDownloadThread();
@@ -52,6 +53,9 @@ public:
     void Start();
     // Cuts the running request short and makes no further attempt; any thread.
     void Stop();
+    // Ends the worker as its destruction would and hands its HTTP client
+    // back, so that the next download can reuse the client's connections.
+    std::unique_ptr<HttpClient> ReleaseClient();
 
     const int thread_id;
     const std::string _url;
@@ -71,6 +75,7 @@ public:
 
 private:
     void Execute();
+    void end_thread();
     bool run_attempt();
     void start_watchdog();
     void stop_watchdog();

@@ -71,6 +71,16 @@ TEST_F(DownloadMultiThreadTest, FetchesTheFileInSixRanges) {
     EXPECT_EQ(server.requests().front().method, "HEAD");
 }
 
+TEST_F(DownloadMultiThreadTest, NextDownloadReusesTheOpenConnections) {
+    download.SetThreads(6);
+    EXPECT_EQ(fetch(), content);
+    EXPECT_EQ(fetch(), content);
+    EXPECT_FALSE(download.HaveError);
+    // One connection per range; the probes ride on them too.
+    EXPECT_EQ(server.connection_count(), 6);
+    EXPECT_EQ(server.gets(path).size(), 12u);
+}
+
 TEST_F(DownloadMultiThreadTest, ProgressReportsTheWholeLengthAndEndsAtIt) {
     download.SetThreads(6);
     fetch();
