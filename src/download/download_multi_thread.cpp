@@ -165,6 +165,7 @@ void TDownloadMultiThread::on_complete(TDownloadThread& worker) {
         return;
     SegmentStatus& status = _status[static_cast<std::size_t>(worker.thread_id - 1)];
     status.done = true;
+    status.loaded = worker.pos(); // the last progress steps may not have been handed off
     if (worker.RangeIgnored() && !range_ignored_) {
         // Every other range would come back whole as well; end them now.
         range_ignored_ = true;

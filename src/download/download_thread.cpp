@@ -107,6 +107,7 @@ void TDownloadThread::Execute() {
 bool TDownloadThread::run_attempt() {
     _pos.store(0);
     _old.store(0);
+    last_progress_hand_off_ = {}; // the restart shows at once
     part_->rewind();
     HTTP->clear_abort();
     // A stop that came before the abort was cleared must still end the worker.
@@ -129,7 +130,12 @@ bool TDownloadThread::run_attempt() {
     };
     request.on_progress = [this](std::int64_t received) {
         _pos.store(received);
-        hand_off(OnSetPos);
+        const auto now = std::chrono::steady_clock::now();
+        const bool range_complete = received >= _end - _start + 1;
+        if (range_complete || now - last_progress_hand_off_ >= kProgressHandOffInterval) {
+            last_progress_hand_off_ = now;
+            hand_off(OnSetPos);
+        }
     };
     const HttpOutcome outcome = HTTP->get(_url, request);
 

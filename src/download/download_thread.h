@@ -5,6 +5,7 @@
 #include "platform/event_loop.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,11 @@ class TDownloadThread {
 public:
     static constexpr platform::Milliseconds kWatchdogPeriod{20000};
     static constexpr int kMaxStalls = 3;
+    // Progress steps closer together than this are not handed off one by
+    // one: on a fast link every hand-off costs two thread switches, and the
+    // display only samples the position twice a second. The watchdog reads
+    // the position directly, so it sees every byte either way.
+    static constexpr std::chrono::milliseconds kProgressHandOffInterval{50};
 
     // The worker is created not yet started; set the events (and the part)
     // before `Start`. It makes its own HTTP client unless given one whose
@@ -88,6 +94,7 @@ private:
     std::unique_ptr<SegmentPart> part_;
     bool accept_whole_body_ = false;
 
+    std::chrono::steady_clock::time_point last_progress_hand_off_{}; // worker thread only
     std::atomic<std::int64_t> _pos{0};
     std::atomic<std::int64_t> _old{0};
     std::atomic<int> error_count_{0};
