@@ -137,11 +137,14 @@ void TDownloadMultiThread::wait_for_segments() {
 }
 
 void TDownloadMultiThread::destroy_workers() {
-    for (auto& worker : list) {
+    // Ending a worker runs pending hand-offs and timers, whose handlers may
+    // call `Stop`; they find the list already empty.
+    std::vector<std::unique_ptr<TDownloadThread>> ending = std::move(list);
+    list.clear();
+    for (auto& worker : ending) {
         idle_clients_.push_back(worker->ReleaseClient());
         worker.reset();
     }
-    list.clear();
 }
 
 std::unique_ptr<HttpClient> TDownloadMultiThread::take_client() {
