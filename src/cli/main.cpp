@@ -1,4 +1,5 @@
 #include "cli/config_command.h"
+#include "cli/fetch_command.h"
 #include "cli/start_command.h"
 
 #include <CLI/CLI.hpp>
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Game launcher without a window", "launcher-cli"};
     app.require_subcommand(1);
     launcher::cli::add_config_command(app);
+    launcher::cli::add_fetch_command(app);
     launcher::cli::add_start_command(app);
     CLI11_PARSE(app, argc, argv);
     return 0;

@@ -1,0 +1,54 @@
+#include "cli/fetch_command.h"
+
+#include "cli/progress_line.h"
+#include "download/download_multi_thread.h"
+#include "platform/plain_event_loop.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+namespace launcher::cli {
+namespace {
+
+struct FetchOptions {
+    std::string url;
+    std::string file;
+    int threads = 6;
+};
+
+int run_fetch(const FetchOptions& options) {
+    platform::PlainEventLoop loop;
+    TDownloadMultiThread download(loop);
+    download.SetThreads(options.threads);
+    ProgressLine progress;
+    download.OnProgress = [&progress](TDownloadMultiThread&, std::int64_t loaded,
+                                      std::int64_t size) { progress.show(loaded, size); };
+    download.GetFile(options.url, options.file);
+    progress.finish();
+    if (download.HaveError) {
+        std::fprintf(stderr, "fetch: %s could not be downloaded completely\n", options.url.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+void add_fetch_command(CLI::App& app) {
+    auto options = std::make_shared<FetchOptions>();
+    CLI::App* fetch =
+        app.add_subcommand("fetch", "Download one URL into a file over parallel ranges");
+    fetch->add_option("URL", options->url, "Address to download (http or https)")->required();
+    fetch->add_option("FILE", options->file, "File to create or replace")->required();
+    fetch->add_option("--threads", options->threads, "Parallel ranges for large files (1 to 10)")
+        ->capture_default_str();
+    fetch->callback([options] {
+        if (const int code = run_fetch(*options); code != 0)
+            throw CLI::RuntimeError(code);
+    });
+}
+
+} // namespace launcher::cli

@@ -1,0 +1,205 @@
+#include "download/download_multi_thread.h"
+
+#include "download/http_client.h"
+#include "platform/terminate_flag.h"
+
+#include <system_error>
+#include <thread>
+
+namespace launcher {
+namespace {
+constexpr platform::Milliseconds kWaitSlice{1000};
+}
+
+TDownloadMultiThread::TDownloadMultiThread(platform::EventLoop& loop) : loop_(loop) {}
+
+TDownloadMultiThread::~TDownloadMultiThread() {
+    if (Timer)
+        loop_.stop_timer(*Timer);
+    destroy_workers();
+}
+
+void TDownloadMultiThread::SetThreads(int threads) {
+    _threads = clamp_download_threads(threads);
+}
+
+void TDownloadMultiThread::Stop() {
+    for (auto& worker : list)
+        worker->Stop();
+    if (probe_)
+        probe_->abort();
+    isStop = true;
+}
+
+void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem::path& filename) {
+    isStop = false;
+    range_ignored_ = false;
+    const std::int64_t length = probe_length(url);
+    if (length <= 0 || isStop) {
+        HaveError = true; // the target is not touched
+        return;
+    }
+    if (!rcfile.create(filename, length)) {
+        HaveError = true;
+        return;
+    }
+
+    run_segments(url, plan_segments(length, _threads));
+    if (range_ignored_ && !isStop) {
+        // The server answered a range with the whole file: writing that at
+        // the range's offset would corrupt the target, so fetch the file
+        // once more as a single whole-file transfer.
+        run_segments(url, {SegmentRange{0, length - 1}});
+    }
+
+    // Workers write into the target themselves, so they must all have ended
+    // before it is closed: a stopped worker may still be finishing a write.
+    destroy_workers();
+    rcfile.close();
+    progress_tick();
+    if (Timer)
+        loop_.stop_timer(*Timer);
+    Timer.reset();
+    if (isStop) {
+        std::error_code ignored;
+        std::filesystem::remove(filename, ignored);
+    }
+    platform::end_process_if_terminated();
+}
+
+// The length from a HEAD answer, or 0 when the probe failed. The request runs
+// on a helper thread so that the interface keeps processing its events.
+std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
+    std::unique_ptr<HttpClient> owned = take_client();
+    HttpClient& client = *owned;
+    client.clear_abort();
+    probe_ = &client;
+    HttpHeadResult result;
+    bool answered = false;
+    std::thread request([&] {
+        HttpHeadResult outcome = client.head(url);
+        loop_.run_and_wait([&] {
+            result = outcome;
+            answered = true;
+        });
+    });
+    while (!answered) {
+        platform::end_process_if_terminated();
+        loop_.process_pending(kWaitSlice);
+    }
+    platform::end_process_if_terminated();
+    request.join();
+    probe_ = nullptr;
+    idle_clients_.push_back(std::move(owned));
+    if (!result.outcome.ok)
+        return 0;
+    return result.content_length;
+}
+
+void TDownloadMultiThread::run_segments(const std::string& url,
+                                        const std::vector<SegmentRange>& plan) {
+    _status = {};
+    smartthreads = static_cast<int>(plan.size());
+    destroy_workers();
+    for (std::size_t index = 0; index < plan.size(); ++index) {
+        const SegmentRange range = plan[index];
+        const int id = static_cast<int>(index) + 1;
+        auto worker = std::make_unique<TDownloadThread>(loop_, id, url, range.first, range.last,
+                                                        take_client());
+        _status[index] = SegmentStatus{false, 0, range.length()};
+        worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
+        worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
+        worker->SetPart(std::make_unique<TargetRangePart>(rcfile, range.first, range.length()));
+        worker->SetAcceptWholeBody(plan.size() == 1);
+        list.push_back(std::move(worker));
+    }
+    if (!Timer)
+        Timer = loop_.start_timer(kProgressPeriod, [this] { progress_tick(); });
+    count = 0;
+    _allok = false;
+    isStop = false;
+    range_ignored_ = false;
+    HaveError = false;
+    for (auto& worker : list)
+        worker->Start();
+    wait_for_segments();
+}
+
+void TDownloadMultiThread::wait_for_segments() {
+    for (;;) {
+        platform::end_process_if_terminated();
+        if (_allok || isStop)
+            return;
+        loop_.process_pending(kWaitSlice);
+        // The close action may have released this object during that pass.
+        platform::end_process_if_terminated();
+    }
+}
+
+void TDownloadMultiThread::destroy_workers() {
+    // Ending a worker runs pending hand-offs and timers, whose handlers may
+    // call `Stop`; they find the list already empty.
+    std::vector<std::unique_ptr<TDownloadThread>> ending = std::move(list);
+    list.clear();
+    for (auto& worker : ending) {
+        idle_clients_.push_back(worker->ReleaseClient());
+        worker.reset();
+    }
+}
+
+std::unique_ptr<HttpClient> TDownloadMultiThread::take_client() {
+    if (idle_clients_.empty())
+        return std::make_unique<HttpClient>();
+    std::unique_ptr<HttpClient> client = std::move(idle_clients_.back());
+    idle_clients_.pop_back();
+    return client;
+}
+
+void TDownloadMultiThread::on_set_pos(TDownloadThread& worker) {
+    if (platform::application_terminated())
+        return;
+    SegmentStatus& status = _status[static_cast<std::size_t>(worker.thread_id - 1)];
+    status.loaded = worker.pos();
+    status.size = worker._end - worker._start + 1;
+}
+
+void TDownloadMultiThread::on_complete(TDownloadThread& worker) {
+    if (platform::application_terminated())
+        return;
+    SegmentStatus& status = _status[static_cast<std::size_t>(worker.thread_id - 1)];
+    status.done = true;
+    status.loaded = worker.pos(); // the last progress steps may not have been handed off
+    if (worker.RangeIgnored() && !range_ignored_) {
+        // Every other range would come back whole as well; end them now.
+        range_ignored_ = true;
+        for (auto& other : list)
+            other->Stop();
+    }
+    // The bytes are already in place in the target; a part longer than its
+    // range counts as complete.
+    const std::int64_t received = worker.Part() ? worker.Part()->size() : 0;
+    if (worker.ErrorCount() >= TDownloadThread::kMaxStalls || received < status.size)
+        HaveError = true;
+    if (++count == smartthreads) {
+        platform::end_process_if_terminated();
+        _allok = true;
+    }
+}
+
+void TDownloadMultiThread::progress_tick() {
+    if (platform::application_terminated() || !OnProgress)
+        return;
+    std::int64_t loaded = 0;
+    std::int64_t size = 0;
+    for (const SegmentStatus& status : _status) {
+        loaded += status.loaded;
+        size += status.size;
+    }
+    try {
+        OnProgress(*this, loaded, size);
+    } catch (...) {
+        // A failing progress display must not end the download.
+    }
+}
+
+} // namespace launcher

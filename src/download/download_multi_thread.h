@@ -1,0 +1,89 @@
+#pragma once
+
+#include "download/download_thread.h"
+#include "download/http_client.h"
+#include "download/segment_plan.h"
+#include "download/target_file.h"
+#include "platform/event_loop.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace launcher {
+
+class TDownloadMultiThread;
+
+// Progress of the running download: bytes received so far of `size` in all.
+using TDownloadMultiThreadProgressEvent =
+    std::function<void(TDownloadMultiThread& Sender, std::int64_t loaded, std::int64_t size)>;
+
+// Fetches one URL into one file over up to ten parallel byte ranges. The
+// caller blocks in `GetFile` on the interface thread while the loop keeps
+// running hand-offs, timers and input; the outcome is in `HaveError`.
+class TDownloadMultiThread {
+public:
+    static constexpr platform::Milliseconds kProgressPeriod{500};
+
+    explicit TDownloadMultiThread(platform::EventLoop& loop);
+    ~TDownloadMultiThread();
+    TDownloadMultiThread(const TDownloadMultiThread&) = delete;
+    TDownloadMultiThread& operator=(const TDownloadMultiThread&) = delete;
+
+    // Called every 500 ms during a download and once when it ends.
+    TDownloadMultiThreadProgressEvent OnProgress;
+    // Kept for callers that set them: ranges are written straight into the
+    // target file, so no part files or part buffers are made.
+    std::string TmpFolder;
+    bool ThreadUseFileStream = false;
+    // True after `GetFile` when the file could not be fetched completely.
+    bool HaveError = false;
+
+    // The number of segments for large files, kept within 1..10.
+    void SetThreads(int threads);
+    int Threads() const { return _threads; }
+
+    // Fetches `url` into `filename` (created or replaced). Interface thread only.
+    void GetFile(const std::string& url, const std::filesystem::path& filename);
+    // Makes the running `GetFile` end promptly; the target file is deleted.
+    void Stop();
+
+private:
+    struct SegmentStatus {
+        bool done = false;
+        std::int64_t loaded = 0; // received by the segment's current attempt
+        std::int64_t size = 0;   // length of the segment's range
+    };
+
+    std::int64_t probe_length(const std::string& url);
+    void run_segments(const std::string& url, const std::vector<SegmentRange>& plan);
+    void wait_for_segments();
+    void destroy_workers();
+    std::unique_ptr<HttpClient> take_client();
+    void on_set_pos(TDownloadThread& worker);
+    void on_complete(TDownloadThread& worker);
+    void progress_tick();
+
+    platform::EventLoop& loop_;
+    std::array<SegmentStatus, kMaxDownloadThreads> _status{};
+    int _threads = 4;
+    std::vector<std::unique_ptr<TDownloadThread>> list;
+    TargetFile rcfile;
+    int count = 0;
+    bool _allok = false;
+    bool isStop = false;
+    bool range_ignored_ = false;
+    std::optional<platform::EventLoop::TimerId> Timer;
+    int smartthreads = 0;
+    HttpClient* probe_ = nullptr; // the length probe in flight, for `Stop`
+    // Clients of finished workers, kept with their open connections so that
+    // the next download to the same server does not connect again.
+    std::vector<std::unique_ptr<HttpClient>> idle_clients_;
+};
+
+} // namespace launcher

@@ -1,0 +1,180 @@
+#include "download/download_thread.h"
+
+#include "platform/terminate_flag.h"
+
+namespace launcher {
+
+TDownloadThread::TDownloadThread(platform::EventLoop& loop, int id, std::string url,
+                                 std::int64_t startpos, std::int64_t endpos,
+                                 std::unique_ptr<HttpClient> client)
+    : thread_id(id), _url(std::move(url)), _start(startpos), _end(endpos), loop_(loop),
+      HTTP(client ? std::move(client) : std::make_unique<HttpClient>()) {}
+
+TDownloadThread::~TDownloadThread() {
+    if (HTTP)
+        end_thread();
+}
+
+std::unique_ptr<HttpClient> TDownloadThread::ReleaseClient() {
+    end_thread();
+    return std::move(HTTP);
+}
+
+void TDownloadThread::end_thread() {
+    Stop();
+    destroying_.store(true);
+    if (thread_.joinable()) {
+        // The thread may be waiting for a hand-off; on the interface thread
+        // those only run if we keep processing them while we wait.
+        std::unique_lock lock(finished_mutex_);
+        while (!finished_) {
+            if (loop_.is_interface_thread()) {
+                lock.unlock();
+                loop_.process_pending(platform::Milliseconds(0));
+                lock.lock();
+            }
+            finished_changed_.wait_for(lock, platform::Milliseconds(2));
+        }
+        lock.unlock();
+        thread_.join();
+    }
+    if (Timer && loop_.is_interface_thread())
+        loop_.stop_timer(*Timer);
+    Timer.reset();
+}
+
+void TDownloadThread::SetPart(std::unique_ptr<SegmentPart> part) {
+    part_ = std::move(part);
+}
+
+void TDownloadThread::Start() {
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { Execute(); });
+}
+
+void TDownloadThread::Stop() {
+    stop_requested_.store(true);
+    if (HTTP)
+        HTTP->abort();
+}
+
+std::string TDownloadThread::range_header() const {
+    return "Range: bytes=" + std::to_string(_start) + "-" + std::to_string(_end);
+}
+
+bool TDownloadThread::reports_suppressed() const {
+    return platform::application_terminated() || destroying_.load();
+}
+
+void TDownloadThread::hand_off(const TDownloadCompleteEvent& event) {
+    if (!event || reports_suppressed())
+        return;
+    loop_.run_and_wait([this, &event] {
+        // Checked again on the interface thread: the close action may have
+        // released the coordinator while this hand-off was queued.
+        if (!reports_suppressed())
+            event(*this);
+    });
+}
+
+void TDownloadThread::Execute() {
+    // A worker released before its thread began ends silently. One that was
+    // only stopped still reports (with an empty part), or the coordinator's
+    // count of reported segments would never complete.
+    if (!destroying_.load()) {
+        try {
+            if (!part_)
+                part_ = std::make_unique<MemoryPart>();
+            error_count_.store(0);
+            while (run_attempt()) {
+            }
+            stop_watchdog();
+        } catch (...) {
+            // An unexpected failure ends the attempts; the end is still
+            // reported so that the coordinator's count completes.
+        }
+        try {
+            hand_off(OnComplete);
+        } catch (...) {
+        }
+    }
+    std::lock_guard guard(finished_mutex_);
+    finished_ = true;
+    finished_changed_.notify_all();
+}
+
+// One attempt at the whole range; true when another attempt should follow.
+bool TDownloadThread::run_attempt() {
+    _pos.store(0);
+    _old.store(0);
+    last_progress_hand_off_ = {}; // the restart shows at once
+    part_->rewind();
+    HTTP->clear_abort();
+    // A stop that came before the abort was cleared must still end the worker.
+    if (stop_requested_.load())
+        return false;
+    start_watchdog();
+
+    HttpGetRequest request;
+    request.extra_headers.push_back(range_header());
+    request.on_response = [this](const HttpResponseHead& head) {
+        if (head.status == 206)
+            return !head.content_range_first || *head.content_range_first == _start;
+        if (accept_whole_body_ && _start == 0)
+            return true;
+        range_ignored_.store(true);
+        return false;
+    };
+    request.on_body = [this](const char* data, std::size_t size) {
+        return part_->write(data, size);
+    };
+    request.on_progress = [this](std::int64_t received) {
+        _pos.store(received);
+        const auto now = std::chrono::steady_clock::now();
+        const bool range_complete = received >= _end - _start + 1;
+        if (range_complete || now - last_progress_hand_off_ >= kProgressHandOffInterval) {
+            last_progress_hand_off_ = now;
+            hand_off(OnSetPos);
+        }
+    };
+    const HttpOutcome outcome = HTTP->get(_url, request);
+
+    if (outcome.ok || watchdog_running_.load() || stop_requested_.load())
+        return false; // ended by itself, by an error other than a stall, or stopped
+    return error_count_.fetch_add(1) + 1 < kMaxStalls;
+}
+
+void TDownloadThread::start_watchdog() {
+    watchdog_running_.store(true);
+    loop_.run_and_wait([this] {
+        if (Timer)
+            loop_.stop_timer(*Timer);
+        Timer = loop_.start_timer(kWatchdogPeriod, [this] { on_watchdog_tick(); });
+    });
+}
+
+void TDownloadThread::stop_watchdog() {
+    watchdog_running_.store(false);
+    loop_.run_and_wait([this] {
+        if (Timer)
+            loop_.stop_timer(*Timer);
+        Timer.reset();
+    });
+}
+
+void TDownloadThread::on_watchdog_tick() {
+    const std::int64_t pos = _pos.load();
+    if (pos != _old.load()) {
+        _old.store(pos); // bytes arrived during the period
+        return;
+    }
+    // Nothing arrived during a whole period: abort the attempt. The stopped
+    // watchdog tells the worker that the attempt stalled.
+    if (Timer)
+        loop_.stop_timer(*Timer);
+    Timer.reset();
+    watchdog_running_.store(false);
+    HTTP->abort();
+}
+
+} // namespace launcher

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "download/http_client.h"
+#include "download/segment_part.h"
+#include "platform/event_loop.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace launcher {
+
+class TDownloadThread;
+
+// A hand-off to the interface thread; the argument is the reporting worker.
+using TDownloadCompleteEvent = std::function<void(TDownloadThread& Sender)>;
+
+// Fetches one byte range of one URL on a thread of its own. Every progress
+// step and the end are handed to the interface thread synchronously, and a
+// watchdog on the interface thread aborts and restarts an attempt that
+// receives nothing for a whole period (at most three attempts).
+class TDownloadThread {
+public:
+    static constexpr platform::Milliseconds kWatchdogPeriod{20000};
+    static constexpr int kMaxStalls = 3;
+    // Progress steps closer together than this are not handed off one by
+    // one: on a fast link every hand-off costs two thread switches, and the
+    // display only samples the position twice a second. The watchdog reads
+    // the position directly, so it sees every byte either way.
+    static constexpr std::chrono::milliseconds kProgressHandOffInterval{50};
+
+    // The worker is created not yet started; set the events (and the part)
+    // before `Start`. It makes its own HTTP client unless given one whose
+    // open connections it may reuse.
+    TDownloadThread(platform::EventLoop& loop, int id, std::string url, std::int64_t startpos,
+                    std::int64_t endpos, std::unique_ptr<HttpClient> client = nullptr);
+    // Stops the request, waits for the thread (still running hand-offs when
+    // called on the interface thread) and releases the watchdog.
+    ~TDownloadThread();
+    TDownloadThread(const TDownloadThread&) = delete;
+    TDownloadThread& operator=(const TDownloadThread&) = delete;
+
+    TDownloadCompleteEvent OnSetPos;
+    TDownloadCompleteEvent OnComplete;
+
+    // Where the bytes go; a memory part when none is given.
+    void SetPart(std::unique_ptr<SegmentPart> part);
+    // A 2xx answer other than 206 carries the whole resource instead of the
+    // range; it is taken only when this worker's range is the whole file.
+    void SetAcceptWholeBody(bool accept) { accept_whole_body_ = accept; }
+
+    void Start();
+    // Cuts the running request short and makes no further attempt; any thread.
+    void Stop();
+    // Ends the worker as its destruction would and hands its HTTP client
+    // back, so that the next download can reuse the client's connections.
+    std::unique_ptr<HttpClient> ReleaseClient();
+
+    const int thread_id;
+    const std::string _url;
+    const std::int64_t _start;
+    const std::int64_t _end;
+
+    // Bytes of the body received by the current attempt.
+    std::int64_t pos() const { return _pos.load(); }
+    // Stalled attempts so far: 3 means the segment gave up.
+    int ErrorCount() const { return error_count_.load(); }
+    // The server answered the range with the whole resource, which was refused.
+    bool RangeIgnored() const { return range_ignored_.load(); }
+    // The part buffer; read it only once the worker has reported its end.
+    const SegmentPart* Part() const { return part_.get(); }
+
+    std::string range_header() const;
+
+private:
+    void Execute();
+    void end_thread();
+    bool run_attempt();
+    void start_watchdog();
+    void stop_watchdog();
+    void on_watchdog_tick();
+    void hand_off(const TDownloadCompleteEvent& event);
+    bool reports_suppressed() const;
+
+    platform::EventLoop& loop_;
+    std::unique_ptr<HttpClient> HTTP;
+    std::unique_ptr<SegmentPart> part_;
+    bool accept_whole_body_ = false;
+
+    std::chrono::steady_clock::time_point last_progress_hand_off_{}; // worker thread only
+    std::atomic<std::int64_t> _pos{0};
+    std::atomic<std::int64_t> _old{0};
+    std::atomic<int> error_count_{0};
+    std::atomic<bool> range_ignored_{false};
+    std::atomic<bool> watchdog_running_{false};        // cleared by the watchdog: the stall signal
+    std::optional<platform::EventLoop::TimerId> Timer; // interface thread only
+
+    std::atomic<bool> stop_requested_{false};
+    std::atomic<bool> destroying_{false};
+    std::mutex finished_mutex_;
+    std::condition_variable finished_changed_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+} // namespace launcher

@@ -1,0 +1,219 @@
+#include "download/download_test_support.h"
+#include "download/download_thread.h"
+#include "download/fault_server.h"
+#include "platform/clock.h"
+#include "platform/plain_event_loop.h"
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+using testing::Fault;
+using testing::FaultServer;
+using testing::pump_until;
+using testing::Resource;
+
+// A worker driven by the test itself: the test is the interface thread and
+// moves virtual time by hand, so every watchdog period is exact.
+class DownloadThreadTest : public ::testing::Test {
+protected:
+    DownloadThreadTest() { server.serve(path, Resource{.body = content}); }
+
+    TDownloadThread& make_worker(std::int64_t first, std::int64_t last, int id = 1) {
+        worker = std::make_unique<TDownloadThread>(loop, id, server.url(path), first, last);
+        worker->OnSetPos = [this](TDownloadThread& sender) {
+            ++set_pos_calls;
+            positions.push_back(sender.pos());
+        };
+        worker->OnComplete = [this](TDownloadThread& sender) {
+            EXPECT_TRUE(loop.is_interface_thread());
+            EXPECT_EQ(&sender, worker.get());
+            ++completions;
+        };
+        return *worker;
+    }
+
+    bool finish() {
+        return pump_until(loop, [this] { return completions > 0; });
+    }
+    std::string part_bytes() const {
+        return static_cast<const MemoryPart*>(worker->Part())->bytes();
+    }
+    void wait_for_gets(std::size_t count) {
+        ASSERT_TRUE(pump_until(loop, [&] { return server.gets(path).size() >= count; }));
+    }
+    void let_watchdog_period_pass() {
+        clock.advance(TDownloadThread::kWatchdogPeriod);
+        loop.process_pending(platform::Milliseconds(0));
+    }
+
+    const std::string path = "/game.vdp";
+    const std::string content = testing::make_content(200'000);
+    FaultServer server;
+    platform::ManualClock clock;
+    platform::PlainEventLoop loop{clock};
+    std::unique_ptr<TDownloadThread> worker;
+    int set_pos_calls = 0;
+    int completions = 0;
+    std::vector<std::int64_t> positions;
+};
+
+TEST_F(DownloadThreadTest, FetchesItsRangeWithTheRangeHeader) {
+    make_worker(100, 166'766, 2).Start();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(worker->thread_id, 2);
+    EXPECT_EQ(worker->ErrorCount(), 0);
+    EXPECT_EQ(part_bytes(), content.substr(100, 166'667));
+    const auto gets = server.gets(path);
+    ASSERT_EQ(gets.size(), 1u);
+    EXPECT_EQ(gets[0].range, "bytes=100-166766");
+    EXPECT_GT(set_pos_calls, 0);
+    EXPECT_EQ(positions.back(), 166'667);
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(DownloadThreadTest, RangeHeaderOfTheFirstOfSixSegments) {
+    TDownloadThread first(loop, 1, "http://127.0.0.1/x", 0, 166'666);
+    EXPECT_EQ(first.range_header(), "Range: bytes=0-166666");
+}
+
+TEST_F(DownloadThreadTest, SilentServerIsAbortedAndRetriedWithTheSameRange) {
+    server.add_fault(path, Fault{.kind = Fault::Kind::StallBeforeHeaders});
+    make_worker(0, 99'999).Start();
+    wait_for_gets(1);
+    let_watchdog_period_pass();
+    ASSERT_TRUE(finish());
+    const auto gets = server.gets(path);
+    ASSERT_EQ(gets.size(), 2u);
+    EXPECT_EQ(gets[0].range, gets[1].range);
+    EXPECT_EQ(worker->ErrorCount(), 1);
+    EXPECT_EQ(part_bytes(), content.substr(0, 100'000));
+}
+
+TEST_F(DownloadThreadTest, StallMidBodyRestartsFromTheFirstByte) {
+    server.add_fault(path, Fault{.kind = Fault::Kind::StallAfterBytes, .after_bytes = 5000});
+    make_worker(1000, 50'999).Start();
+    wait_for_gets(1);
+    ASSERT_TRUE(pump_until(loop, [&] { return worker->pos() == 5000; }));
+    let_watchdog_period_pass(); // bytes came in this period: no abort yet
+    EXPECT_EQ(server.gets(path).size(), 1u);
+    let_watchdog_period_pass(); // nothing in a whole period: abort
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(server.gets(path).size(), 2u);
+    EXPECT_EQ(worker->ErrorCount(), 1);
+    EXPECT_EQ(part_bytes(), content.substr(1000, 50'000));
+    EXPECT_EQ(positions.back(), 50'000);
+}
+
+TEST_F(DownloadThreadTest, ThreeStallsEndTheSegmentWithoutAFourthRequest) {
+    server.add_fault(path,
+                     Fault{.kind = Fault::Kind::StallBeforeHeaders, .times = Fault::kEveryRequest});
+    make_worker(0, 99'999).Start();
+    for (std::size_t attempt = 1; attempt <= 3; ++attempt) {
+        wait_for_gets(attempt);
+        let_watchdog_period_pass();
+    }
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(worker->ErrorCount(), 3);
+    EXPECT_EQ(server.gets(path).size(), 3u);
+    EXPECT_EQ(worker->Part()->size(), 0);
+}
+
+TEST_F(DownloadThreadTest, SlowDripOfOneBytePerPeriodIsNeverAborted) {
+    const std::string small = "drip!";
+    server.serve("/drip", Resource{.body = small});
+    server.add_fault("/drip", Fault{.kind = Fault::Kind::Drip});
+    worker = std::make_unique<TDownloadThread>(loop, 1, server.url("/drip"), 0, 4);
+    worker->OnSetPos = [this](TDownloadThread& sender) { positions.push_back(sender.pos()); };
+    worker->OnComplete = [this](TDownloadThread&) { ++completions; };
+    worker->Start();
+    for (std::int64_t byte = 1; byte <= 5; ++byte) {
+        server.release_drip_bytes(1);
+        ASSERT_TRUE(pump_until(loop, [&] { return worker->pos() == byte; }));
+        let_watchdog_period_pass();
+    }
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(worker->ErrorCount(), 0);
+    EXPECT_EQ(server.gets("/drip").size(), 1u);
+    EXPECT_EQ(part_bytes(), small);
+}
+
+TEST_F(DownloadThreadTest, ErrorAnswerMeansExactlyOneAttemptAndAnEmptyPart) {
+    for (int status : {404, 500}) {
+        server.add_fault(path, Fault{.kind = Fault::Kind::Status, .status = status});
+        completions = 0;
+        make_worker(0, 99'999).Start();
+        ASSERT_TRUE(finish());
+        EXPECT_EQ(worker->ErrorCount(), 0) << status;
+        EXPECT_EQ(worker->Part()->size(), 0) << status;
+        worker.reset();
+    }
+    EXPECT_EQ(server.gets(path).size(), 2u);
+}
+
+TEST_F(DownloadThreadTest, DroppedConnectionEndsTheSegmentWithAShortPart) {
+    server.add_fault(path, Fault{.kind = Fault::Kind::DropAfterBytes, .after_bytes = 3000});
+    make_worker(0, 99'999).Start();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(worker->ErrorCount(), 0);
+    EXPECT_EQ(part_bytes(), content.substr(0, 3000));
+    EXPECT_EQ(server.gets(path).size(), 1u);
+}
+
+TEST_F(DownloadThreadTest, IgnoredRangeIsRefusedUnlessTheRangeIsTheWholeFile) {
+    server.serve("/norange", Resource{.body = content, .ignore_range = true});
+    worker = std::make_unique<TDownloadThread>(loop, 2, server.url("/norange"), 1000, 1999);
+    worker->OnComplete = [this](TDownloadThread&) { ++completions; };
+    worker->Start();
+    ASSERT_TRUE(finish());
+    EXPECT_TRUE(worker->RangeIgnored());
+    EXPECT_EQ(worker->Part()->size(), 0) << "the whole body must not land in a range";
+
+    completions = 0;
+    worker = std::make_unique<TDownloadThread>(loop, 1, server.url("/norange"), 0,
+                                               static_cast<std::int64_t>(content.size()) - 1);
+    worker->SetAcceptWholeBody(true);
+    worker->OnComplete = [this](TDownloadThread&) { ++completions; };
+    worker->Start();
+    ASSERT_TRUE(finish());
+    EXPECT_FALSE(worker->RangeIgnored());
+    EXPECT_EQ(part_bytes(), content);
+}
+
+TEST_F(DownloadThreadTest, StopDuringAStalledRequestEndsTheWorkerPromptly) {
+    server.add_fault(path,
+                     Fault{.kind = Fault::Kind::StallBeforeHeaders, .times = Fault::kEveryRequest});
+    make_worker(0, 99'999).Start();
+    wait_for_gets(1);
+    worker->Stop();
+    ASSERT_TRUE(finish()); // no virtual time passes: the abort alone ends it
+    EXPECT_EQ(worker->ErrorCount(), 0);
+    EXPECT_EQ(server.gets(path).size(), 1u);
+}
+
+TEST_F(DownloadThreadTest, DestroyingARunningWorkerDoesNotReportItsEnd) {
+    server.add_fault(path, Fault{.kind = Fault::Kind::StallAfterBytes,
+                                 .after_bytes = 100,
+                                 .times = Fault::kEveryRequest});
+    make_worker(0, 99'999).Start();
+    ASSERT_TRUE(pump_until(loop, [&] { return !positions.empty(); }));
+    worker.reset();
+    loop.process_pending(platform::Milliseconds(0));
+    EXPECT_EQ(completions, 0);
+}
+
+TEST_F(DownloadThreadTest, WorkerStoppedBeforeItBeganReportsWithoutARequest) {
+    make_worker(0, 99'999);
+    worker->Stop();
+    worker->Start();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(worker->Part()->size(), 0);
+    EXPECT_EQ(worker->ErrorCount(), 0);
+    EXPECT_TRUE(server.gets(path).empty());
+}
+
+} // namespace
+} // namespace launcher
