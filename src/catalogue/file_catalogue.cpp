@@ -6,9 +6,33 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace launcher {
+namespace {
+
+// The lines of a text as views: CR LF, LF or CR end a line; a final line
+// without an end counts; an empty text has none.
+std::vector<std::string_view> split_line_views(std::string_view text) {
+    std::vector<std::string_view> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+} // namespace
 
 TFileList::TFileList(bool isSorted) : sorted_(isSorted) {}
 
@@ -17,7 +41,22 @@ TFileList::~TFileList() {
 }
 
 std::string TFileList::MakeKey(std::string_view name) {
-    return platform::to_lower(platform::trim(name));
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!name.empty() && blank(name.front()))
+        name.remove_prefix(1);
+    while (!name.empty() && blank(name.back()))
+        name.remove_suffix(1);
+    // Most names are ASCII: lower-case those with a simple table-free pass
+    // and leave the others to the full Unicode mapping.
+    if (!std::all_of(name.begin(), name.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return platform::to_lower(name);
+    std::string key(name);
+    for (char& c : key) {
+        const auto byte = static_cast<unsigned char>(c);
+        c = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 32 : 0));
+    }
+    return key;
 }
 
 std::size_t TFileList::LowerBound(std::string_view key) const {
@@ -111,30 +150,51 @@ void TFileList::Clear() {
     list_.clear();
 }
 
-void TFileList::SortEntries() {
-    std::stable_sort(list_.begin(), list_.end(),
-                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
+void TFileList::SortEntries(bool drop_repeated_keys) {
+    // Sorting (key, position) pairs rather than entries keeps the moves
+    // cheap and the keys one step away; ties broken by position make the
+    // order stable.
+    struct Position {
+        std::string_view key;
+        std::uint32_t at;
+    };
+    std::vector<Position> order;
+    order.reserve(list_.size());
+    for (std::size_t i = 0; i < list_.size(); ++i)
+        order.push_back({list_[i].key, static_cast<std::uint32_t>(i)});
+    std::sort(order.begin(), order.end(), [](const Position& a, const Position& b) {
+        const int compared = a.key.compare(b.key);
+        return compared < 0 || (compared == 0 && a.at < b.at);
+    });
+    std::vector<Entry> sorted;
+    sorted.reserve(list_.size());
+    for (const Position& position : order) {
+        Entry& entry = list_[position.at];
+        if (drop_repeated_keys && !sorted.empty() && sorted.back().key == entry.key)
+            continue; // a later line of a key already kept
+        sorted.push_back(std::move(entry));
+    }
+    list_.swap(sorted);
 }
 
 void TFileList::LoadFromStrings(const std::vector<std::string>& source) {
+    LoadLines(std::vector<std::string_view>(source.begin(), source.end()));
+}
+
+void TFileList::LoadLines(const std::vector<std::string_view>& lines) {
     Clear();
     const LocaleDateTimeFormat format = date_format_.value_or(LocaleDateTimeFormat::user_default());
     // Lines are gathered first and put in key order once, so a large
     // catalogue loads in n log n rather than one shifting insert per line.
-    // The stable sort keeps lines of one key in source order, so the first
+    // The stable order keeps lines of one key in source order and the first
     // of them is the one kept: the same result as adding them one by one.
     const auto commit = [&] {
-        if (sorted_) {
-            SortEntries();
-            const auto last =
-                std::unique(list_.begin(), list_.end(),
-                            [](const Entry& a, const Entry& b) { return a.key == b.key; });
-            list_.erase(last, list_.end());
-        }
+        if (sorted_)
+            SortEntries(true);
     };
-    list_.reserve(source.size());
+    list_.reserve(lines.size());
     try {
-        for (const std::string& line : source) {
+        for (const std::string_view line : lines) {
             if (platform::application_terminated())
                 break;
             auto item = std::make_unique<TFileItem>();
@@ -150,8 +210,8 @@ void TFileList::LoadFromStrings(const std::vector<std::string>& source) {
 }
 
 void TFileList::LoadFromFile(const std::filesystem::path& filename) {
-    const platform::Bytes bytes = platform::read_file(filename);
-    LoadFromStrings(platform::split_lines(platform::decode_text(bytes)));
+    const std::string text = platform::decode_text(platform::read_file(filename));
+    LoadLines(split_line_views(text));
 }
 
 void TFileList::SaveToStrings(std::vector<std::string>* target) const {
@@ -171,7 +231,7 @@ void TFileList::SaveToFile(const std::filesystem::path& filename) const {
 
 void TFileList::SetSorted(bool sort) {
     if (sort && !sorted_)
-        SortEntries();
+        SortEntries(false);
     sorted_ = sort;
 }
 

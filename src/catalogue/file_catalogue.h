@@ -91,8 +91,10 @@ private:
     std::size_t LowerBound(std::string_view key) const;
     int FindKey(std::string_view key) const;
     bool InRange(int id) const { return id >= 0 && id < Count(); }
-    // Key order, duplicates kept in their present order.
-    void SortEntries();
+    // Key order, entries of one key in their present order; with
+    // `drop_repeated_keys` only the first of them stays.
+    void SortEntries(bool drop_repeated_keys);
+    void LoadLines(const std::vector<std::string_view>& lines);
 
     std::vector<Entry> list_;
     bool sorted_;
