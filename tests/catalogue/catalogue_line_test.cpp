@@ -1,4 +1,5 @@
 #include "catalogue/catalogue_line.h"
+#include "numbered_case.h"
 
 #include <bit>
 #include <cstdint>
@@ -8,6 +9,8 @@
 
 namespace launcher {
 namespace {
+
+using testing::NumberedCase;
 
 const LocaleDateTimeFormat kDayMonthYear = LocaleDateTimeFormat::from_patterns("%d.%m.%Y", "%T");
 
@@ -68,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"H|\\n|-5|3ff0000000000000|", {"\\n", "H", "", -5, 1.0}},
                       LineCase{"|||", {"", "", "", 0, 0.0}},
                       LineCase{"H| \\n |+7|zz|P", {" \\n ", "H", "P", 7, 0.0}},
-                      LineCase{"H|\\n|99999999999999999999|0|P", {"\\n", "H", "P", 0, 0.0}}));
+                      LineCase{"H|\\n|99999999999999999999|0|P", {"\\n", "H", "P", 0, 0.0}}),
+    NumberedCase);
 
 struct DateCase {
     const char* field;
@@ -92,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"-1", 0.0}, DateCase{"00000000000000001", 0.0},
                       // With a space: the locale's date and time.
                       DateCase{"11.04.2019 18:30:00", 43566.770833333336},
-                      DateCase{"11.04.2019 00:00:00", 43566.0}, DateCase{"30.12.1899 12:00", 0.5}));
+                      DateCase{"11.04.2019 00:00:00", 43566.0}, DateCase{"30.12.1899 12:00", 0.5}),
+    NumberedCase);
 
 TEST(CatalogueLine, DateWithSpaceThatIsNoDateRaises) {
     EXPECT_THROW(ParseDateField("not a date", kDayMonthYear), EConvertError);

@@ -1,4 +1,5 @@
 #include "catalogue/file_catalogue.h"
+#include "numbered_case.h"
 #include "platform/files.h"
 #include "platform/terminate_flag.h"
 #include "support/temp_dir.h"
@@ -13,6 +14,8 @@
 
 namespace launcher {
 namespace {
+
+using testing::NumberedCase;
 
 using testing::TempDir;
 
@@ -290,7 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodedFile{"lf, no final end", "H|\\Файл|1\nH|\\b|2"},
                       EncodedFile{"cr", "H|\\Файл|1\rH|\\b|2\r"},
                       EncodedFile{"utf-8 mark", "\xEF\xBB\xBFH|\\Файл|1\r\nH|\\b|2\r\n"},
-                      EncodedFile{"utf-16 mark", utf16le(u"H|\\Файл|1\r\nH|\\b|2\r\n")}));
+                      EncodedFile{"utf-16 mark", utf16le(u"H|\\Файл|1\r\nH|\\b|2\r\n")}),
+    NumberedCase);
 
 TEST(FileList, LoadingAMissingFileRaisesAndLeavesTheListAlone) {
     const TempDir dir;

@@ -1,4 +1,5 @@
 #include "catalogue/locale_date_time.h"
+#include "numbered_case.h"
 
 #include <cstdlib>
 
@@ -6,6 +7,8 @@
 
 namespace launcher {
 namespace {
+
+using testing::NumberedCase;
 
 using Order = LocaleDateTimeFormat::Order;
 
@@ -30,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"%d/%m/%y", "%T", {Order::DayMonthYear, '/', ':'}},
                       PatternCase{"%F", "%R", {Order::YearMonthDay, '-', ':'}},
                       PatternCase{"%D", "%r", {Order::MonthDayYear, '/', ':'}},
-                      PatternCase{"%-d.%-m.%Y", "%H.%M.%S", {Order::DayMonthYear, '.', '.'}}));
+                      PatternCase{"%-d.%-m.%Y", "%H.%M.%S", {Order::DayMonthYear, '.', '.'}}),
+    NumberedCase);
 
 struct ParseCase {
     const char* text;
@@ -61,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"11.04 18", kGerman, {2024, 4, 11, 18, 0, 0, 0}},
                       ParseCase{" 11.04.2019   18:30:00 ", kGerman, {2019, 4, 11, 18, 30, 0, 0}},
                       ParseCase{"11.04.2019", kGerman, {2019, 4, 11, 0, 0, 0, 0}},
-                      ParseCase{"18:30 ", kGerman, {1899, 12, 30, 18, 30, 0, 0}}));
+                      ParseCase{"18:30 ", kGerman, {1899, 12, 30, 18, 30, 0, 0}}),
+    NumberedCase);
 
 TEST(LocaleDates, RejectsWhatIsNoDateAndTime) {
     for (const char* text : {"", "abc def", "32.01.2019 10:00", "11.04.2019 25:00", "11.04.2019 x",

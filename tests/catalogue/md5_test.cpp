@@ -1,4 +1,5 @@
 #include "catalogue/md5.h"
+#include "numbered_case.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -13,6 +14,8 @@
 
 namespace launcher {
 namespace {
+
+using testing::NumberedCase;
 
 using testing::TempDir;
 
@@ -68,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "D174AB98D277D9F5A5611C2C9F419D9F"},
                       Vector{"1234567890123456789012345678901234567890"
                              "1234567890123456789012345678901234567890",
-                             "57EDF4A22BE3C955AC49DA2E2107B67A"}));
+                             "57EDF4A22BE3C955AC49DA2E2107B67A"}),
+    NumberedCase);
 
 TEST(MD5, PaddingBoundariesMatchTheReference) {
     for (const std::size_t size : {55u, 56u, 57u, 63u, 64u, 65u, 119u, 120u, 127u, 128u, 1000u}) {
