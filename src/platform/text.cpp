@@ -108,6 +108,32 @@ std::string to_lower(std::string_view text) {
     return out;
 }
 
+std::u16string utf8_to_utf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        utf8proc_int32_t code = 0;
+        const auto length =
+            utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(text.size() - i), &code);
+        if (length <= 0) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(length);
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(code));
+        }
+    }
+    return out;
+}
+
 std::string to_lower_ascii(std::string_view text) {
     std::string out(text);
     for (char& c : out)

@@ -27,6 +27,9 @@ std::string trim(std::string_view text);
 // included); invalid UTF-8 bytes are kept as they are.
 std::string to_lower(std::string_view text);
 
+// UTF-8 as UTF-16; invalid bytes become U+FFFD.
+std::u16string utf8_to_utf16(std::string_view text);
+
 // Lower-cases ASCII letters only.
 std::string to_lower_ascii(std::string_view text);
 

@@ -1,0 +1,251 @@
+#include "archive/rar4_writer.h"
+
+#include "platform/files.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+#include <zlib.h>
+
+namespace launcher {
+namespace {
+
+constexpr std::uint8_t kMainHeader = 0x73;
+constexpr std::uint8_t kFileHeader = 0x74;
+constexpr std::uint8_t kEndHeader = 0x7B;
+constexpr std::uint16_t kLongBlock = 0x8000;
+constexpr std::uint16_t kLargeSizes = 0x0100;
+constexpr std::uint16_t kUnicodeName = 0x0200;
+constexpr std::uint16_t kDirectory = 0x00E0;
+constexpr std::uint16_t kSkipIfUnknown = 0x4000;
+constexpr std::uint8_t kHostWindows = 2;
+constexpr std::uint8_t kVersion20 = 20;
+constexpr std::uint8_t kMethodStore = 0x30;
+constexpr std::size_t kCopyBlock = 1 << 20;
+
+class HeaderBytes {
+public:
+    void u8(std::uint8_t value) { bytes_.push_back(value); }
+    void u16(std::uint16_t value) {
+        for (int i = 0; i < 2; ++i)
+            bytes_.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+    void u32(std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes_.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+    void text(std::string_view value) { bytes_.insert(bytes_.end(), value.begin(), value.end()); }
+
+    // Prefixes the low 16 bits of the CRC-32 of everything from the type on.
+    std::vector<std::uint8_t> sealed() const {
+        const auto crc = static_cast<std::uint16_t>(Crc32(bytes_) & 0xFFFF);
+        std::vector<std::uint8_t> out(2 + bytes_.size());
+        out[0] = static_cast<std::uint8_t>(crc);
+        out[1] = static_cast<std::uint8_t>(crc >> 8);
+        std::copy(bytes_.begin(), bytes_.end(), out.begin() + 2);
+        return out;
+    }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+std::uint32_t dos_time(std::time_t modified) {
+    std::tm local{};
+    localtime_r(&modified, &local);
+    if (local.tm_year < 80)
+        return 0x00210000; // 1980-01-01, the earliest such a time can say
+    return static_cast<std::uint32_t>((local.tm_year - 80) << 25 | (local.tm_mon + 1) << 21 |
+                                      local.tm_mday << 16 | local.tm_hour << 11 |
+                                      local.tm_min << 5 | local.tm_sec / 2);
+}
+
+bool is_ascii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
+    // zlib takes at most 4 GiB at once.
+    while (!bytes.empty()) {
+        const auto chunk = std::min<std::size_t>(bytes.size(), 1u << 30);
+        crc = static_cast<std::uint32_t>(::crc32(crc, bytes.data(), static_cast<uInt>(chunk)));
+        bytes = bytes.subspan(chunk);
+    }
+    return crc;
+}
+
+struct Rar4StoreWriter::Member {
+    std::string name;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    std::time_t modified = 0;
+    bool directory = false;
+
+    std::vector<std::uint8_t> header() const {
+        const bool large = size > 0xFFFFFFFFull;
+        std::uint16_t flags = kLongBlock;
+        if (large)
+            flags |= kLargeSizes;
+        // A Unicode-flagged name without a zero byte is read as UTF-8.
+        if (!is_ascii(name))
+            flags |= kUnicodeName;
+        if (directory)
+            flags |= kDirectory;
+        HeaderBytes h;
+        h.u8(kFileHeader);
+        h.u16(flags);
+        h.u16(static_cast<std::uint16_t>(32 + (large ? 8 : 0) + name.size()));
+        h.u32(static_cast<std::uint32_t>(size)); // packed size: stored as is
+        h.u32(static_cast<std::uint32_t>(size));
+        h.u8(kHostWindows);
+        h.u32(crc);
+        h.u32(dos_time(modified));
+        h.u8(kVersion20);
+        h.u8(kMethodStore);
+        h.u16(static_cast<std::uint16_t>(name.size()));
+        h.u32(directory ? 0x10 : 0x20);
+        if (large) {
+            h.u32(static_cast<std::uint32_t>(size >> 32));
+            h.u32(static_cast<std::uint32_t>(size >> 32));
+        }
+        h.text(name);
+        return h.sealed();
+    }
+};
+
+Rar4StoreWriter::Rar4StoreWriter(std::filesystem::path archive) : archive_(std::move(archive)) {
+    temporary_ = archive_;
+    temporary_ += ".writing";
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        throw platform::FileError("Cannot create " + temporary_.string() + ": " +
+                                  std::strerror(errno));
+    static constexpr std::array<std::uint8_t, 7> kMarker{0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+    write_all(kMarker);
+    HeaderBytes main;
+    main.u8(kMainHeader);
+    main.u16(0);
+    main.u16(13);
+    main.u16(0);
+    main.u32(0);
+    write_all(main.sealed());
+}
+
+Rar4StoreWriter::~Rar4StoreWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temporary_.c_str());
+    }
+}
+
+void Rar4StoreWriter::write_all(std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(position_));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw platform::FileError("Cannot write " + temporary_.string() + ": " +
+                                      std::strerror(errno));
+        position_ += static_cast<std::uint64_t>(n);
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+}
+
+void Rar4StoreWriter::write_member(const Member& member, int source_fd,
+                                   std::span<const std::uint8_t> content) {
+    Member written = member;
+    const std::uint64_t header_at = position_;
+    const auto placeholder = written.header();
+    write_all(placeholder);
+    if (source_fd >= 0) {
+        std::vector<std::uint8_t> block(kCopyBlock);
+        std::uint64_t copied = 0;
+        for (;;) {
+            const ssize_t n = ::read(source_fd, block.data(), block.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw platform::FileError("Cannot read " + member.name + ": " +
+                                          std::strerror(errno));
+            if (n == 0)
+                break;
+            const auto chunk = std::span(block.data(), static_cast<std::size_t>(n));
+            written.crc = Crc32(chunk, written.crc);
+            write_all(chunk);
+            copied += static_cast<std::uint64_t>(n);
+        }
+        written.size = copied;
+    } else {
+        written.crc = Crc32(content);
+        written.size = content.size();
+        write_all(content);
+    }
+    // The header's CRC and sizes are known only now; its length is unchanged
+    // unless the file grew past 4 GiB while it was read.
+    const auto final_header = written.header();
+    if (final_header.size() != placeholder.size())
+        throw platform::FileError(member.name + " changed size while it was packed");
+    const std::uint64_t end = position_;
+    position_ = header_at;
+    write_all(final_header);
+    position_ = end;
+}
+
+void Rar4StoreWriter::add_file(std::string_view member_name, const std::filesystem::path& source) {
+    const int source_fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source_fd < 0)
+        throw platform::FileError("Cannot open file " + source.string() + ": " +
+                                  std::strerror(errno));
+    struct stat info {};
+    ::fstat(source_fd, &info);
+    Member member{std::string(member_name), static_cast<std::uint64_t>(info.st_size), 0,
+                  info.st_mtime, false};
+    try {
+        write_member(member, source_fd, {});
+    } catch (...) {
+        ::close(source_fd);
+        throw;
+    }
+    ::close(source_fd);
+}
+
+void Rar4StoreWriter::add_bytes(std::string_view member_name, std::span<const std::uint8_t> content,
+                                std::time_t modified) {
+    write_member(Member{std::string(member_name), content.size(), 0, modified, false}, -1, content);
+}
+
+void Rar4StoreWriter::add_directory(std::string_view member_name, std::time_t modified) {
+    write_member(Member{std::string(member_name), 0, 0, modified, true}, -1, {});
+}
+
+void Rar4StoreWriter::finish() {
+    HeaderBytes end;
+    end.u8(kEndHeader);
+    end.u16(kSkipIfUnknown);
+    end.u16(7);
+    write_all(end.sealed());
+    if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
+        fd_ = -1;
+        ::unlink(temporary_.c_str());
+        throw platform::FileError("Cannot write " + temporary_.string());
+    }
+    fd_ = -1;
+    if (::rename(temporary_.c_str(), archive_.c_str()) != 0) {
+        ::unlink(temporary_.c_str());
+        throw platform::FileError("Cannot replace " + archive_.string() + ": " +
+                                  std::strerror(errno));
+    }
+}
+
+} // namespace launcher

@@ -1,0 +1,451 @@
+#include "archive/rar_archive.h"
+
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+namespace launcher {
+namespace {
+
+constexpr std::size_t kReadBlockSize = 64 * 1024;
+
+// A result code for what libarchive says went wrong, by what was being done.
+int error_code_of(::archive* a, int fallback) {
+    const int error = archive_errno(a);
+    if (error == ENOMEM)
+        return ERAR_NO_MEMORY;
+    const char* message = archive_error_string(a);
+    const std::string_view text = message != nullptr ? message : "";
+    if (text.find("assphrase") != std::string_view::npos ||
+        text.find("ncrypt") != std::string_view::npos)
+        return ERAR_MISSING_PASSWORD;
+    if (text.find("Unrecognized archive format") != std::string_view::npos)
+        return ERAR_UNKNOWN_FORMAT;
+    return fallback;
+}
+
+// Codes after which nothing more can be read from the archive.
+bool is_fatal(int code) {
+    return code == ERAR_NO_MEMORY || code == ERAR_BAD_DATA ||
+           (code >= ERAR_UNKNOWN_FORMAT && code <= ERAR_UNKNOWN) || code == ERAR_NOT_OPENED;
+}
+
+TDateTime local_date_time(time_t seconds) {
+    timespec when{};
+    when.tv_sec = seconds;
+    return local_date_time_from_file_time(when);
+}
+
+// The stored name split into its folder parts; "\" and "/" both separate.
+std::vector<std::string> name_parts(std::string_view name) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : name) {
+        if (c == '/' || c == '\\') {
+            parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part.push_back(c);
+        }
+    }
+    parts.push_back(std::move(part));
+    return parts;
+}
+
+// The member's file name alone, or none when it has no usable one.
+std::optional<std::string> file_name_only(std::string_view name) {
+    auto parts = name_parts(name);
+    const std::string& last = parts.back();
+    if (last.empty() || last == "." || last == "..")
+        return std::nullopt;
+    return last;
+}
+
+// The member's stored path below the destination, or none when it would
+// leave it (absolute names, drive letters, ".." parts).
+std::optional<std::filesystem::path> relative_path(std::string_view name) {
+    std::filesystem::path path;
+    const auto parts = name_parts(name);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (part.empty() && i == 0 && parts.size() > 1)
+            return std::nullopt; // absolute
+        if (part == "..")
+            return std::nullopt;
+        if (i == 0 && part.size() >= 2 && part[1] == ':')
+            return std::nullopt; // drive letter
+        if (part.empty() || part == ".")
+            continue;
+        path /= part;
+    }
+    if (path.empty())
+        return std::nullopt;
+    return path;
+}
+
+bool looks_like_program(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    char magic[4] = {};
+    in.read(magic, sizeof magic);
+    return (in.gcount() >= 2 && magic[0] == 'M' && magic[1] == 'Z') ||
+           (in.gcount() == 4 && std::string_view(magic, 4) == "\x7F"
+                                                              "ELF");
+}
+
+} // namespace
+
+// One open archive: opened in the constructor, closed in the destructor.
+class TRAR::Reader {
+public:
+    Reader(TRAR& owner, const std::filesystem::path& file) : owner_(owner), a_(archive_read_new()) {
+        archive_read_support_filter_all(a_);
+        archive_read_support_format_rar(a_);
+        archive_read_support_format_rar5(a_);
+        archive_read_support_format_7zip(a_);
+        archive_read_support_format_zip(a_);
+        if (!owner.Password.empty())
+            archive_read_add_passphrase(a_, owner.Password.c_str());
+        archive_read_set_passphrase_callback(a_, this, &Reader::ask_password);
+        opened_ = archive_read_open_filename(a_, file.c_str(), kReadBlockSize) == ARCHIVE_OK;
+    }
+    ~Reader() { archive_read_free(a_); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    bool opened() const { return opened_; }
+    ::archive* handle() { return a_; }
+
+    // ARCHIVE_OK with the next entry, ARCHIVE_EOF at the end, or a failure.
+    int next(archive_entry*& entry) { return archive_read_next_header(a_, &entry); }
+
+    // Closes the archive; false when closing failed.
+    bool close() { return archive_read_close(a_) == ARCHIVE_OK; }
+
+    std::string current_name;
+
+private:
+    static const char* ask_password(::archive*, void* self) {
+        auto& reader = *static_cast<Reader*>(self);
+        if (!reader.owner_.OnPasswordRequired || reader.asked_)
+            return nullptr;
+        reader.asked_ = true; // ask once; a wrong answer fails the entry
+        bool cancel = false;
+        const bool header_password = !reader.owner_.fArchiveInformation.Opened;
+        if (header_password)
+            reader.owner_.fArchiveInformation.HeaderEncrypted = true;
+        reader.owner_.OnPasswordRequired(
+            reader.owner_, header_password,
+            header_password ? reader.owner_.fArchiveInformation.FileName : reader.current_name,
+            reader.password_, cancel);
+        return cancel ? nullptr : reader.password_.c_str();
+    }
+
+    TRAR& owner_;
+    ::archive* a_;
+    bool opened_ = false;
+    bool asked_ = false;
+    std::string password_;
+};
+
+int TRAR::GetDllVersion() const {
+    return archive_version_number();
+}
+
+void TRAR::report(int error_code, TRAROperation operation) {
+    if (is_fatal(error_code))
+        fAbort = true;
+    if (OnError)
+        OnError(*this, error_code, operation);
+}
+
+bool TRAR::OpenFile(const std::filesystem::path& FileName) {
+    fArchiveInformation.Reset();
+    fArchiveInformation.FileName = FileName.string();
+    fArchiveInformation.SFX = looks_like_program(FileName);
+    const bool listed = List();
+    fArchiveInformation.Opened = listed;
+    return listed;
+}
+
+void TRAR::record_header(const TRARFileItem& item, bool is_directory) {
+    auto& info = fArchiveInformation;
+    if (item.Encrypted)
+        info.Encryption = true;
+    info.HostOS = item.HostOS;
+    if (!is_directory)
+        ++info.TotalFiles;
+    info.UnCompressedSize += item.UnCompressedSize;
+    if (OnListFile)
+        OnListFile(*this, item);
+}
+
+bool TRAR::List() {
+    fAbort = false;
+    Reader reader(*this, fArchiveInformation.FileName);
+    if (!reader.opened()) {
+        report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
+        return false;
+    }
+    bool ok = true;
+    for (;;) {
+        if (fAbort) {
+            ok = false;
+            break;
+        }
+        archive_entry* entry = nullptr;
+        const int status = reader.next(entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status < ARCHIVE_WARN) {
+            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), TRAROperation::roListFiles);
+            ok = false;
+            break;
+        }
+        const char* name = archive_entry_pathname_utf8(entry);
+        if (name == nullptr)
+            name = archive_entry_pathname(entry);
+        TRARFileItem item;
+        item.FileName = name != nullptr ? name : "";
+        item.FileNameW = platform::utf8_to_utf16(item.FileName);
+        item.UnCompressedSize = static_cast<std::uint32_t>(archive_entry_size(entry));
+        item.HostOS = "unknown";
+        item.Attributes = archive_entry_mode(entry);
+        item.Time = local_date_time(archive_entry_mtime(entry));
+        item.Encrypted = archive_entry_is_encrypted(entry) != 0;
+        record_header(item, archive_entry_filetype(entry) == AE_IFDIR);
+        if (archive_read_data_skip(reader.handle()) < ARCHIVE_WARN) {
+            report(error_code_of(reader.handle(), ERAR_BAD_DATA), TRAROperation::roListFiles);
+            ok = false;
+            break;
+        }
+    }
+    // The archive's own bytes are what it holds compressed.
+    fArchiveInformation.CompressedSize = archive_filter_bytes(reader.handle(), -1);
+    if (!reader.close()) {
+        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
+        ok = false;
+    }
+    return ok;
+}
+
+bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
+    std::error_code ignored;
+    std::filesystem::create_directories(target.parent_path(), ignored);
+    std::string temporary =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        report(ERAR_ECREATE, TRAROperation::roExtract);
+        return false;
+    }
+    bool ok = true;
+    int failure = ERAR_SUCCESS;
+    for (;;) {
+        if (fAbort) {
+            ok = false;
+            break;
+        }
+        const void* block = nullptr;
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status < ARCHIVE_WARN) {
+            failure = error_code_of(reader.handle(), ERAR_BAD_DATA);
+            ok = false;
+            break;
+        }
+        std::size_t written = 0;
+        while (written < size) {
+            const ssize_t n = ::pwrite(fd, static_cast<const char*>(block) + written,
+                                       size - written, offset + static_cast<off_t>(written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                failure = ERAR_EWRITE;
+                break;
+            }
+            written += static_cast<std::size_t>(n);
+        }
+        if (failure != ERAR_SUCCESS) {
+            ok = false;
+            break;
+        }
+        fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
+        fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
+        if (OnProgress)
+            OnProgress(*this, fProgressInfo.FileName, fArchiveInformation.UnCompressedSize,
+                       fProgressInfo.TotalSize, fProgressInfo.FileBytesTotal,
+                       fProgressInfo.FileBytesDone);
+    }
+    if (ok) {
+        // A sparse tail leaves the file shorter than the member; give it its size.
+        const auto size = fProgressInfo.FileBytesTotal;
+        if (size > 0 && ::ftruncate(fd, size) != 0)
+            failure = ERAR_EWRITE;
+        ::fchmod(fd, 0644);
+        if (failure == ERAR_SUCCESS && ::fsync(fd) != 0)
+            failure = ERAR_EWRITE;
+        ok = failure == ERAR_SUCCESS;
+    }
+    ::close(fd);
+    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        failure = ERAR_ECREATE;
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        if (failure != ERAR_SUCCESS)
+            report(failure, TRAROperation::roExtract);
+    }
+    return ok;
+}
+
+bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
+                   const std::vector<std::string>* Files) {
+    fAbort = false;
+    Reader reader(*this, fArchiveInformation.FileName);
+    if (!reader.opened()) {
+        report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
+        return false;
+    }
+    fProgressInfo.TotalSize = 0;
+    bool ok = true;
+    for (;;) {
+        if (fAbort) {
+            ok = false;
+            break;
+        }
+        archive_entry* entry = nullptr;
+        const int status = reader.next(entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status < ARCHIVE_WARN) {
+            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), TRAROperation::roExtract);
+            ok = false;
+            break;
+        }
+        const char* raw_name = archive_entry_pathname_utf8(entry);
+        if (raw_name == nullptr)
+            raw_name = archive_entry_pathname(entry);
+        const std::string name = raw_name != nullptr ? raw_name : "";
+        reader.current_name = name;
+        fProgressInfo.FileBytesDone = 0;
+        fProgressInfo.FileBytesTotal = archive_entry_size(entry);
+        fProgressInfo.FileName = platform::utf8_to_utf16(name);
+
+        const bool selected =
+            Files == nullptr || std::find(Files->begin(), Files->end(), name) != Files->end();
+        const auto type = archive_entry_filetype(entry);
+        // Links, devices and names that would leave the folder are never written.
+        const bool regular = type == AE_IFREG && archive_entry_hardlink(entry) == nullptr;
+        std::optional<std::filesystem::path> relative;
+        if (RestoreFolder)
+            relative = relative_path(name);
+        else if (auto file_name = file_name_only(name))
+            relative = std::filesystem::path(*file_name);
+        if (!selected || !relative || (!regular && !(RestoreFolder && type == AE_IFDIR)))
+            continue; // the next header read passes over this member
+        const std::filesystem::path target = Path / *relative;
+        if (type == AE_IFDIR) {
+            std::error_code ignored;
+            std::filesystem::create_directories(target, ignored);
+            continue;
+        }
+
+        TRARReplace action = TRARReplace::rrOverwrite;
+        std::error_code exists_error;
+        if (OnReplace && std::filesystem::exists(target, exists_error)) {
+            TRARReplaceData existing;
+            existing.FileName = target.string();
+            existing.Size =
+                static_cast<std::int64_t>(std::filesystem::file_size(target, exists_error));
+            struct stat info {};
+            if (::stat(target.c_str(), &info) == 0)
+                existing.Time = local_date_time(info.st_mtime);
+            TRARReplaceData incoming{name, fProgressInfo.FileBytesTotal,
+                                     local_date_time(archive_entry_mtime(entry))};
+            OnReplace(*this, existing, incoming, action);
+        }
+        if (action == TRARReplace::rrCancel) {
+            fAbort = true;
+            ok = false;
+            break;
+        }
+        if (action == TRARReplace::rrSkip) {
+            fProgressInfo.FileBytesDone += fProgressInfo.FileBytesTotal;
+            continue;
+        }
+        if (!extract_member(reader, target)) {
+            ok = false;
+            break;
+        }
+    }
+    if (!reader.close()) {
+        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
+        ok = false;
+    }
+    return ok;
+}
+
+bool TRAR::Test() {
+    fAbort = false;
+    Reader reader(*this, fArchiveInformation.FileName);
+    if (!reader.opened()) {
+        report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
+        return false;
+    }
+    bool ok = true;
+    while (ok && !fAbort) {
+        archive_entry* entry = nullptr;
+        const int status = reader.next(entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status < ARCHIVE_WARN) {
+            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), TRAROperation::roTest);
+            ok = false;
+            break;
+        }
+        // Reading every block makes the reader verify the member's checksum.
+        for (;;) {
+            const void* block = nullptr;
+            std::size_t size = 0;
+            la_int64_t offset = 0;
+            const int data = archive_read_data_block(reader.handle(), &block, &size, &offset);
+            if (data == ARCHIVE_EOF)
+                break;
+            if (data < ARCHIVE_WARN) {
+                report(error_code_of(reader.handle(), ERAR_BAD_DATA), TRAROperation::roTest);
+                ok = false;
+                break;
+            }
+        }
+    }
+    if (fAbort)
+        ok = false;
+    if (!reader.close()) {
+        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
+        ok = false;
+    }
+    return ok;
+}
+
+TRAR& SharedRAR() {
+    static TRAR shared;
+    return shared;
+}
+
+} // namespace launcher
