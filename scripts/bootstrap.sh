@@ -10,7 +10,7 @@ packages=(
   # libraries of the core
   libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev libutf8proc-dev libstb-dev libcli11-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl libarchive-tools
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "archive/rar_archive.h"
 
 #include "platform/text.h"
+#include "platform/utf8_locale.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -152,6 +153,7 @@ private:
         return cancel ? nullptr : reader.password_.c_str();
     }
 
+    platform::ScopedUtf8Locale locale_;
     TRAR& owner_;
     ::archive* a_;
     bool opened_ = false;
@@ -263,7 +265,8 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
         const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
         if (status == ARCHIVE_EOF)
             break;
-        if (status < ARCHIVE_WARN) {
+        // A warning while reading data is a checksum mismatch: the member is damaged.
+        if (status != ARCHIVE_OK) {
             failure = error_code_of(reader.handle(), ERAR_BAD_DATA);
             ok = false;
             break;
@@ -427,7 +430,7 @@ bool TRAR::Test() {
             const int data = archive_read_data_block(reader.handle(), &block, &size, &offset);
             if (data == ARCHIVE_EOF)
                 break;
-            if (data < ARCHIVE_WARN) {
+            if (data != ARCHIVE_OK) {
                 report(error_code_of(reader.handle(), ERAR_BAD_DATA), TRAROperation::roTest);
                 ok = false;
                 break;

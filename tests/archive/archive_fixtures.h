@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/files.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace launcher::testing {
+
+struct Member {
+    std::string name;
+    std::string content;
+    enum class Kind { file, directory, symlink } kind = Kind::file;
+};
+
+// Archives in the formats libarchive writes, for the reader's tests.
+void write_zip(const std::filesystem::path& path, const std::vector<Member>& members);
+void write_7z(const std::filesystem::path& path, const std::vector<Member>& members);
+// A stored RAR 4 archive from our own writer.
+void write_rar(const std::filesystem::path& path, const std::vector<Member>& members);
+
+// Every file below `folder`, relative, sorted.
+std::vector<std::string> files_below(const std::filesystem::path& folder);
+
+} // namespace launcher::testing
