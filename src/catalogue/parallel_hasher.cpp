@@ -222,13 +222,8 @@ std::unique_ptr<TFileList> TMHThreads::CalculateHash(std::string_view path,
         throw std::logic_error("CalculateHash must run on the interface thread");
     const int n = std::min(threads, filelist.Count());
     _newlist = std::make_unique<TFileList>(true);
-    _filelist->Clear();
-    for (int id = 0; id < filelist.Count(); ++id) {
-        const TFileItem* source = filelist.GetItemByID(id);
-        auto copy = std::make_unique<TFileItem>(*source);
-        // A key already present is dropped: each file is hashed once.
-        [[maybe_unused]] auto dropped = _filelist->AddItem(source->Content.Name, std::move(copy));
-    }
+    // Names of one key are copied once: each file is hashed once.
+    _filelist->CopyFrom(filelist);
     _path = path;
     isComplete_ = false;
     abandoned_ = false;
