@@ -1,6 +1,7 @@
 #include "config/config_package.h"
 #include "platform/executable_image.h"
 #include "publish/executable_package.h"
+#include "publish/preview_command.h"
 
 #include <exception>
 #include <iostream>
@@ -8,7 +9,7 @@
 #include <CLI/CLI.hpp>
 
 // The publisher's toolkit: packs a skin and a configuration into a launcher
-// executable and takes one apart again.
+// executable, takes one apart again, and draws a skin's windows.
 int main(int argc, char** argv) {
     using namespace launcher;
     CLI::App app{"Publisher's toolkit of the game launcher", "launcher-publish"};
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
     unpack->add_option("--skin", skin_dir, "Skin source folder to write")->required();
     unpack->add_option("--config", config_file, "Configuration text file to write")->required();
 
+    publish::PreviewRequest preview_request;
+    auto* preview = publish::AddPreviewCommand(app, preview_request);
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -70,6 +74,8 @@ int main(int argc, char** argv) {
             publish::DecomposeConfigStream(stream, skin_dir, config_file);
             std::cout << "Wrote the skin to " << skin_dir.string() << " and the configuration to "
                       << config_file.string() << "\n";
+        } else if (preview->parsed()) {
+            std::cout << publish::RunPreview(preview_request) << "\n";
         }
     } catch (const CLI::Error& error) {
         return app.exit(error);
