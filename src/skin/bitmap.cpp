@@ -57,8 +57,8 @@ void Bitmap::fill_rect(const Rect& rect, std::uint32_t argb_value) {
 void Bitmap::draw_line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                        std::uint32_t pen) {
     // Ends far outside any image are pulled in so the products below stay in
-    // 64 bits; only lines longer than a billion pixels change their slope.
-    constexpr std::int64_t reach = std::int64_t{1} << 30;
+    // 64 bits; only lines longer than half a billion pixels change their slope.
+    constexpr std::int64_t reach = std::int64_t{1} << 29;
     x0 = std::clamp(x0, -reach, reach);
     y0 = std::clamp(y0, -reach, reach);
     x1 = std::clamp(x1, -reach, reach);

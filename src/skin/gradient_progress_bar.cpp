@@ -135,7 +135,7 @@ void TGradientProgressBar::DrawGradient(Bitmap& canvas, const Rect& rect, int di
 Bitmap TGradientProgressBar::Paint() const {
     if (!Visible() || Width() <= 0 || Height() <= 0)
         return {};
-    Bitmap canvas(Width(), Height(), 0);
+    Bitmap canvas = NewCanvas();
     if (Orientation() == TProgressBarOrientation::pbVertical)
         paint_vertical(canvas);
     else

@@ -64,7 +64,8 @@ public:
     // from the canvas edge. Any other direction draws nothing.
     static void DrawGradient(Bitmap& canvas, const Rect& rect, int direction, TColor a, TColor b);
 
-    // The control as it looks now, Width x Height; an empty bitmap while it
+    // The control as it looks now, Width x Height (each cut to kMaxPaintSide);
+    // an empty bitmap while it
     // is hidden or has no area.
     Bitmap Paint() const;
 

@@ -55,7 +55,7 @@ Bitmap TImageButton::Paint() {
         size_to(disabled_);
     if (!Visible() || Width() <= 0 || Height() <= 0)
         return {};
-    Bitmap canvas(Width(), Height(), color_);
+    Bitmap canvas = NewCanvas(color_);
     canvas.draw(show_disabled ? disabled_ : actual_, 0, 0);
     return canvas;
 }

@@ -1,6 +1,7 @@
 #include "skin/region.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace launcher {
 
@@ -109,8 +110,12 @@ Rect Region::Bounds() const {
 
 std::int64_t Region::Area() const {
     std::int64_t area = 0;
-    for (const Rect& rect : rects_)
-        area += rect.width() * rect.height();
+    for (const Rect& rect : rects_) {
+        std::int64_t pixels = 0;
+        if (__builtin_mul_overflow(rect.width(), rect.height(), &pixels) ||
+            __builtin_add_overflow(area, pixels, &area))
+            return std::numeric_limits<std::int64_t>::max();
+    }
     return area;
 }
 

@@ -28,7 +28,7 @@ public:
     bool Contains(std::int32_t x, std::int32_t y) const;
     // The smallest rectangle around every pixel; empty for an empty region.
     Rect Bounds() const;
-    // The number of pixels.
+    // The number of pixels (saturating at the largest 64-bit value).
     std::int64_t Area() const;
 
     friend bool operator==(const Region&, const Region&) = default;

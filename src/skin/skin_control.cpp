@@ -1,6 +1,12 @@
 #include "skin/skin_control.h"
 
+#include <algorithm>
+
 namespace launcher {
+
+Bitmap SkinControl::NewCanvas(std::uint32_t fill) const {
+    return Bitmap(std::min(width_, kMaxPaintSide), std::min(height_, kMaxPaintSide), fill);
+}
 
 void SkinControl::SetBounds(int left, int top, int width, int height) {
     if (left == left_ && top == top_ && width == width_ && height == height_)

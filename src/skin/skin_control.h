@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/bitmap.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -43,6 +45,11 @@ class SkinControl {
 public:
     using ChangeHandler = std::function<void(ControlChange)>;
 
+    // Paint draws at most this many columns and rows: the skin passes sizes
+    // on unchecked, and no window of the launcher shows more, so a huge size
+    // costs no memory for pixels nobody can see.
+    static constexpr int kMaxPaintSide = 8192;
+
     SkinControl(int width, int height) : width_(width), height_(height) {}
     virtual ~SkinControl() = default;
     SkinControl(const SkinControl&) = delete;
@@ -72,6 +79,9 @@ public:
     void Invalidate() { Notify(ControlChange::RepaintRequested); }
 
 protected:
+    // A transparent canvas of the control's size, cut to kMaxPaintSide.
+    Bitmap NewCanvas(std::uint32_t fill = 0) const;
+
     void Notify(ControlChange change) const {
         if (handler_)
             handler_(change);

@@ -19,7 +19,7 @@ void TTextureGauge::SetTextureFore(const Bitmap& texture) {
 Bitmap TTextureGauge::Paint() const {
     if (!Visible() || Width() <= 0 || Height() <= 0)
         return {};
-    Bitmap canvas(Width(), Height(), 0);
+    Bitmap canvas = NewCanvas();
     if (!back_.empty())
         canvas.draw(back_, 0, 0);
     // With Max 0 the share has no finite value: the foreground stays hidden.

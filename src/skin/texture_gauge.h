@@ -17,7 +17,8 @@ public:
     void SetTextureBack(const Bitmap& texture);
     void SetTextureFore(const Bitmap& texture);
 
-    // The control as it looks now, Width x Height; an empty bitmap while it
+    // The control as it looks now, Width x Height (each cut to kMaxPaintSide);
+    // an empty bitmap while it
     // is hidden or has no area. Pixels that no texture covers stay fully
     // transparent, so the window behind shows through.
     Bitmap Paint() const;

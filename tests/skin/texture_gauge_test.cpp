@@ -138,5 +138,14 @@ TYPED_TEST(RangeRules, StepItWrapsLikeA32BitValue) {
     EXPECT_FALSE(control.Paint().empty());
 }
 
+TYPED_TEST(RangeRules, AHugeControlPaintsOnlyWhatAWindowCanShow) {
+    TypeParam control;
+    control.SetBounds(0, 0, 1'000'000, 3);
+    control.SetPosition(100);
+    const Bitmap image = control.Paint();
+    EXPECT_EQ(image.width(), SkinControl::kMaxPaintSide);
+    EXPECT_EQ(image.height(), 3);
+}
+
 } // namespace
 } // namespace launcher
