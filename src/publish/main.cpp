@@ -2,6 +2,7 @@
 #include "platform/executable_image.h"
 #include "publish/executable_package.h"
 #include "publish/release_publisher.h"
+#include "publish/preview_command.h"
 
 #include <exception>
 #include <iostream>
@@ -10,7 +11,7 @@
 #include <CLI/CLI.hpp>
 
 // The publisher's toolkit: packs a skin and a configuration into a launcher
-// executable and takes one apart again.
+// executable, takes one apart again, and draws a skin's windows.
 int main(int argc, char** argv) {
     using namespace launcher;
     CLI::App app{"Publisher's toolkit of the game launcher", "launcher-publish"};
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"rar", "7z", "zip"}));
     publish->add_option("--exclude", release.exclude_globs,
                         "Leave out files matching this pattern (repeatable)");
+    publish::PreviewRequest preview_request;
+    auto* preview = publish::AddPreviewCommand(app, preview_request);
 
     CLI11_PARSE(app, argc, argv);
 
@@ -105,6 +108,8 @@ int main(int argc, char** argv) {
             publish::DecomposeConfigStream(stream, skin_dir, config_file);
             std::cout << "Wrote the skin to " << skin_dir.string() << " and the configuration to "
                       << config_file.string() << "\n";
+        } else if (preview->parsed()) {
+            std::cout << publish::RunPreview(preview_request) << "\n";
         }
     } catch (const CLI::Error& error) {
         return app.exit(error);

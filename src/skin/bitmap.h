@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/geometry.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -27,6 +29,29 @@ public:
 
     const std::vector<std::uint32_t>& pixels() const { return pixels_; }
 
+    bool contains(std::int64_t x, std::int64_t y) const {
+        return x >= 0 && y >= 0 && x < width_ && y < height_;
+    }
+    Rect bounds() const { return {0, 0, width_, height_}; }
+
+    // Drawing. Everything is clipped to the image: parts outside it are
+    // dropped, never an error.
+
+    void fill(std::uint32_t argb);
+    void fill_rect(const Rect& rect, std::uint32_t argb);
+    // The pixels from (x0, y0) up to, but not including, (x1, y1), one pixel
+    // wide. Coordinates may lie far outside the image.
+    void draw_line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                   std::uint32_t pen);
+    // The outermost rows and columns of `rect`, inside it, without filling it.
+    void draw_frame(const Rect& rect, std::uint32_t pen);
+    // Copies the pixels of `source` inside `rect` onto the same rectangle here.
+    void copy_rect(const Bitmap& source, const Rect& rect);
+    // Draws `image` unscaled and opaque with its top-left corner at (x, y).
+    void draw(const Bitmap& image, std::int64_t x, std::int64_t y);
+    // Like draw, but lays `image` over this one by its alpha (source over).
+    void blend(const Bitmap& image, std::int64_t x, std::int64_t y);
+
     friend bool operator==(const Bitmap&, const Bitmap&) = default;
 
 private:
@@ -47,6 +72,16 @@ constexpr std::uint32_t argb(std::uint8_t r, std::uint8_t g, std::uint8_t b,
                              std::uint8_t a = 0xFF) {
     return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(r) << 16 |
            static_cast<std::uint32_t>(g) << 8 | b;
+}
+
+// Skin colours are 0x00BBGGRR (red in the low byte); only the low 24 bits
+// name a colour. These convert them to opaque pixels and back.
+constexpr std::uint32_t ArgbFromColorRef(std::uint32_t color) {
+    return argb(static_cast<std::uint8_t>(color), static_cast<std::uint8_t>(color >> 8),
+                static_cast<std::uint8_t>(color >> 16));
+}
+constexpr std::uint32_t ColorRefFromArgb(std::uint32_t pixel) {
+    return (pixel >> 16 & 0xFF) | (pixel & 0xFF00) | (pixel & 0xFF) << 16;
 }
 
 } // namespace launcher

@@ -5,8 +5,14 @@
 #include "skin/skin_blocks.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace launcher {
+
+class Region;
+class TImageButton;
+class TTextureGauge;
+class TGradientProgressBar;
 
 // One member of a window skin is stored as one framed member block whose bytes
 // are the member's sub-blocks in a fixed order. LoadFromStream2 reads one
@@ -24,6 +30,9 @@ public:
     platform::MemoryStream region;
 
     void LoadFromStream2(platform::MemoryStream& stream);
+    // The outline made from `region` (skin_apply.cpp); none when the data do
+    // not describe a region.
+    std::optional<Region> GetRegion() const;
 };
 
 class TqorButton {
@@ -42,6 +51,8 @@ public:
     int top = 0;
 
     void LoadFromStream2(platform::MemoryStream& stream);
+    // Applies the skin to the button (skin_apply.cpp).
+    void SaveToForm(TImageButton& target) const;
 };
 
 // The fixed settings records below are part of the skin model but nothing
@@ -73,6 +84,8 @@ public:
     TqorGaugeData data;
 
     void LoadFromStream2(platform::MemoryStream& stream);
+    // Applies the skin to the gauge (skin_apply.cpp).
+    void SaveToForm(TTextureGauge& target) const;
 };
 
 // Members whose block holds only a parameter list.
@@ -86,6 +99,9 @@ public:
 class TqorProgress : public TqorParametersOnly {
 public:
     TqorProgressData data;
+
+    // Applies the skin to the progress bar (skin_apply.cpp).
+    void SaveToForm(TGradientProgressBar& target) const;
 };
 
 class TqorLabel : public TqorParametersOnly {

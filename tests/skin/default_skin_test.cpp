@@ -1,7 +1,10 @@
 // The default skin in assets/skin composes and gives every member of both
 // windows what its folder holds.
 #include "platform/files.h"
+#include "skin/main_window_controls.h"
+#include "skin/skin_apply.h"
 #include "skin/skin_params.h"
+#include "skin/skin_preview.h"
 #include "skin/skin_source.h"
 #include "skin/skin_windows.h"
 #include "skin_stream_builder.h"
@@ -44,8 +47,8 @@ void expect_placed(const StringList& parameters, const char* member) {
 TEST(DefaultSkin, MainWindowHasEveryMember) {
     const LoadedSkin skin = load_default_skin();
     const TqorMainWindow& w = skin.main;
-    EXPECT_EQ(w.BackGroundImage.image.width(), 640);
-    EXPECT_EQ(w.BackGroundImage.image.height(), 400);
+    EXPECT_EQ(w.BackGroundImage.image.width(), 800);
+    EXPECT_EQ(w.BackGroundImage.image.height(), 650);
 
     const std::pair<const TqorButton*, const char*> buttons[] = {
         {&w.Button_StartGame, "Button_StartGame"},         {&w.Button_Cancel, "Button_Cancel"},
@@ -94,21 +97,88 @@ TEST(DefaultSkin, MainWindowRegionIsWellFormedRectangles) {
     const std::int32_t bound[4] = {region.read_int<std::int32_t>(), region.read_int<std::int32_t>(),
                                    region.read_int<std::int32_t>(),
                                    region.read_int<std::int32_t>()};
-    EXPECT_EQ(bound[2], 640);
-    EXPECT_EQ(bound[3], 400);
+    EXPECT_EQ(bound[2], 800);
+    EXPECT_EQ(bound[3], 650);
     ASSERT_EQ(region.remaining_size(), count * 16u);
     std::int64_t area = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto left = region.read_int<std::int32_t>(), top = region.read_int<std::int32_t>();
         const auto right = region.read_int<std::int32_t>(),
                    bottom = region.read_int<std::int32_t>();
-        EXPECT_TRUE(0 <= left && left < right && right <= 640 && 0 <= top && top < bottom &&
-                    bottom <= 400);
+        EXPECT_TRUE(0 <= left && left < right && right <= 800 && 0 <= top && top < bottom &&
+                    bottom <= 650);
         area += std::int64_t{right - left} * (bottom - top);
     }
     // Rounded corners cut a little off the full rectangle.
-    EXPECT_LT(area, 640 * 400);
-    EXPECT_GT(area, 640 * 400 - 1000);
+    EXPECT_LT(area, 800 * 650);
+    EXPECT_GT(area, 800 * 650 - 1000);
+}
+
+Rect rect_of(const SkinControl& control) {
+    return {control.Left(), control.Top(), control.Left() + control.Width(),
+            control.Top() + control.Height()};
+}
+
+Rect rect_of(const StringList& parameters) {
+    const auto value = [&](const char* key) {
+        return static_cast<std::int32_t>(GetParamInt(parameters, key));
+    };
+    return {value("Left"), value("Top"), value("Left") + value("Width"),
+            value("Top") + value("Height")};
+}
+
+TEST(DefaultSkin, EveryMainWindowControlSitsInsideTheOutlineWithoutOverlapping) {
+    const LoadedSkin skin = load_default_skin();
+    MainWindowControls controls;
+    controls.ApplySkin(skin.main);
+    const std::optional<Region> outline = MainWindowRegion(skin.main.BackGroundImage);
+    ASSERT_TRUE(outline);
+    const TqorMainWindow& w = skin.main;
+    const std::pair<Rect, const char*> places[] = {
+        {rect_of(controls.Button_StartGame), "Button_StartGame"},
+        {rect_of(controls.Button_Cancel), "Button_Cancel"},
+        {rect_of(controls.Button_CheckAllFiles), "Button_CheckAllFiles"},
+        {rect_of(controls.Button_Close), "Button_Close"},
+        {rect_of(controls.Button_Minimize), "Button_Minimize"},
+        {rect_of(controls.Button_Config), "Button_Config"},
+        {rect_of(controls.ProgressBar_OneFile), "ProgressBar_OneFile"},
+        {rect_of(controls.ProgressBar_Total), "ProgressBar_Total"},
+        {rect_of(controls.Gauge_OneFile), "Gauge_OneFile"},
+        {rect_of(controls.Gauge_Total), "Gauge_Total"},
+        {rect_of(w.WebPanel.parameters), "WebPanel"},
+        {rect_of(w.Text_Title.parameters), "Text_Title"},
+        {rect_of(w.Text_Status.parameters), "Text_Status"},
+        {rect_of(w.Text_StatusTotal.parameters), "Text_StatusTotal"},
+        {rect_of(w.Text_LangBoxDescription.parameters), "Text_LangBoxDescription"}};
+    for (std::size_t i = 0; i < std::size(places); ++i) {
+        const auto& [rect, name] = places[i];
+        ASSERT_FALSE(rect.empty()) << name;
+        for (const auto& [x, y] : {std::pair{rect.left, rect.top},
+                                   {rect.right - 1, rect.top},
+                                   {rect.left, rect.bottom - 1},
+                                   {rect.right - 1, rect.bottom - 1}})
+            EXPECT_TRUE(outline->Contains(x, y)) << name << " corner " << x << "," << y;
+        for (std::size_t j = i + 1; j < std::size(places); ++j)
+            EXPECT_TRUE(rect.intersect(places[j].first).empty())
+                << name << " overlaps " << places[j].second;
+    }
+    // Every button image has the size its parameters promise, so nothing moves
+    // when the button changes state.
+    EXPECT_EQ(controls.Button_StartGame.Width(),
+              GetParamInt(w.Button_StartGame.parameters, "Width"));
+}
+
+TEST(DefaultSkin, PreviewIsOpaqueInsideTheOutlineAndClearOutside) {
+    const LoadedSkin skin = load_default_skin();
+    const Bitmap preview = RenderMainWindowPreview(skin.main, {});
+    const std::optional<Region> outline = MainWindowRegion(skin.main.BackGroundImage);
+    ASSERT_TRUE(outline);
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x)
+            ASSERT_EQ(preview.pixel(x, y) >> 24, outline->Contains(x, y) ? 0xFFu : 0u)
+                << x << "," << y;
+    EXPECT_EQ(preview.pixel(0, 0), 0u);
+    EXPECT_EQ(preview.pixel(799, 649), 0u);
 }
 
 TEST(DefaultSkin, SettingsWindowHasEveryMember) {

@@ -1,0 +1,74 @@
+#include "skin/skin_apply.h"
+
+#include "skin/gradient_progress_bar.h"
+#include "skin/image_button.h"
+#include "skin/skin_params.h"
+#include "skin/texture_gauge.h"
+
+namespace launcher {
+namespace {
+
+// Control properties are 32 bits wide: the low half of the 64-bit value.
+std::int32_t param_int32(const StringList& parameters, std::string_view key) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(
+        static_cast<std::uint64_t>(GetParamInt(parameters, key)) & 0xFFFFFFFFu));
+}
+
+TColor param_color(const StringList& parameters, std::string_view key) {
+    return static_cast<TColor>(param_int32(parameters, key));
+}
+
+} // namespace
+
+void ApplyPlacement(const StringList& parameters, SkinControl& target) {
+    target.SetLeft(param_int32(parameters, "Left"));
+    target.SetTop(param_int32(parameters, "Top"));
+    target.SetWidth(param_int32(parameters, "Width"));
+    target.SetHeight(param_int32(parameters, "Height"));
+    target.SetVisible(GetParamBool(parameters, "Visible"));
+    target.SetEnabled(GetParamBool(parameters, "Enabled"));
+}
+
+void TqorButton::SaveToForm(TImageButton& target) const {
+    target.AssignImages({common, over, disabled, down, up});
+    ApplyPlacement(parameters, target);
+    target.RePaint();
+}
+
+void TqorGauge::SaveToForm(TTextureGauge& target) const {
+    target.SetTextureBack(BTex);
+    target.SetTextureFore(FTex);
+    ApplyPlacement(parameters, target);
+    target.Repaint();
+}
+
+void TqorProgress::SaveToForm(TGradientProgressBar& target) const {
+    ApplyPlacement(parameters, target);
+    target.SetForeColorFace(param_color(parameters, "CForeFace"));
+    target.SetForeColorGrad(param_color(parameters, "CForeGrad"));
+    target.SetBackColorFace(param_color(parameters, "CBackFace"));
+    target.SetBackColorGrad(param_color(parameters, "CBackGrad"));
+    target.SetOrientation(GetParamInt(parameters, "Orientation") != 0
+                              ? TProgressBarOrientation::pbVertical
+                              : TProgressBarOrientation::pbHorizontal);
+}
+
+std::optional<Region> TqorBackGround::GetRegion() const {
+    platform::MemoryStream data(region.bytes());
+    return CreateRegionFromData(data, data.size());
+}
+
+std::optional<Region> MainWindowRegion(const TqorBackGround& background) {
+    std::optional<Region> outline = background.GetRegion();
+    if (outline && outline->IsEmpty())
+        return std::nullopt;
+    return outline;
+}
+
+std::optional<Region> SettingsWindowRegion(const Bitmap& background) {
+    if (background.empty())
+        return std::nullopt;
+    return CreateColorKeyRegion(background, background.pixel(0, 0));
+}
+
+} // namespace launcher
