@@ -10,13 +10,10 @@ packages=(
   # libraries of the core
   libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev libutf8proc-dev libstb-dev libcli11-dev
   # tests and benchmarks
-<<<<<<< HEAD
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl libarchive-tools
-=======
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl
+  libarchive-tools bc
   # drawing the default skin (scripts/make_default_skin.py)
   python3-pil fonts-dejavu-core
->>>>>>> render
 )
 
 missing=()
