@@ -229,6 +229,17 @@ void TFileList::SaveToFile(const std::filesystem::path& filename) const {
     platform::write_file_atomic(filename, platform::join_crlf(lines));
 }
 
+void TFileList::CopyFrom(const TFileList& source) {
+    if (&source == this)
+        return;
+    Clear();
+    list_.reserve(source.list_.size());
+    for (const Entry& entry : source.list_)
+        list_.push_back({entry.key, std::make_unique<TFileItem>(*entry.item)});
+    if (sorted_)
+        SortEntries(true);
+}
+
 void TFileList::SetSorted(bool sort) {
     if (sort && !sorted_)
         SortEntries(false);

@@ -68,6 +68,11 @@ public:
     // and renames it into place, so the previous file is never half-written.
     void SaveToFile(const std::filesystem::path& filename) const;
 
+    // Clear, then a copy of every entry of `source` in id order; a sorted
+    // catalogue keeps the first entry of each key. Sorts once, so copying an
+    // unsorted catalogue of many entries stays n log n.
+    void CopyFrom(const TFileList& source);
+
     // Sorting re-orders by key (duplicates already present stay); unsorting
     // keeps the present order.
     void SetSorted(bool sort);

@@ -307,7 +307,7 @@ void TMD5::Add(const void* data, std::size_t count) {
     MD5Update(data, count);
 }
 
-void TMD5::AddFile(const std::filesystem::path& Value) {
+OpenedFileStatus TMD5::AddFileWithStatus(const std::filesystem::path& Value) {
     // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
     const FileDescriptor file(::open(Value.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
@@ -320,7 +320,6 @@ void TMD5::AddFile(const std::filesystem::path& Value) {
     // us out.
     if (::flock(file.get(), LOCK_SH | LOCK_NB) != 0)
         cannot_open(Value);
-    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     std::array<std::uint8_t, kChunkSize> buffer;
     for (;;) {
@@ -335,6 +334,7 @@ void TMD5::AddFile(const std::filesystem::path& Value) {
         if (static_cast<std::size_t>(n) < kChunkSize)
             break;
     }
+    return {static_cast<std::int64_t>(status.st_size), status.st_mtim};
 }
 
 void TMD5::AddStream(platform::MemoryStream& Stream) {

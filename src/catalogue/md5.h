@@ -9,9 +9,16 @@
 #include <istream>
 #include <string>
 #include <string_view>
+#include <time.h>
 #include <vector>
 
 namespace launcher {
+
+// Size and last-write time (universal) of a file as it was when opened.
+struct OpenedFileStatus {
+    std::int64_t size = 0;
+    timespec modified{};
+};
 
 using TDigest = std::array<std::uint8_t, 16>;
 using TDigestLongWord = std::array<std::uint32_t, 4>;
@@ -72,7 +79,10 @@ public:
     // Raises platform::FileError "Cannot open file <name>" when the file
     // cannot be opened or locked (nothing fed), and "Cannot read file <name>"
     // when a read fails (the chunks read before stay fed).
-    void AddFile(const std::filesystem::path& Value);
+    void AddFile(const std::filesystem::path& Value) { AddFileWithStatus(Value); }
+    // AddFile that also gives the size and time of the file it read, from
+    // the open file itself, so no second look-up by name is needed.
+    OpenedFileStatus AddFileWithStatus(const std::filesystem::path& Value);
 
     // The bytes from the stream's position to its end; the position is put
     // back afterwards.

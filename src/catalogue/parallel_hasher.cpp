@@ -146,19 +146,27 @@ void TMHOneThread::Execute() {
     _date = 0.0;
     const std::string path = disk_path(_filename);
     try {
-        struct stat status {};
-        // Only regular files count as existing: reading a device or a FIFO
-        // could block or never end.
-        if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        if (ModeIsHaveHash) {
+            // A missing file, a folder or a device cannot be opened for
+            // hashing and ends here like any unreadable file: placeholder,
+            // size 0, date 0.0. Size and time come from the opened file.
+            TMD5 md5;
+            const OpenedFileStatus status = md5.AddFileWithStatus(path);
+            _hash = md5.DigestStr();
+            _size = status.size;
+            _date = local_date_time_from_file_time(status.modified);
             return;
-        if (ModeIsHaveHash)
-            _hash = MD5File(path);
-        if (::stat(path.c_str(), &status) == 0) {
+        }
+        // Only regular files count as existing.
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
             _size = static_cast<std::int64_t>(status.st_size);
             _date = local_date_time_from_file_time(status.st_mtim);
         }
     } catch (const std::exception&) {
         _hash = kPlaceholderHash;
+        _size = 0;
+        _date = 0.0;
     }
 }
 
@@ -214,13 +222,8 @@ std::unique_ptr<TFileList> TMHThreads::CalculateHash(std::string_view path,
         throw std::logic_error("CalculateHash must run on the interface thread");
     const int n = std::min(threads, filelist.Count());
     _newlist = std::make_unique<TFileList>(true);
-    _filelist->Clear();
-    for (int id = 0; id < filelist.Count(); ++id) {
-        const TFileItem* source = filelist.GetItemByID(id);
-        auto copy = std::make_unique<TFileItem>(*source);
-        // A key already present is dropped: each file is hashed once.
-        [[maybe_unused]] auto dropped = _filelist->AddItem(source->Content.Name, std::move(copy));
-    }
+    // Names of one key are copied once: each file is hashed once.
+    _filelist->CopyFrom(filelist);
     _path = path;
     isComplete_ = false;
     abandoned_ = false;

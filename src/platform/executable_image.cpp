@@ -39,7 +39,8 @@ std::size_t find_block(const Bytes& bytes) {
         const std::size_t room = bytes.size() - name_at;
         if (std::string(name, strnlen(name, room)) != kEmbeddedBlockSection)
             continue;
-        if (candidate.sh_type != SHT_PROGBITS || candidate.sh_size != kEmbeddedBlockSize ||
+        // Instrumented builds may pad the block's section; the block is its start.
+        if (candidate.sh_type != SHT_PROGBITS || candidate.sh_size < kEmbeddedBlockSize ||
             candidate.sh_offset > bytes.size() ||
             bytes.size() - candidate.sh_offset < kEmbeddedBlockSize)
             throw ImageError("The executable's data block has an unexpected layout");

@@ -1,9 +1,11 @@
 #include "config/config_package.h"
 #include "platform/executable_image.h"
 #include "publish/executable_package.h"
+#include "publish/release_publisher.h"
 
 #include <exception>
 #include <iostream>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 
@@ -46,6 +48,23 @@ int main(int argc, char** argv) {
     unpack->add_option("--skin", skin_dir, "Skin source folder to write")->required();
     unpack->add_option("--config", config_file, "Configuration text file to write")->required();
 
+    publish::PublishOptions release;
+    std::string format = "rar";
+    auto* publish =
+        app.add_subcommand("publish", "Turn a game folder into the files an update server serves");
+    publish->add_option("game_dir", release.game_dir, "Game folder")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    publish->add_option("out_dir", release.out_dir, "Update-server folder to write")->required();
+    publish->add_option("--check", release.check_names,
+                        "Name for the manifest's check section (repeatable)");
+    publish->add_option("--remove", release.remove_names,
+                        "Name for the removal section (repeatable)");
+    publish->add_option("--format", format, "Packed archive format")
+        ->check(CLI::IsMember({"rar", "7z", "zip"}));
+    publish->add_option("--exclude", release.exclude_globs,
+                        "Leave out files matching this pattern (repeatable)");
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -65,6 +84,22 @@ int main(int argc, char** argv) {
                 std::cout << "Packed " << resource.size() - 4 << " bytes into " << output.string()
                           << "\n";
             }
+        } else if (publish->parsed()) {
+            release.format = publish::ParsePackedFormat(format);
+            const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+            const auto summary = publish::PublishRelease(
+                release, [terminal](const std::string& name, std::size_t done, std::size_t total) {
+                    if (terminal)
+                        std::cout << "\r[" << done << "/" << total << "] " << name << "\x1b[K"
+                                  << std::flush;
+                    else if (done == total || done % 500 == 0)
+                        std::cout << "[" << done << "/" << total << "] " << name << "\n";
+                });
+            if (terminal)
+                std::cout << "\n";
+            std::cout << "Published " << summary.files << " files to " << release.out_dir.string()
+                      << ": " << summary.packed << " packed, " << summary.reused << " unchanged, "
+                      << summary.removed << " removed\n";
         } else if (unpack->parsed()) {
             const auto stream = publish::ReadConfigStreamFromExecutable(executable);
             publish::DecomposeConfigStream(stream, skin_dir, config_file);

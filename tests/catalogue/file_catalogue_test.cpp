@@ -169,6 +169,27 @@ TEST(FileList, SetSortedReordersAndKeepsDuplicates) {
     EXPECT_EQ(names_of(list), (std::vector<std::string>{"\\A", "\\a", "\\b", "\\c", "\\0"}));
 }
 
+TEST(FileList, CopyFromCopiesDeeplyAndKeepsTheFirstOfAKeyWhenSorted) {
+    TFileList source(false);
+    source.AddItemSimple("\\b", "B1", "", 1, 0.0);
+    source.AddItemSimple("\\a", "A", "", 2, 0.0);
+    source.AddItemSimple(" \\B", "B2", "", 3, 0.0);
+
+    TFileList sorted(true);
+    sorted.AddItemEmpty("\\old");
+    sorted.CopyFrom(source);
+    EXPECT_EQ(keys_of(sorted), (std::vector<std::string>{"\\a", "\\b"}));
+    EXPECT_EQ(sorted.GetItemByName("\\b")->Content.Hash, "B1");
+
+    TFileList unsorted(false);
+    unsorted.CopyFrom(source);
+    EXPECT_EQ(names_of(unsorted), names_of(source));
+
+    source.GetItemByID(0)->Content.Hash = "changed";
+    EXPECT_EQ(unsorted.GetItemByID(0)->Content.Hash, "B1");
+    EXPECT_NE(unsorted.GetItemByID(0), source.GetItemByID(0));
+}
+
 TEST(FileList, StringsRoundTripEveryField) {
     TFileList list(true);
     list.AddItemSimple("\\System\\Jux.ini", "900150983CD24FB0D6963F7D28E17F72",

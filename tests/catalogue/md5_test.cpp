@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -152,6 +153,19 @@ TEST_P(FileDigests, ReadTheWholeFileAcrossChunkBoundaries) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FileDigests,
                          ::testing::Values(0, 1, 8191, 8192, 8193, 16383, 16384, 16385, 100000));
+
+TEST(MD5File, ReportsTheSizeAndTimeOfTheFileItRead) {
+    const TempDir dir;
+    const auto path = dir.write("dated.bin", pattern(20000));
+    const timespec times[2] = {{1610712000, 0}, {1610712000, 250'000'000}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    TMD5 md5;
+    const OpenedFileStatus status = md5.AddFileWithStatus(path);
+    EXPECT_EQ(md5.DigestStr(), reference_md5(pattern(20000)));
+    EXPECT_EQ(status.size, 20000);
+    EXPECT_EQ(status.modified.tv_sec, 1610712000);
+    EXPECT_EQ(status.modified.tv_nsec, 250'000'000);
+}
 
 TEST(MD5File, MissingFileRaisesCannotOpen) {
     const TempDir dir;

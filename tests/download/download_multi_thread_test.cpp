@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace launcher {
 namespace {
 
@@ -191,9 +193,10 @@ TEST_F(DownloadMultiThreadTest, IgnoredRangeFallsBackToOneWholeFileTransfer) {
     download.SetThreads(6);
     EXPECT_EQ(fetch("/norange"), content);
     EXPECT_FALSE(download.HaveError);
+    // Requests of the stopped ranges may reach the server after the fallback's.
     const auto gets = server.gets("/norange");
-    ASSERT_FALSE(gets.empty());
-    EXPECT_EQ(gets.back().range, "bytes=0-999999");
+    EXPECT_TRUE(std::any_of(gets.begin(), gets.end(),
+                            [](const auto& get) { return get.range == "bytes=0-999999"; }));
 }
 
 TEST_F(DownloadMultiThreadTest, SmallFileFromAServerIgnoringRangeNeedsNoFallback) {

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "publish/packed_archive_writer.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace launcher::publish {
+
+class PublishError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct PublishOptions {
+    std::filesystem::path game_dir;
+    std::filesystem::path out_dir;
+    std::vector<std::string> check_names;  // the manifest's check section
+    std::vector<std::string> remove_names; // the manifest's removal section
+    PackedFormat format = PackedFormat::rar;
+    std::vector<std::string> exclude_globs; // matched against the relative path and the file name
+};
+
+struct PublishSummary {
+    std::size_t files = 0;
+    std::size_t packed = 0;  // archives written this time
+    std::size_t reused = 0;  // archives kept from the previous release
+    std::size_t removed = 0; // archives of files that are gone
+};
+
+// Called after each file: its relative name, how many are done, how many in all.
+using PublishProgress =
+    std::function<void(const std::string& name, std::size_t done, std::size_t total)>;
+
+inline constexpr std::string_view kManifestName = "updater.lst";
+inline constexpr std::string_view kPackedManifestName = "updater.lst.vdp";
+
+// Turns a game folder into what an update server serves: one packed archive
+// per file at its relative name plus ".vdp", the manifest "updater.lst" and
+// its packed form "updater.lst.vdp". Publishing again over a previous release
+// rewrites only the archives of changed files and removes those of files that
+// are gone.
+PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress = {});
+
+// A game file's name as the manifest writes it ("\system\jux.exe"), or a
+// PublishError when the name cannot be published.
+std::string ManifestName(const std::filesystem::path& relative);
+
+} // namespace launcher::publish
