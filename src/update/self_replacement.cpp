@@ -18,10 +18,15 @@ bool SelfReplacement::Installed() const {
     std::error_code error;
     if (!std::filesystem::is_regular_file(executable_, error))
         return false;
+    using std::filesystem::perms;
     const auto previous = std::filesystem::status(backup_, error);
-    if (!error)
+    if (!error && std::filesystem::exists(previous))
         std::filesystem::permissions(executable_, previous.permissions(),
                                      std::filesystem::perm_options::replace, error);
+    else
+        std::filesystem::permissions(executable_,
+                                     perms::owner_exec | perms::group_exec | perms::others_exec,
+                                     std::filesystem::perm_options::add, error);
     return true;
 }
 

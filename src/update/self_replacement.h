@@ -15,8 +15,8 @@ public:
     const std::filesystem::path& backup() const { return backup_; }
 
     // After the new executable was extracted: true when it is there. It gets
-    // the permissions of the previous one (extraction makes plain files), so
-    // it can be started.
+    // the permissions of the previous one, or execute permission when there
+    // was none (extraction makes plain files), so it can be started.
     bool Installed() const;
     // The new executable did not install: whatever stands under its name is
     // removed and the backup moved back.

@@ -102,15 +102,24 @@ TEST_F(SelfReplacementTest, ArchiveWithoutTheExecutableAlsoRollsBack) {
     EXPECT_EQ(h.read("\\other.txt"), "other") << "whatever the archive holds is extracted";
 }
 
+TEST_F(SelfReplacementTest, MissingExecutableIsInstalledRunnable) {
+    std::filesystem::remove(h.game / "launcher.exe");
+    h.publish(Release{{{"\\launcher.exe", "new launcher"}}});
+    h.run();
+    EXPECT_EQ(h.restarts, 1);
+    EXPECT_EQ(h.read("\\launcher.exe"), "new launcher");
+    EXPECT_NE(std::filesystem::status(h.game / "launcher.exe").permissions() &
+                  std::filesystem::perms::owner_exec,
+              std::filesystem::perms::none);
+}
+
 TEST_F(SelfReplacementTest, ExecutableNameInASubfolderIsTreatedTheSame) {
-    h.publish(Release{{{"\\bin\\Launcher.EXE", "other copy"}}});
     h.write("\\bin\\Launcher.EXE", "stale copy");
-    h.settings.CheckMode = "Hard: MD5 Hash";
     Release release{{{"\\bin\\Launcher.EXE", "other copy"}}};
     release.check_section = {"\\bin\\launcher.exe"};
     h.publish(release);
     h.run();
-    EXPECT_EQ(h.restarts, 1);
+    EXPECT_EQ(h.restarts, 1) << "only the file name is compared";
     EXPECT_EQ(h.read("\\bin\\Launcher.EXE"), "other copy");
     EXPECT_EQ(h.read("\\bin\\Launcher.EXE.bak"), "stale copy");
 }
