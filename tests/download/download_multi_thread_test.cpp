@@ -7,12 +7,11 @@
 #include "support/fault_server.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace launcher {
 namespace {
