@@ -11,10 +11,11 @@
 
 namespace launcher::cli {
 
-LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder) {
+LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder,
+                             const std::vector<std::string>& arguments) {
     LauncherContext context;
     try {
-        context.startup = RunStartup({});
+        context.startup = RunStartup(arguments);
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
         throw CLI::RuntimeError(1);

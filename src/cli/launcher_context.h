@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace launcher::cli {
 
@@ -18,7 +19,9 @@ struct LauncherContext {
 };
 
 // Throws CLI::RuntimeError after printing "Sorry! Not found the config" when
-// the executable carries no usable package.
-LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder);
+// the executable carries no usable package. `arguments` is the command line
+// the start-up reads ("-debug", "filemode=DIR").
+LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder,
+                             const std::vector<std::string>& arguments = {});
 
 } // namespace launcher::cli

@@ -1,6 +1,7 @@
 #include "cli/config_command.h"
 #include "cli/fetch_command.h"
 #include "cli/start_command.h"
+#include "cli/update_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     launcher::cli::add_config_command(app);
     launcher::cli::add_fetch_command(app);
     launcher::cli::add_start_command(app);
+    launcher::cli::add_update_commands(app);
     CLI11_PARSE(app, argc, argv);
     return 0;
 }

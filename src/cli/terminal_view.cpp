@@ -4,18 +4,34 @@
 
 namespace launcher::cli {
 
+void TerminalView::finish_progress() {
+    progress_.finish();
+}
+
 void TerminalView::SetStatus(std::string_view text) {
-    if (!text.empty())
-        out_ << text << "\n" << std::flush;
+    if (text.empty() || text == last_status_)
+        return;
+    last_status_ = text;
+    finish_progress();
+    out_ << text << "\n" << std::flush;
 }
 
 void TerminalView::SetTotalStatus(std::string_view text) {
-    if (!text.empty())
-        out_ << text << "\n" << std::flush;
+    if (text.empty() || text == last_total_)
+        return;
+    last_total_ = text;
+    finish_progress();
+    out_ << text << "\n" << std::flush;
 }
 
 void TerminalView::MsgShow(std::string_view text) {
+    finish_progress();
     err_ << "! " << text << "\n" << std::flush;
+}
+
+void TerminalView::DownloadProgress(std::string_view name, std::int64_t loaded, std::int64_t size) {
+    out_ << std::flush;
+    progress_.show(name, loaded, size);
 }
 
 } // namespace launcher::cli

@@ -27,6 +27,29 @@ bool is_native_program(const std::filesystem::path& program) {
     return in.gcount() >= 2 && magic[0] == '#' && magic[1] == '!';
 }
 
+// The interpreter line of a "#!" script: its program and its optional argument.
+std::vector<std::string> script_interpreter(const std::filesystem::path& program) {
+    std::ifstream in(program, std::ios::binary);
+    std::string line;
+    std::getline(in, line);
+    if (!line.starts_with("#!"))
+        return {};
+    std::vector<std::string> parts;
+    std::size_t at = 2;
+    while (parts.size() < 2) {
+        at = line.find_first_not_of(" \t\r", at);
+        if (at == std::string::npos)
+            break;
+        const std::size_t end = parts.empty() ? line.find_first_of(" \t\r", at) : line.size();
+        std::string part = line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        while (!part.empty() && (part.back() == '\r' || part.back() == ' ' || part.back() == '\t'))
+            part.pop_back();
+        parts.push_back(part);
+        at = end;
+    }
+    return parts;
+}
+
 // Forks twice so the program is re-parented to init and never left as a
 // zombie of the launcher. The grandchild reports an exec failure through a
 // close-on-exec pipe: no bytes means the program is running.
@@ -101,6 +124,10 @@ std::string DetachedProcessStarter::start(const std::filesystem::path& program,
             return "Cannot start " + program.string() +
                    ": it is not a program of this system and wine is not installed";
         command.push_back(wine.string());
+    } else if (::access(program.c_str(), X_OK) != 0) {
+        // Game files arrive from archives without permission bits: a script
+        // that may not be executed is handed to its interpreter instead.
+        command = script_interpreter(program);
     }
     command.push_back(program.string());
     command.insert(command.end(), arguments.begin(), arguments.end());

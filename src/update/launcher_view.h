@@ -1,12 +1,31 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace launcher {
 
+// The four progress indicators of the main window: a gradient bar and a
+// textured gauge for the current file, and the same pair for all files.
+enum class Indicator { ProgressBar_OneFile, Gauge_OneFile, ProgressBar_Total, Gauge_Total };
+
+inline constexpr int kIndicatorCount = 4;
+
+// What an indicator shows. Before the workflow sets a range every indicator
+// runs from 0 to 100 in steps of 10.
+struct IndicatorValue {
+    int Min = 0;
+    int Max = 100;
+    int Position = 0;
+    int Step = 10;
+
+    bool operator==(const IndicatorValue&) const = default;
+};
+
 // What the update workflow, the game start and the proxy probe touch of the
 // main window. The Qt main window, the terminal view of launcher-cli and
-// recording fakes in tests implement it.
+// recording fakes in tests implement it. Every call shows its effect at once
+// (the window repaints the control before the call returns).
 class LauncherView {
 public:
     virtual ~LauncherView() = default;
@@ -17,6 +36,25 @@ public:
 
     // The sliding message panel.
     virtual void MsgShow(std::string_view text) = 0;
+
+    // One indicator's new range and position; the window maps it onto its
+    // bar or gauge model.
+    virtual void SetIndicator(Indicator which, const IndicatorValue& value) = 0;
+    // The control's own width in pixels: the range a download is shown in.
+    virtual int IndicatorWidth(Indicator which) const = 0;
+
+    // Button_StartGame: enabled (with the hand-point cursor) or disabled.
+    virtual void SetStartGameEnabled(bool enabled) = 0;
+    // Button_CheckAllFiles: shown when the required files are done, disabled
+    // while the full check runs.
+    virtual void SetCheckAllFilesVisible(bool visible) = 0;
+    virtual void SetCheckAllFilesEnabled(bool enabled) = 0;
+
+    // The bytes of the packed file being fetched, for views that show more
+    // than the one-file indicators (a terminal's progress line). Called with
+    // each progress report of the download.
+    virtual void DownloadProgress(std::string_view /*name*/, std::int64_t /*loaded*/,
+                                  std::int64_t /*size*/) {}
 };
 
 } // namespace launcher

@@ -1,18 +1,17 @@
 #include "download/download_multi_thread.h"
 #include "download/download_test_support.h"
-#include "download/fault_server.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/plain_event_loop.h"
 #include "platform/terminate_flag.h"
+#include "support/fault_server.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace launcher {
 namespace {

@@ -1,8 +1,8 @@
 #include "download/download_test_support.h"
 #include "download/download_thread.h"
-#include "download/fault_server.h"
 #include "platform/clock.h"
 #include "platform/plain_event_loop.h"
+#include "support/fault_server.h"
 
 #include <memory>
 

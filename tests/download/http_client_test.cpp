@@ -1,6 +1,6 @@
 #include "download/download_test_support.h"
-#include "download/fault_server.h"
 #include "download/http_client.h"
+#include "support/fault_server.h"
 
 #include <algorithm>
 #include <atomic>

@@ -104,6 +104,18 @@ TEST_F(GameStartTest, TheRealStarterRunsTheClientDetachedInItsFolder) {
     EXPECT_EQ(wait_for_file(dir / "system_fr/record"), folder + "|1|proxy1.ini");
 }
 
+TEST_F(GameStartTest, AScriptWithoutExecutePermissionRunsThroughItsInterpreter) {
+    // Files extracted from update archives carry no permission bits.
+    const auto client = write_recording_client(dir, "system_fr");
+    std::filesystem::permissions(client, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write);
+    platform::DetachedProcessStarter real;
+    const auto result = StartGameClient(request, real);
+    EXPECT_EQ(result.error, "");
+    const auto folder = std::filesystem::canonical(dir / "system_fr").string();
+    EXPECT_EQ(wait_for_file(dir / "system_fr/record"), folder + "|0|");
+}
+
 TEST_F(GameStartTest, AClientThatCannotRunIsReported) {
     platform::DetachedProcessStarter real;
     EXPECT_NE(StartGameClient(request, real).error.find("does not exist"), std::string::npos);

@@ -44,6 +44,11 @@ public:
     void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
     void SetTotalStatus(std::string_view) override {}
     void MsgShow(std::string_view text) override { messages.emplace_back(text); }
+    void SetIndicator(Indicator, const IndicatorValue&) override {}
+    int IndicatorWidth(Indicator) const override { return 100; }
+    void SetStartGameEnabled(bool) override {}
+    void SetCheckAllFilesVisible(bool) override {}
+    void SetCheckAllFilesEnabled(bool) override {}
     std::vector<std::string> statuses;
     std::vector<std::string> messages;
 };

@@ -1,4 +1,4 @@
-#include "download/fault_server.h"
+#include "support/fault_server.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Times `launcher-cli update` into an empty folder from nginx on loopback, for
+# many small files and for one large file, next to `aria2c -i` fetching the
+# same packed archives (download only: no verification, extraction or dating).
+#
+#   bench/update.sh [BUILD_DIR]              (default: ./build)
+#   FILES=2000 FILE_KIB=16 LARGE_MIB=512 bench/update.sh
+#
+# Prints files per second and MB/s for both.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+cli="$build/src/cli/launcher-cli"
+publisher="$build/src/publish/launcher-publish"
+files=${FILES:-2000}
+file_kib=${FILE_KIB:-16}
+large_mib=${LARGE_MIB:-512}
+
+for tool in nginx aria2c python3 "$cli" "$publisher"; do
+    command -v "$tool" >/dev/null || { echo "update.sh: $tool not found" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+nginx_pid=""
+cleanup() {
+    if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+chmod 755 "$work"
+mkdir -p "$work/nginx" "$work/www"
+
+echo "update.sh: making $files files of $file_kib KiB and one of $large_mib MiB"
+mkdir -p "$work/small"
+python3 - "$work/small" "$files" "$file_kib" <<'PY'
+import os, sys
+folder, count, kib = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+for i in range(count):
+    sub = os.path.join(folder, "data", "set%02d" % (i % 40))
+    os.makedirs(sub, exist_ok=True)
+    with open(os.path.join(sub, "f%05d.dat" % i), "wb") as out:
+        out.write(os.urandom(kib * 1024))
+PY
+mkdir -p "$work/large"
+head -c "$((large_mib * 1024 * 1024))" /dev/urandom >"$work/large/world.pak"
+
+"$publisher" publish "$work/small" "$work/www/small" >/dev/null
+"$publisher" publish "$work/large" "$work/www/large" >/dev/null
+chmod -R a+rX "$work/www"
+
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cat >"$work/nginx/nginx.conf" <<CONF
+daemon off;
+worker_processes 2;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 256; }
+http {
+    access_log off;
+    sendfile on;
+    default_type application/octet-stream;
+    client_body_temp_path $work/nginx/client_body;
+    proxy_temp_path $work/nginx/proxy;
+    fastcgi_temp_path $work/nginx/fastcgi;
+    uwsgi_temp_path $work/nginx/uwsgi;
+    scgi_temp_path $work/nginx/scgi;
+    server {
+        listen 127.0.0.1:$port;
+        root $work/www;
+    }
+}
+CONF
+nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
+nginx_pid=$!
+for _ in $(seq 1 100); do
+    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.1)" 2>/dev/null && break
+    sleep 0.05
+done
+
+pack() { # pack NAME URL
+    sed -e "/^url=/d" -e "s|^\[updateservers\]|[updateservers]\nurl=$2|" \
+        "$root/assets/config.txt" >"$work/$1.cfg"
+    "$publisher" package --skin "$root/assets/skin" --config "$work/$1.cfg" \
+        --into "$cli" --output "$work/$1" >/dev/null
+}
+pack launcher-small "http://127.0.0.1:$port/small/"
+pack launcher-large "http://127.0.0.1:$port/large/"
+
+now() { date +%s.%N; }
+bytes_below() { find "$1" -name '*.vdp' ! -name updater.lst.vdp -printf '%s\n' | awk '{s += $1} END {print s}'; }
+
+report() { # report WHAT FILES BYTES SECONDS
+    python3 -c "
+import sys
+what, files, size, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4])
+print('%-34s %8.2f s %10.1f files/s %9.1f MB/s' % (what, seconds, files / seconds, size / 1e6 / seconds))
+" "$@"
+}
+
+run_update() { # run_update NAME FILES
+    local target="$work/installed-$1"
+    local start end
+    start=$(now)
+    "$work/launcher-$1" update --folder "$target" >"$work/$1.log" 2>&1
+    end=$(now)
+    report "launcher-cli update ($1)" "$2" "$(bytes_below "$work/www/$1")" "$(python3 -c "print($end - $start)")"
+}
+
+run_aria2c() { # run_aria2c NAME FILES
+    local list="$work/$1.aria2"
+    : >"$list"
+    (cd "$work/www/$1" && find . -name '*.vdp' ! -name updater.lst.vdp | sed 's|^\./||') | while read -r name; do
+        printf 'http://127.0.0.1:%s/%s/%s\n  out=%s\n' "$port" "$1" "$name" "$name" >>"$list"
+    done
+    local start end
+    start=$(now)
+    aria2c -q -i "$list" -d "$work/aria2c-$1" -j 6 -x 6 -s 6 --allow-overwrite=true \
+        --auto-file-renaming=false --file-allocation=none
+    end=$(now)
+    report "aria2c -i ($1, download only)" "$2" "$(bytes_below "$work/www/$1")" "$(python3 -c "print($end - $start)")"
+}
+
+sync
+run_update small "$files"
+run_aria2c small "$files"
+run_update large 1
+run_aria2c large 1

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The launcher's main job, end to end on this machine:
+#   1. makes a sample game (a few hundred files in nested folders, one large
+#      file, a "system" client folder whose jux.exe records how it was started),
+#   2. publishes it as an update-server tree with `launcher-publish publish`,
+#   3. serves that tree with nginx on loopback,
+#   4. packs a launcher whose update server is that nginx,
+#   5. runs `launcher-cli update --start` into an empty game folder,
+#   6. damages a file and runs `launcher-cli check`, which repairs it.
+#
+#   scripts/demo.sh [BUILD_DIR]        (default: ./build; build it first with scripts/build.sh)
+#
+# The folders stay behind for a look; the script prints where they are.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$here/build}" && pwd)
+cli="$build/src/cli/launcher-cli"
+publisher="$build/src/publish/launcher-publish"
+for tool in nginx python3 "$cli" "$publisher"; do
+    command -v "$tool" >/dev/null || { echo "demo.sh: $tool not found (run scripts/bootstrap.sh and scripts/build.sh)" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/launcher-demo.XXXXXX)
+chmod 755 "$work"
+nginx_pid=""
+stop_nginx() {
+    if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; fi
+}
+trap stop_nginx EXIT
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "1. Sample game in $work/game"
+mkdir -p "$work/game/system"
+for set in maps sounds textures/world textures/ui models/characters; do
+    mkdir -p "$work/game/data/$set"
+    for i in $(seq 1 60); do
+        head -c $(( (i * 997) % 20000 + 100 )) /dev/urandom >"$work/game/data/$set/item$i.dat"
+    done
+done
+head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/game/data/world.pak"
+cat >"$work/game/system/jux.exe" <<'CLIENT'
+#!/bin/sh
+# The sample game client: records how it was started.
+printf 'jux.exe started in %s with %s argument(s): %s\n' "$PWD" "$#" "$*" >started.txt
+CLIENT
+printf '[client]\r\nserver=127.0.0.1\r\n' >"$work/game/system/jux.ini"
+echo "$(find "$work/game" -type f | wc -l) files, $(du -sh "$work/game" | cut -f1)"
+
+step "2. Publish it into $work/server"
+"$publisher" publish "$work/game" "$work/server" --check 'system\jux.ini' --check 'system\jux.exe'
+
+step "3. Serve it with nginx on loopback"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$work/nginx"
+chmod -R a+rX "$work/server"
+cat >"$work/nginx/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 256; }
+http {
+    access_log off;
+    sendfile on;
+    default_type application/octet-stream;
+    client_body_temp_path $work/nginx/client_body;
+    proxy_temp_path $work/nginx/proxy;
+    fastcgi_temp_path $work/nginx/fastcgi;
+    uwsgi_temp_path $work/nginx/uwsgi;
+    scgi_temp_path $work/nginx/scgi;
+    server {
+        listen 127.0.0.1:$port;
+        root $work/server;
+    }
+}
+CONF
+nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
+nginx_pid=$!
+for _ in $(seq 1 100); do
+    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.1)" 2>/dev/null && break
+    sleep 0.05
+done
+echo "http://127.0.0.1:$port/"
+
+step "4. Pack a launcher whose update server is that nginx"
+sed -e "/^url=/d" -e "s|^\[updateservers\]|[updateservers]\nurl=http://127.0.0.1:$port/|" \
+    -e "s|^useping=.*|useping=false|" "$here/assets/config.txt" >"$work/demo.cfg"
+mkdir -p "$work/bin"
+"$publisher" package --skin "$here/assets/skin" --config "$work/demo.cfg" \
+    --into "$cli" --output "$work/bin/launcher"
+
+step "5. launcher update --start into the empty folder $work/installed"
+"$work/bin/launcher" update --start --folder "$work/installed"
+for _ in $(seq 1 50); do [ -f "$work/installed/system/started.txt" ] && break; sleep 0.1; done
+cat "$work/installed/system/started.txt"
+diff -r -x updater -x started.txt "$work/game" "$work/installed" && echo "The installed folder equals the published game."
+
+step "6. Damage a file, then launcher check"
+printf 'damaged' >"$work/installed/data/maps/item7.dat"
+"$work/bin/launcher" check --folder "$work/installed"
+diff -r -x updater -x started.txt "$work/game" "$work/installed" && echo "The check repaired the damaged file."
+
+cat <<DONE
+
+Folders (left in place; remove with: rm -rf $work):
+  sample game        $work/game
+  update server      $work/server   (was served at http://127.0.0.1:$port/)
+  packed launcher    $work/bin/launcher
+  installed game     $work/installed   (previous list and settings in updater/)
+DONE

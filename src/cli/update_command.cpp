@@ -1,0 +1,185 @@
+#include "cli/update_command.h"
+
+#include "cli/launcher_context.h"
+#include "cli/own_command_line.h"
+#include "cli/terminal_view.h"
+#include "config/language_table.h"
+#include "config/player_choices.h"
+#include "launch/game_start.h"
+#include "launch/proxy_probe.h"
+#include "platform/files.h"
+#include "platform/plain_event_loop.h"
+#include "update/update_workflow.h"
+
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+namespace launcher::cli {
+namespace {
+
+struct UpdateOptions {
+    std::optional<std::filesystem::path> folder;
+    bool debug = false;
+    std::optional<std::filesystem::path> file_mode;
+    std::optional<std::string> check_mode;
+    std::optional<std::string> drive;
+    bool start = false;
+};
+
+const std::map<std::string, std::string> kCheckModes{{"hard", "Hard: MD5 Hash"},
+                                                     {"medium", "Medium: Size & Date"},
+                                                     {"light", "Light: Previous List"}};
+const std::map<std::string, std::string> kDrives{{"hdd", "HDD"}, {"ssd", "SSD"}};
+
+// The close action's part that outlives the window: the player's choices as
+// they were read (this run's overrides are not the player's own).
+void save_settings(const LauncherContext& context, const UserSettings& saved) {
+    try {
+        SaveIniFile(UserSettingsPath(UpdaterFolder(context.launcher_folder)), saved, saved.MainLeft,
+                    saved.MainTop, context.startup.ConfigData->LangName);
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << "\n";
+    }
+}
+
+// A launcher that replaced itself leaves the previous executable as ".bak";
+// the next start removes it.
+void remove_left_backup(const std::filesystem::path& launcher_folder,
+                        const std::filesystem::path& executable) {
+    std::error_code ignored;
+    std::filesystem::remove(
+        launcher_folder / (executable.filename().string() + std::string(kBackupSuffix)), ignored);
+}
+
+int start_game(const LauncherContext& context, const std::string& proxy_line) {
+    const tConfigData& config = *context.startup.ConfigData;
+    GameStartRequest request;
+    request.MainPath = context.launcher_folder;
+    request.language_folder_list = config.Config.LangFolder;
+    request.LangFolder = context.settings.LangFolder;
+    request.UseProxy = config.ProxyServers.UseProxy;
+    request.ProxyLine = proxy_line;
+    platform::DetachedProcessStarter starter;
+    const auto result = StartGameClient(request, starter);
+    if (!result.error.empty()) {
+        std::cerr << result.error << "\n";
+        return 1;
+    }
+    std::cout << "Started " << kClientExecutable << " in " << result.working_folder.string()
+              << "\n";
+    return 0;
+}
+
+int run_update(const UpdateOptions& options, bool full_check) {
+    // Taken before anything is replaced: the restart runs the same program
+    // with the same arguments, and the new executable takes this name.
+    const std::vector<std::string> command_line = OwnCommandLine();
+    const std::filesystem::path self = platform::executable_path();
+
+    std::vector<std::string> arguments;
+    if (options.debug)
+        arguments.emplace_back("-debug");
+    LauncherContext context = OpenLauncher(options.folder, arguments);
+    tConfigData& config = *context.startup.ConfigData;
+    const UserSettings saved = context.settings;
+    if (options.check_mode)
+        context.settings.CheckMode = kCheckModes.at(*options.check_mode);
+    if (options.drive)
+        context.settings.DriveType = kDrives.at(*options.drive);
+
+    remove_left_backup(context.launcher_folder, self);
+    std::error_code ignored;
+    std::filesystem::create_directories(UpdaterFolder(context.launcher_folder), ignored);
+
+    UpdateWorkflowSetup setup;
+    setup.MainPath = context.launcher_folder;
+    setup.self_executable = context.launcher_folder / self.filename();
+    if (options.file_mode) {
+        setup.FileModeActive = true;
+        setup.FileModeFolder = std::filesystem::absolute(*options.file_mode);
+    }
+
+    platform::PlainEventLoop loop;
+    TerminalView view(std::cout, std::cerr);
+    ProxyProbe probe(loop);
+    UpdateWorkflow workflow(loop, view, config, context.settings, LanguageStrings(), setup);
+    if (context.startup.command_line.DebugMode)
+        workflow.debug_file = context.startup.DebugFile.get();
+    workflow.proxy_probe = &probe;
+    workflow.RestartLauncher = [&] {
+        view.finish_progress();
+        save_settings(context, saved);
+        std::cout << "Restarting the updated launcher\n";
+        ReplaceProcess(setup.self_executable, command_line);
+        std::cerr << "The updated launcher could not be started\n";
+    };
+
+    try {
+        workflow.MainTimerTimer();
+        if (full_check) {
+            if (!view.check_all_visible()) {
+                view.finish_progress();
+                std::cerr << "The full check needs an update server\n";
+                save_settings(context, saved);
+                return 1;
+            }
+            workflow.Button_CheckAllFilesClick();
+        }
+    } catch (const std::exception& error) {
+        view.finish_progress();
+        std::cerr << error.what() << "\n";
+        save_settings(context, saved);
+        return 1;
+    }
+    view.finish_progress();
+    save_settings(context, saved);
+    if (workflow.end() == WorkflowEnd::Restarted || !view.start_enabled())
+        return 1;
+    if (options.start)
+        return start_game(context, workflow.ProxyLine);
+    return 0;
+}
+
+CLI::App* add_command(CLI::App& app, const char* name, const char* description,
+                      const std::shared_ptr<UpdateOptions>& options) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->add_option("--folder", options->folder,
+                        "Game folder (default: the folder of this program)");
+    command->add_flag("--debug", options->debug, "Write the debug log log.err");
+    command->add_option("--file-mode", options->file_mode,
+                        "Copy packed files from this folder instead of downloading them");
+    command->add_option("--check-mode", options->check_mode, "Check mode for this run")
+        ->check(CLI::IsMember({"hard", "medium", "light"}));
+    command->add_option("--drive", options->drive, "Drive type for this run")
+        ->check(CLI::IsMember({"hdd", "ssd"}));
+    return command;
+}
+
+} // namespace
+
+void add_update_commands(CLI::App& app) {
+    auto update_options = std::make_shared<UpdateOptions>();
+    CLI::App* update =
+        add_command(app, "update", "Bring the game folder up to date", update_options);
+    update->add_flag("--start", update_options->start,
+                     "Start the game client when the update allows it");
+    update->callback([update_options] {
+        if (const int code = run_update(*update_options, false); code != 0)
+            throw CLI::RuntimeError(code);
+    });
+
+    auto check_options = std::make_shared<UpdateOptions>();
+    CLI::App* check =
+        add_command(app, "check", "Update, then verify and repair every file", check_options);
+    check->callback([check_options] {
+        if (const int code = run_update(*check_options, true); code != 0)
+            throw CLI::RuntimeError(code);
+    });
+}
+
+} // namespace launcher::cli

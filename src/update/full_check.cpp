@@ -1,0 +1,97 @@
+// The full check: every catalogue file the start-up did not examine is
+// compared in the player's check mode, fetched when it differs, and the
+// previous list is brought up to date.
+#include "platform/files.h"
+#include "update/check_settings.h"
+#include "update/file_date_time.h"
+#include "update/update_workflow.h"
+
+namespace launcher {
+namespace {
+
+constexpr std::size_t kFullCheckFinished = 6;
+constexpr std::size_t kTotalPrefix = 24;
+constexpr int kAllTimes = 7;
+
+} // namespace
+
+void UpdateWorkflow::Button_CheckAllFilesClick() {
+    CheckingAllFiles();
+    view_.SetStatus(strings_[kFullCheckFinished]);
+}
+
+void UpdateWorkflow::CheckingAllFiles() {
+    if (CheckAll.Count() == 0 || check_all_done_)
+        return;
+    check_all_done_ = true;
+    view_.SetCheckAllFilesEnabled(false);
+    apply_check_settings();
+    const std::filesystem::path& main = setup_.MainPath;
+
+    reset_one_file(CheckAll.Count());
+    if (check_level_ != kLevelLight) {
+        CheckAll = std::move(*hash_files(CheckAll));
+    } else {
+        for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile})
+            set_maximum(which, OldFileList.Count());
+        for (int i = 0; i < OldFileList.Count(); ++i) {
+            const TFileRecord& o = OldFileList.GetItemByID(i)->Content;
+            if (const TFileItem* e = CheckAll.GetItemByName(o.Name); e && e->Content.Hash == o.Hash)
+                CheckAll.DeleteByName(o.Name);
+            set_position(Indicator::ProgressBar_OneFile, i);
+            set_position(Indicator::Gauge_OneFile, i);
+        }
+    }
+
+    const int count = CheckAll.Count();
+    set_indicator(Indicator::ProgressBar_Total, IndicatorValue{0, count, 0, 1});
+    view_.SetTotalStatus(strings_[kTotalPrefix] + "0%");
+    set_indicator(Indicator::Gauge_Total, IndicatorValue{0, count, 0, 1});
+    one_file_to_width();
+
+    for (int i = 0; i < count; ++i) {
+        TFileItem& e = *CheckAll.GetItemByID(i);
+        const TFileItem* m = NewFileList.GetItemByName(e.Content.Name);
+        if (!m)
+            continue;
+        bool fetch = false;
+        if (check_level_ == kLevelHard) {
+            if (e.Content.Hash == m->Content.Hash) {
+                record_previous(m->Content);
+                if (m->Content.Date != 0.0)
+                    SetFileDateTime(platform::native_path(main, m->Content.Name), kAllTimes,
+                                    m->Content.Date);
+            } else {
+                fetch = true;
+            }
+        } else if (check_level_ == kLevelMedium) {
+            if (e.Content.Size == m->Content.Size && e.Content.Date == m->Content.Date)
+                record_previous(m->Content);
+            else
+                fetch = true;
+        } else {
+            const TFileItem* o = OldFileList.GetItemByName(e.Content.Name);
+            fetch = !(o && o->Content.Hash == m->Content.Hash);
+        }
+        if (!fetch)
+            continue;
+        e.Content = m->Content;
+        _self = false;
+        UpdateOneFile(e);
+        total_to(i + 1);
+        total_percent(i, count);
+    }
+
+    totals_to_maxima();
+    view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
+
+    for (int id = 0; id < OldFileList.Count();) {
+        if (NewFileList.GetItemByName(OldFileList.GetItemByID(id)->Content.Name))
+            ++id;
+        else
+            OldFileList.DeleteById(id);
+    }
+    OldFileList.SaveToFile(TmpPath() / kPreviousListName);
+}
+
+} // namespace launcher

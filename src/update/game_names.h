@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace launcher {
+
+// True when a name from the manifest stays inside the game folder: it begins
+// with one backslash (it is relative to the launcher folder), names a file,
+// and has no ".." component, no drive letter or other ":" and no second
+// leading separator. Both "\" and "/" count as separators, since either
+// separates folders once the name reaches this file system.
+bool IsSafeGameName(std::string_view name);
+
+// The path of a game name below `base`. When no file has exactly that name,
+// each component is matched without regard to letter case, so that the
+// lower-cased names of the check and removal sections find files the
+// catalogue spelled in mixed case on a case-sensitive file system.
+std::filesystem::path ResolveGamePath(const std::filesystem::path& base, std::string_view name);
+
+} // namespace launcher

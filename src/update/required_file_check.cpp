@@ -1,0 +1,212 @@
+// The required-file check: reading the manifest, deleting withdrawn files and
+// deciding which missing and check-section files must be fetched now.
+#include "catalogue/parallel_hasher.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "update/check_settings.h"
+#include "update/file_date_time.h"
+#include "update/game_names.h"
+#include "update/update_workflow.h"
+
+#include <system_error>
+#include <vector>
+
+namespace launcher {
+namespace {
+
+constexpr std::size_t kCheckingPrefix = 2;
+constexpr std::size_t kNothingToUpdate = 3;
+constexpr std::size_t kTotalPrefix = 24;
+constexpr int kAllTimes = 7;
+
+// The name field of a catalogue line: the text between its first and second
+// "|". For a well-formed line that is the text after the 32 hash digits and
+// their separator; for others it is where the catalogue itself takes it from.
+std::string catalogue_line_name(std::string_view line) {
+    const std::size_t first = line.find('|');
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t second = line.find('|', first + 1);
+    return std::string(line.substr(
+        first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1));
+}
+
+bool file_exists(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+} // namespace
+
+void UpdateWorkflow::apply_check_settings() {
+    hash_threads_ = HashThreadsForDrive(settings_.DriveType, hash_threads_);
+    check_level_ = CheckLevelForMode(settings_.CheckMode, check_level_);
+}
+
+std::unique_ptr<TFileList> UpdateWorkflow::hash_files(const TFileList& files) {
+    TMHThreads hasher(loop_);
+    hasher.OnThreadFileProceed =
+        [this](TMHThreads&, const std::string& filename, const std::string& hash, std::int64_t size,
+               TDateTime date) { OneHashCheched(filename, hash, size, date); };
+    hasher.ModeIsHaveHash = check_level_ != kLevelMedium;
+    return hasher.CalculateHash(setup_.MainPath.string(), files, hash_threads_);
+}
+
+void UpdateWorkflow::OneHashCheched(const std::string& filename, const std::string&, std::int64_t,
+                                    TDateTime) {
+    view_.SetStatus(strings_[kCheckingPrefix] + filename);
+    for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile}) {
+        const IndicatorValue& value = indicator(which);
+        set_position(which, value.Position + value.Step);
+    }
+}
+
+void UpdateWorkflow::CheckingRequiredFiles() {
+    apply_check_settings();
+    const std::filesystem::path& main = setup_.MainPath;
+    const std::filesystem::path manifest = main / kManifestName;
+
+    if (file_exists(manifest)) {
+        const std::filesystem::path previous = TmpPath() / kPreviousListName;
+        if (file_exists(previous))
+            OldFileList.LoadFromFile(previous);
+
+        std::vector<std::string> lines =
+            platform::split_lines(platform::decode_text(platform::read_file(manifest)));
+        std::error_code ignored;
+        std::filesystem::remove(manifest, ignored);
+        reset_one_file(Required.Count());
+
+        // Catalogue section: up to the first line that begins with "#".
+        std::size_t check_line = lines.size();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string line = platform::trim(lines[i]);
+            if (!line.empty() && line.front() == '#') {
+                check_line = i;
+                break;
+            }
+            const std::string name = catalogue_line_name(line);
+            if (!name.empty()) {
+                if (!IsSafeGameName(name))
+                    refuse(name);
+                else if (!file_exists(platform::native_path(main, name)))
+                    Required.AddItemEmpty(name);
+            }
+            if (i % 10 == 0) {
+                set_position(Indicator::ProgressBar_OneFile, static_cast<int>(i));
+                set_position(Indicator::Gauge_OneFile, static_cast<int>(i));
+            }
+        }
+        reset_one_file(Required.Count());
+
+        // Check section, then the removal section after the "@" line.
+        std::vector<std::string> check_names;
+        std::vector<std::string> removal_names;
+        bool removing = false;
+        for (std::size_t i = check_line + 1; i < lines.size(); ++i) {
+            const std::string name = platform::to_lower(platform::trim(lines[i]));
+            if (removing) {
+                removal_names.push_back(name);
+                continue;
+            }
+            if (name.empty())
+                continue;
+            if (name.front() == '@')
+                removing = true;
+            else
+                check_names.push_back(name);
+        }
+        lines.resize(check_line);
+
+        NewFileList.LoadFromStrings(lines);
+        lines.clear();
+        for (int id = 0; id < NewFileList.Count();) {
+            const std::string& name = NewFileList.GetItemByID(id)->Content.Name;
+            if (IsSafeGameName(platform::trim(name))) {
+                ++id;
+            } else {
+                NewFileList.DeleteById(id); // already refused above
+            }
+        }
+
+        for (const std::string& name : check_names) {
+            if (!IsSafeGameName(name)) {
+                refuse(name);
+                continue;
+            }
+            // The catalogue's spelling finds the file on a case-sensitive disk.
+            const TFileItem* listed = NewFileList.GetItemByName(name);
+            Required.AddItemEmpty(listed ? listed->Content.Name : name);
+        }
+        for (const std::string& name : removal_names) {
+            if (name.empty())
+                continue;
+            if (!IsSafeGameName(name)) {
+                refuse(name);
+                continue;
+            }
+            const std::filesystem::path target = ResolveGamePath(main, name);
+            if (!std::filesystem::is_directory(std::filesystem::symlink_status(target, ignored)))
+                std::filesystem::remove(target, ignored);
+        }
+        reset_one_file(Required.Count());
+
+        if (check_level_ != kLevelLight)
+            Required = std::move(*hash_files(Required));
+    }
+
+    for (int id = 0; id < NewFileList.Count(); ++id) {
+        const TFileRecord& record = NewFileList.GetItemByID(id)->Content;
+        if (!Required.GetItemByName(record.Name))
+            CheckAll.AddItemSimple(record.Name, record.Hash, record.HashPacked, record.Size,
+                                   record.Date);
+    }
+
+    for (int p = 0; p < Required.Count();) {
+        TFileRecord& e = Required.GetItemByID(p)->Content;
+        const TFileItem* m = NewFileList.GetItemByName(e.Name);
+        if (!m) {
+            ++p;
+            continue;
+        }
+        bool keep = true;
+        if (check_level_ == kLevelHard) {
+            if (e.Hash == m->Content.Hash) {
+                if (m->Content.Date != 0.0)
+                    SetFileDateTime(platform::native_path(main, m->Content.Name), kAllTimes,
+                                    m->Content.Date);
+                keep = false;
+            }
+        } else if (check_level_ == kLevelMedium) {
+            keep = !(e.Size == m->Content.Size && e.Date == m->Content.Date);
+        } else {
+            const TFileItem* o = OldFileList.GetItemByName(e.Name);
+            if (!o) {
+                ++p; // unknown to the previous list: fetched with the empty record
+                continue;
+            }
+            keep = o->Content.Hash != m->Content.Hash;
+        }
+        if (keep) {
+            e = m->Content;
+            ++p;
+        } else {
+            Required.DeleteById(p);
+        }
+    }
+
+    for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile})
+        set_position(which, indicator(which).Max);
+
+    if (Required.Count() > 0) {
+        UpdateRequiredFiles();
+        return;
+    }
+
+    totals_to_maxima();
+    view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
+    view_.SetStatus(strings_[kNothingToUpdate]);
+    enable_start();
+}
+
+} // namespace launcher

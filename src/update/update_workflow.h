@@ -1,0 +1,141 @@
+#pragma once
+
+#include "catalogue/file_catalogue.h"
+#include "config/config_data.h"
+#include "config/language_table.h"
+#include "config/user_settings.h"
+#include "download/download_multi_thread.h"
+#include "platform/event_loop.h"
+#include "update/launcher_view.h"
+#include "update/server_selection.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace launcher {
+
+class ProxyProbe;
+class tDebugFile;
+
+inline constexpr std::string_view kManifestName = "updater.lst";
+inline constexpr std::string_view kPreviousListName = "OldList.lst";
+inline constexpr std::string_view kBackupSuffix = ".bak";
+inline constexpr int kFetchPasses = 3;
+inline constexpr int kDownloadCallsPerPass = 3;
+inline constexpr int kDownloadSegments = 6;
+
+// Where the workflow runs and what the start-up gave it.
+struct UpdateWorkflowSetup {
+    std::filesystem::path MainPath; // the launcher folder
+    // The running launcher's executable, as it was named when the program
+    // started: a file of the game with its name is the launcher itself.
+    std::filesystem::path self_executable;
+    bool FileModeActive = false;
+    std::filesystem::path FileModeFolder; // packed files are copied from here in file mode
+};
+
+// How far the workflow got.
+enum class WorkflowEnd {
+    NotRun,
+    NoServer,  // no update server could be chosen; the game may be started
+    Updated,   // the required files were checked and updated; the game may be started
+    Restarted, // the launcher replaced itself and handed over to its new executable
+};
+
+// The update workflow of the main window: server selection and manifest
+// retrieval, the required-file check, updating files (the launcher's own
+// executable first, replacing it and restarting) and the full check. It runs
+// on the interface thread and drives the window through `LauncherView`.
+// Errors that end a run of the workflow (a damaged manifest) leave it as
+// exceptions for the program's top-level handler; the start button then
+// stays disabled.
+class UpdateWorkflow {
+public:
+    UpdateWorkflow(platform::EventLoop& loop, LauncherView& view, tConfigData& config,
+                   UserSettings& settings, const LanguageTable& strings, UpdateWorkflowSetup setup);
+    ~UpdateWorkflow();
+    UpdateWorkflow(const UpdateWorkflow&) = delete;
+    UpdateWorkflow& operator=(const UpdateWorkflow&) = delete;
+
+    // The debug log; set only when it is enabled.
+    tDebugFile* debug_file = nullptr;
+    // Probes the game proxies at the end of the first stage; none skips it.
+    ProxyProbe* proxy_probe = nullptr;
+    // Called right after the launcher's own executable was replaced: saves
+    // the player's settings, starts the new executable and ends the process.
+    // When it returns (tests) the workflow stops as if the process had ended.
+    std::function<void()> RestartLauncher;
+    // Makes the probe of each server selection; the HTTP probe by default.
+    std::function<std::unique_ptr<ServerProbe>()> MakeServerProbe;
+
+    // The tick of the main window's one-shot start timer: the whole stage
+    // from server selection to the enabled start button and the proxy probe.
+    void MainTimerTimer();
+    std::string CheckUpdateServers();
+    void CheckingRequiredFiles();
+    void OneHashCheched(const std::string& filename, const std::string& hash, std::int64_t size,
+                        TDateTime date);
+    void UpdateRequiredFiles();
+    void UpdateOneFile(TFileItem& FItem);
+    void UpdateDMProgress(std::int64_t loaded, std::int64_t size);
+    void CheckingAllFiles();
+    void Button_CheckAllFilesClick();
+
+    WorkflowEnd end() const { return end_; }
+    const IndicatorValue& indicator(Indicator which) const {
+        return indicators_[static_cast<std::size_t>(which)];
+    }
+    std::filesystem::path TmpPath() const;
+    std::filesystem::path TemporaryPackedFile() const;
+
+    std::string URLMain;
+    std::string URLName;
+    std::string OldName;
+    std::string ProxyLine; // the game proxy chosen after the update
+    TDownloadMultiThread DM;
+    TFileList Required{true};
+    TFileList NewFileList{true};
+    TFileList CheckAll{true};
+    TFileList OldFileList{true};
+
+private:
+    void log(const std::string& line) const;
+    void refuse(std::string_view name) const;
+    void apply_check_settings();
+    void set_indicator(Indicator which, const IndicatorValue& value);
+    void set_position(Indicator which, int position);
+    void set_maximum(Indicator which, int maximum);
+    void reset_one_file(int maximum);
+    void one_file_to_width();
+    void total_to(int position);
+    void totals_to_maxima();
+    void total_percent(int done, int count);
+    void enable_start();
+    void record_previous(const TFileRecord& record);
+    std::unique_ptr<TFileList> hash_files(const TFileList& files);
+    bool fetch_packed_file(const std::string& url, const std::filesystem::path& source,
+                           const std::string& expected_hash);
+    bool packed_file_matches(const std::string& expected_hash) const;
+
+    platform::EventLoop& loop_;
+    LauncherView& view_;
+    tConfigData& config_;
+    UserSettings& settings_;
+    const LanguageTable& strings_;
+    UpdateWorkflowSetup setup_;
+    std::mt19937 random_;
+    std::array<IndicatorValue, kIndicatorCount> indicators_{};
+    int check_level_ = 2;
+    int hash_threads_ = 1;
+    bool _self = false;
+    bool check_all_done_ = false;
+    std::string current_name_;
+    WorkflowEnd end_ = WorkflowEnd::NotRun;
+};
+
+} // namespace launcher

@@ -1,0 +1,267 @@
+// launcher-cli update and check end to end: releases made by launcher-publish,
+// served by nginx or the in-process server, launchers packed by launcher-publish.
+#include "catalogue/file_catalogue.h"
+#include "platform/files.h"
+#include "support/fault_server.h"
+#include "support/nginx_server.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "update/published_game.h"
+
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace launcher::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const std::string kCli = LAUNCHER_CLI;
+const std::string kPublish = LAUNCHER_PUBLISH;
+const std::filesystem::path kAssets = LAUNCHER_ASSETS;
+
+std::string config_text(const std::string& server, const std::string& tray = "Test") {
+    return "[config]\r\ninstance=Update test\r\ntrayhint=" + tray +
+           "\r\nusercan_changecheckmethod=true\r\nusercan_changedrivetype=true\r\n"
+           "[updateservers]\r\nurl=" +
+           server +
+           "\r\n[lang=1033:English]\r\n1=[Unpacking ]\r\n2=[Checking ]\r\n3=All files are up to "
+           "date\r\n4=[Updating ]\r\n5=Update complete\r\n6=All files checked\r\n7=Downloading "
+           "the file list\r\n15=No update server\r\n24=[Total: ]\r\n";
+}
+
+// A launcher executable whose configuration names `server`.
+std::filesystem::path pack_launcher(const TempDir& scratch, const std::filesystem::path& output,
+                                    const std::string& server, const std::string& tray = "Test") {
+    const auto config = scratch.write("launcher-" + tray + ".cfg", config_text(server, tray));
+    std::filesystem::create_directories(output.parent_path());
+    const auto result =
+        run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
+                     config.string(), "--into", kCli, "--output", output.string()});
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    return output;
+}
+
+void publish(const std::filesystem::path& game, const std::filesystem::path& out,
+             const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> arguments{kPublish, "publish", game.string(), out.string()};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const auto result = run_process(arguments);
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+}
+
+// A small game: nested folders, a client folder and one larger file.
+void make_game(const TempDir& dir, const std::string& folder = "game") {
+    for (int i = 0; i < 24; ++i)
+        dir.write(folder + "/data/set" + std::to_string(i % 4) + "/f" + std::to_string(i) + ".dat",
+                  std::string(1000 + i * 37, static_cast<char>('a' + i % 26)));
+    dir.write(folder + "/system/jux.ini", "[client]\r\nport=7000\r\n");
+    std::string large(3 * 1024 * 1024, '\0');
+    std::mt19937 random(5);
+    for (char& c : large)
+        c = static_cast<char>(random());
+    dir.write(folder + "/data/large.pak", large);
+}
+
+// Every file below `folder` but the updater folder and hidden temporary files.
+std::map<std::string, std::string> game_files(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!std::filesystem::exists(folder))
+        return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string relative = entry.path().lexically_relative(folder).generic_string();
+        if (!entry.is_regular_file() || relative.starts_with("updater/") ||
+            entry.path().filename().string().starts_with("."))
+            continue;
+        files[relative] = platform::read_file_text(entry.path());
+    }
+    return files;
+}
+
+class CliUpdateTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(CliUpdateTest, NginxInstallIntoAnEmptyFolderThenCheckRepairs) {
+    if (!NginxServer::Available())
+        GTEST_SKIP() << "nginx is not installed";
+    make_game(dir);
+    publish(dir / "game", dir / "srv", {"--check", "system\\jux.ini"});
+    NginxServer nginx(dir / "srv");
+    ASSERT_TRUE(nginx.running());
+    const auto launcher = pack_launcher(dir, dir / "bin" / "launcher", nginx.url("/"));
+    const auto installed = dir / "installed";
+
+    const auto update = run_process({launcher.string(), "update", "--folder", installed.string()});
+    ASSERT_EQ(update.exit_code, 0) << update.output;
+    EXPECT_THAT(update.output, HasSubstr("Update complete"));
+    EXPECT_THAT(update.output, HasSubstr("Total: 100%"));
+    EXPECT_EQ(game_files(installed), game_files(dir / "game"));
+
+    dir.write("installed/data/set1/f5.dat", "damaged");
+    std::filesystem::remove(installed / "updater" / "OldList.lst");
+    const auto check = run_process({launcher.string(), "check", "--folder", installed.string()});
+    ASSERT_EQ(check.exit_code, 0) << check.output;
+    EXPECT_THAT(check.output, HasSubstr("Updating \\data\\set1\\f5.dat"));
+    EXPECT_THAT(check.output, HasSubstr("All files checked"));
+    EXPECT_EQ(game_files(installed), game_files(dir / "game"));
+    TFileList previous(true);
+    previous.LoadFromFile(installed / "updater" / "OldList.lst");
+    // Every file the full check examined; the check-section file is not among them.
+    EXPECT_EQ(previous.Count(), 25);
+}
+
+TEST_F(CliUpdateTest, DamagedManifestFailsWithTheErrorText) {
+    FaultServer server;
+    server.serve("/updater.lst.vdp", Resource{"12345 not a bzip2 stream"});
+    const auto launcher = pack_launcher(dir, dir / "bin" / "launcher", server.url("/"));
+    const auto result =
+        run_process({launcher.string(), "update", "--folder", (dir / "game").string()});
+    EXPECT_NE(result.exit_code, 0);
+    EXPECT_THAT(result.output, HasSubstr("bzip2 data error"));
+    EXPECT_THAT(result.output, Not(HasSubstr("up to date")));
+    EXPECT_THAT(result.output, Not(HasSubstr("Update complete")));
+}
+
+TEST_F(CliUpdateTest, FileModeCopiesWithoutAServerAndOverridesStayForOneRun) {
+    make_game(dir);
+    publish(dir / "game", dir / "srv");
+    const auto launcher = pack_launcher(dir, dir / "bin" / "launcher", "http://127.0.0.1:9/");
+    const auto installed = dir / "installed";
+    const auto result =
+        run_process({launcher.string(), "update", "--folder", installed.string(), "--file-mode",
+                     (dir / "srv").string(), "--check-mode", "light", "--drive", "ssd", "--debug"},
+                    dir.path());
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_EQ(game_files(installed), game_files(dir / "game"));
+    const std::string settings = platform::read_file_text(installed / "updater" / "Vantoria.ini");
+    EXPECT_THAT(settings, HasSubstr("CheckMode = Hard: MD5 Hash\r\n"));
+    EXPECT_THAT(settings, HasSubstr("DriveType = HDD\r\n"));
+    const std::string log = platform::read_file_text(dir / "log.err");
+    EXPECT_THAT(log, HasSubstr("Unpack:: data\\large.pak"));
+    EXPECT_THAT(log, Not(HasSubstr("Download file")));
+}
+
+TEST_F(CliUpdateTest, ReplacedLauncherRestartsAndFinishesTheUpdate) {
+    FaultServer server;
+    make_game(dir, "release");
+    // The release carries a newer launcher under the name the game uses.
+    pack_launcher(dir, dir / "release" / "gamelauncher", server.url("/"), "Newer");
+    publish(dir / "release", dir / "srv", {"--check", "gamelauncher"});
+    ServeFolder(server, dir / "srv");
+
+    const auto launcher = pack_launcher(dir, dir / "installed" / "gamelauncher", server.url("/"));
+    const auto result = run_process({launcher.string(), "update"});
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("Restarting the updated launcher"));
+    EXPECT_THAT(result.output, HasSubstr("Update complete"));
+    EXPECT_EQ(game_files(dir / "installed"), game_files(dir / "release"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "installed" / "gamelauncher.bak"));
+    const auto requests = server.requests();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                            [](const LoggedRequest& request) {
+                                return request.method == "HEAD" &&
+                                       request.path == "/gamelauncher.vdp";
+                            }),
+              1)
+        << "the restarted launcher finds itself current";
+}
+
+// Starts a program with its output into a file; the caller ends it.
+pid_t spawn(const std::vector<std::string>& arguments, const std::filesystem::path& output) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::dup2(fd, STDOUT_FILENO);
+        ::dup2(fd, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+void kill_and_wait(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+
+// Whatever a killed run left: every game file present is complete, and the
+// previous list is readable.
+void expect_consistent(const std::filesystem::path& installed,
+                       const std::map<std::string, std::string>& release) {
+    for (const auto& [name, content] : game_files(installed)) {
+        ASSERT_TRUE(release.contains(name)) << name;
+        EXPECT_EQ(content.size(), release.at(name).size()) << name;
+        EXPECT_TRUE(content == release.at(name)) << name;
+    }
+    const auto previous = installed / "updater" / "OldList.lst";
+    if (std::filesystem::exists(previous)) {
+        TFileList list(true);
+        EXPECT_NO_THROW(list.LoadFromFile(previous));
+        for (int id = 0; id < list.Count(); ++id) {
+            std::string name = list.GetItemByID(id)->Content.Name.substr(1);
+            std::replace(name.begin(), name.end(), '\\', '/');
+            EXPECT_TRUE(release.contains(name)) << name;
+        }
+    }
+}
+
+TEST_F(CliUpdateTest, KilledRunsLeaveAFolderTheNextRunCompletes) {
+    FaultServer server;
+    make_game(dir);
+    publish(dir / "game", dir / "srv", {"--check", "system\\jux.ini"});
+    ServeFolder(server, dir / "srv");
+    const auto release = game_files(dir / "game");
+    const auto launcher = pack_launcher(dir, dir / "bin" / "launcher", server.url("/"));
+    const auto installed = dir / "installed";
+    const std::vector<std::string> update{launcher.string(), "update", "--folder",
+                                          installed.string()};
+
+    // Killed in the middle of a download: the large file stalls after 64 KiB.
+    server.add_fault("/data/large.pak.vdp", Fault{Fault::Kind::StallAfterBytes, 65536, 0,
+                                                  std::nullopt, Fault::kEveryRequest});
+    const pid_t stalled = spawn(update, dir / "out.txt");
+    for (int i = 0; i < 2000 && server.gets("/data/large.pak.vdp").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill_and_wait(stalled);
+    ASSERT_FALSE(server.gets("/data/large.pak.vdp").empty());
+    expect_consistent(installed, release);
+    EXPECT_FALSE(std::filesystem::exists(installed / "data" / "large.pak"));
+
+    // Killed at moments spread over a run: during downloads, extractions and
+    // the writing of the previous list.
+    FaultServer healthy;
+    ServeFolder(healthy, dir / "srv");
+    const auto fast = pack_launcher(dir, dir / "bin" / "fast", healthy.url("/"), "Fast");
+    const std::vector<std::string> fast_update{fast.string(), "update", "--folder",
+                                               installed.string()};
+    for (const int delay_ms : {5, 20, 40, 60, 80, 100, 130, 160, 200, 260, 330, 420}) {
+        const pid_t pid = spawn(fast_update, dir / "out.txt");
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+        kill_and_wait(pid);
+        expect_consistent(installed, release);
+    }
+
+    const auto finished = run_process(fast_update);
+    ASSERT_EQ(finished.exit_code, 0) << finished.output;
+    EXPECT_EQ(game_files(installed), release);
+}
+
+} // namespace
+} // namespace launcher::testing

@@ -1,0 +1,258 @@
+// Installing and updating a game folder from the in-process update server.
+#include "catalogue/date_time.h"
+#include "catalogue/file_catalogue.h"
+#include "platform/files.h"
+#include "update/workflow_harness.h"
+
+#include <sys/stat.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace launcher::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+TDateTime modified(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return local_date_time_from_file_time(info.st_mtim);
+}
+
+Release three_files() {
+    return Release{{{"\\b.txt", "bee"},
+                    {"\\system\\jux.ini", "[client]\r\nport=7000\r\n"},
+                    {"\\data\\maps\\north.map", std::string(70000, 'n')}}};
+}
+
+class InstallTest : public ::testing::Test {
+protected:
+    WorkflowHarness h;
+};
+
+TEST_F(InstallTest, EmptyFolderGetsEveryFileWithItsDate) {
+    const auto records = h.publish(three_files());
+    UpdateWorkflow& workflow = h.run();
+
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(h.read("\\b.txt"), "bee");
+    EXPECT_EQ(h.read("\\system\\jux.ini"), "[client]\r\nport=7000\r\n");
+    EXPECT_EQ(h.read("\\data\\maps\\north.map"), std::string(70000, 'n'));
+    EXPECT_DOUBLE_EQ(modified(h.game / "system/jux.ini"), kSummerDate);
+    EXPECT_TRUE(h.view.start_enabled);
+    EXPECT_TRUE(h.view.check_all_visible);
+    EXPECT_TRUE(h.view.showed("S7 "));
+    EXPECT_TRUE(h.view.showed("S1 updater.lst"));
+    EXPECT_TRUE(h.view.showed("S4 \\system\\jux.ini"));
+    EXPECT_TRUE(h.view.showed("S1 \\system\\jux.ini"));
+    EXPECT_EQ(h.view.statuses.back(), "S5 ");
+    EXPECT_FALSE(std::filesystem::exists(workflow.TemporaryPackedFile()));
+    EXPECT_FALSE(h.exists("\\updater.lst"));
+
+    TFileList previous(true);
+    previous.LoadFromFile(h.previous_list());
+    ASSERT_EQ(previous.Count(), 3);
+    for (const TFileRecord& record : records)
+        EXPECT_EQ(previous.GetItemByName(record.Name)->Content, record);
+
+    for (const char* line : {"Download file: system\\jux.ini (try 1)", "Unpack:: system\\jux.ini",
+                             "Set DateTime: system\\jux.ini"})
+        EXPECT_TRUE(h.logged(line)) << line;
+    EXPECT_EQ(h.requests("GET", "/system/jux.ini.vdp"), 1);
+    EXPECT_EQ(h.requests("HEAD", "//updater.lst.vdp"), 0) << "one server is used without a probe";
+}
+
+TEST_F(InstallTest, IntactFolderNeedsNothing) {
+    h.publish(three_files());
+    h.run();
+    UpdateWorkflow& again = h.run();
+    EXPECT_EQ(again.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(h.view.statuses.back(), "S3 ");
+    EXPECT_EQ(h.view.totals.back(), "S24 100%");
+    EXPECT_EQ(h.requests("GET", "/b.txt.vdp"), 1);
+    EXPECT_EQ(again.CheckAll.Count(), 3);
+}
+
+TEST_F(InstallTest, TotalIndicatorsAndPercentagesOfFourFiles) {
+    h.publish(Release{{{"\\1", "a"}, {"\\2", "b"}, {"\\3", "c"}, {"\\4", "d"}}});
+    h.run();
+    EXPECT_THAT(h.view.totals,
+                ElementsAre("S24 0%", "S24 0%", "S24 25%", "S24 50%", "S24 75%", "S24 100%"));
+    EXPECT_THAT(h.view.positions(Indicator::ProgressBar_Total), ElementsAre(0, 1, 2, 3, 4, 4));
+    EXPECT_THAT(h.view.positions(Indicator::Gauge_Total), ElementsAre(0, 1, 2, 3, 4, 4));
+    EXPECT_EQ(h.view.history[static_cast<int>(Indicator::Gauge_Total)].back().Max, 4);
+    // During downloads the one-file indicators run over their own widths.
+    EXPECT_EQ(h.workflow->indicator(Indicator::ProgressBar_OneFile).Max, 527);
+    EXPECT_EQ(h.workflow->indicator(Indicator::Gauge_OneFile).Max, 200);
+}
+
+TEST_F(InstallTest, EightFilesShowTwelvePercentAfterTheSecond) {
+    Release release;
+    for (int i = 0; i < 8; ++i)
+        release.files.push_back({"\\f" + std::to_string(i), std::to_string(i)});
+    h.publish(release);
+    h.run();
+    ASSERT_GE(h.view.totals.size(), 3u);
+    EXPECT_EQ(h.view.totals[2], "S24 12%");
+}
+
+TEST_F(InstallTest, DownloadProgressIsScaledToEachIndicatorsWidth) {
+    h.view.widths = {300, 200, 527, 200};
+    h.publish(three_files());
+    UpdateWorkflow& workflow = h.run(); // an update sets the one-file ranges to the widths
+    workflow.UpdateDMProgress(512, 2048);
+    EXPECT_EQ(workflow.indicator(Indicator::ProgressBar_OneFile).Position, 75);
+    EXPECT_EQ(workflow.indicator(Indicator::Gauge_OneFile).Position, 50);
+    workflow.UpdateDMProgress(1, 0);
+    EXPECT_EQ(workflow.indicator(Indicator::ProgressBar_OneFile).Position, 0) << "no size yet";
+}
+
+TEST_F(InstallTest, CatalogueDateZeroKeepsTheExtractionDate) {
+    h.publish(Release{{{"\\undated.txt", "u", 0.0}}});
+    h.run();
+    ASSERT_TRUE(h.exists("\\undated.txt"));
+    // Not the catalogue's 30 December 1899, nor the archive member's 2020 time.
+    EXPECT_GT(modified(h.game / "undated.txt"), 45000.0);
+    EXPECT_TRUE(h.logged("Set DateTime: undated.txt"));
+}
+
+TEST_F(InstallTest, RemovalSectionDeletesFilesEvenWhenSpelledInMixedCase) {
+    Release release = three_files();
+    release.removal_section = std::vector<std::string>{"\\System\\Old.DLL", "\\gone.txt"};
+    h.publish(release);
+    h.write("\\system\\old.dll", "old");
+    h.write("\\Gone.txt", "old");
+    h.write("\\kept.txt", "mine");
+    h.run();
+    EXPECT_FALSE(h.exists("\\system\\old.dll"));
+    EXPECT_FALSE(h.exists("\\Gone.txt"));
+    EXPECT_TRUE(h.exists("\\kept.txt"));
+    EXPECT_TRUE(h.exists("\\b.txt"));
+}
+
+TEST_F(InstallTest, ManifestWithoutServerAnswerLeavesNothingToUpdate) {
+    h.config.UpdateServers.Servers = {"http://127.0.0.1:9/"};
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(h.view.statuses.back(), "S3 ");
+    EXPECT_TRUE(h.view.start_enabled);
+}
+
+TEST_F(InstallTest, NoServerShowsStringFifteenAndEnablesTheStartButton) {
+    for (const bool configured : {false, true}) {
+        SCOPED_TRACE(configured);
+        if (configured) {
+            // Two servers that answer, neither fast enough to be chosen.
+            h.config.UpdateServers.Servers = {"http://a/", "http://b/"};
+            h.config.UpdateServers.UsePing = true;
+        } else {
+            h.config.UpdateServers.Servers.clear();
+        }
+        UpdateWorkflow& workflow = h.make_workflow();
+        struct SlowProbe final : ServerProbe {
+            std::optional<std::int64_t> Head(const std::string&) override { return 1000; }
+        };
+        workflow.MakeServerProbe = [] { return std::make_unique<SlowProbe>(); };
+        workflow.MainTimerTimer();
+        EXPECT_EQ(workflow.end(), WorkflowEnd::NoServer);
+        EXPECT_THAT(h.view.messages, ElementsAre("S15 "));
+        EXPECT_EQ(h.view.statuses.back(), "S15 ");
+        EXPECT_TRUE(h.view.start_enabled);
+        EXPECT_FALSE(h.view.check_all_visible);
+    }
+}
+
+TEST_F(InstallTest, DamagedPackedManifestEndsTheRunWithTheDecoderError) {
+    h.publish(three_files());
+    h.server.serve("/updater.lst.vdp", Resource{"12345 this is no bzip2 stream at all"});
+    UpdateWorkflow& workflow = h.make_workflow();
+    EXPECT_ANY_THROW(workflow.MainTimerTimer());
+    EXPECT_FALSE(h.view.start_enabled);
+    EXPECT_FALSE(h.view.check_all_visible);
+    EXPECT_TRUE(std::filesystem::exists(workflow.TemporaryPackedFile()))
+        << "the packed file is kept when decoding fails";
+    EXPECT_FALSE(h.exists("\\b.txt"));
+}
+
+TEST_F(InstallTest, PackedHashThatNeverMatchesGivesUpAfterThreePasses) {
+    h.publish(three_files());
+    h.server.serve("/b.txt.vdp", Resource{"not the archive the catalogue describes"});
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(h.requests("GET", "/b.txt.vdp"), 3) << "one download per pass";
+    EXPECT_TRUE(h.logged("FItem.Content.Name b.txt: hash error !!!"));
+    EXPECT_TRUE(h.logged("Download file: b.txt (try 3)"));
+    EXPECT_FALSE(h.exists("\\b.txt"));
+    EXPECT_EQ(h.read("\\system\\jux.ini"), "[client]\r\nport=7000\r\n") << "the next file goes on";
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_TRUE(h.view.start_enabled);
+    TFileList previous(true);
+    previous.LoadFromFile(h.previous_list());
+    EXPECT_EQ(previous.GetItemByName("\\b.txt"), nullptr);
+}
+
+TEST_F(InstallTest, FailingDownloadsAreCalledThreeTimesPerPass) {
+    h.publish(three_files());
+    h.server.serve("/b.txt.vdp", Resource{"", false, HeadLength::Given, 404});
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(h.requests("HEAD", "/b.txt.vdp"), 9) << "three calls in each of three passes";
+    EXPECT_TRUE(h.logged("FItem.Content.Name b.txt: hash error !!!"));
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated) << "a file the server lacks ends nothing";
+    EXPECT_TRUE(h.exists("\\data\\maps\\north.map"));
+}
+
+TEST_F(InstallTest, DownloadThatFailsTwiceSucceedsOnTheThirdCall) {
+    h.publish(three_files());
+    h.server.add_fault("/b.txt.vdp", Fault{Fault::Kind::Status, 0, 500, std::nullopt, 2});
+    h.run();
+    EXPECT_EQ(h.requests("GET", "/b.txt.vdp"), 3);
+    EXPECT_TRUE(h.logged("Download file: b.txt (try 1)"));
+    EXPECT_FALSE(h.logged("Download file: b.txt (try 2)"));
+    EXPECT_EQ(h.read("\\b.txt"), "bee");
+}
+
+TEST_F(InstallTest, FileModeCopiesPackedFilesWithoutDownloading) {
+    h.publish(three_files());
+    h.setup.FileModeActive = true;
+    h.setup.FileModeFolder = h.tree.path();
+    h.run();
+    EXPECT_EQ(h.read("\\data\\maps\\north.map"), std::string(70000, 'n'));
+    EXPECT_EQ(h.requests("GET", "/updater.lst.vdp"), 0);
+    EXPECT_EQ(h.requests("GET", "/b.txt.vdp"), 0);
+    for (const std::string& line : h.log.lines())
+        EXPECT_THAT(line, ::testing::Not(HasSubstr("Download file")));
+}
+
+TEST_F(InstallTest, NamesThatLeaveTheGameFolderAreRefused) {
+    const TempDir outside_parent;
+    const auto game_parent = h.game.path().parent_path();
+    Release release = three_files();
+    release.extra_catalogue_lines = {
+        "D41D8CD98F00B204E9800998ECF8427E|\\..\\evil.txt|0|0|00000000000000000000000000000000",
+        "D41D8CD98F00B204E9800998ECF8427E|\\c:\\evil.txt|0|0|00000000000000000000000000000000"};
+    release.check_section = {"\\..\\..\\check.txt", "\\b.txt"};
+    release.removal_section =
+        std::vector<std::string>{"\\..\\" + h.game.path().filename().string() + "-victim.txt",
+                                 "/etc/hostname", "\\\\server\\share\\x"};
+    h.publish(release);
+    const auto victim = game_parent / (h.game.path().filename().string() + "-victim.txt");
+    platform::write_file_atomic(victim, "keep me");
+
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_TRUE(std::filesystem::exists(victim));
+    std::filesystem::remove(victim);
+    EXPECT_FALSE(std::filesystem::exists(game_parent / "evil.txt"));
+    EXPECT_EQ(h.requests("GET", "/../evil.txt.vdp") + h.requests("HEAD", "/../evil.txt.vdp") +
+                  h.requests("HEAD", "/evil.txt.vdp"),
+              0);
+    EXPECT_TRUE(h.logged("Refused name outside the game folder: \\..\\evil.txt"));
+    EXPECT_TRUE(h.logged("Refused name outside the game folder: \\..\\..\\check.txt"));
+    EXPECT_TRUE(h.logged("Refused name outside the game folder: /etc/hostname"));
+    EXPECT_EQ(workflow.NewFileList.Count(), 3);
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(h.read("\\b.txt"), "bee");
+}
+
+} // namespace
+} // namespace launcher::testing

@@ -1,0 +1,175 @@
+// Choosing the update server.
+#include "config/debug_file.h"
+#include "update/server_selection.h"
+#include "update/workflow_harness.h"
+
+#include <map>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace launcher::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Answers each probe address with a fixed time, or fails it.
+class ScriptedProbe final : public ServerProbe {
+public:
+    explicit ScriptedProbe(std::map<std::string, std::optional<std::int64_t>> answers)
+        : answers_(std::move(answers)) {}
+    std::optional<std::int64_t> Head(const std::string& url) override {
+        probed.push_back(url);
+        const auto found = answers_.find(url);
+        return found == answers_.end() ? std::nullopt : found->second;
+    }
+    std::vector<std::string> probed;
+
+private:
+    std::map<std::string, std::optional<std::int64_t>> answers_;
+};
+
+struct SelectionCase {
+    const char* what;
+    std::vector<std::string> servers;
+    bool use_ping;
+    bool random_select;
+    std::map<std::string, std::optional<std::int64_t>> answers; // by probe address
+    std::string expected;
+    std::vector<std::string> survivors;
+    bool logged;
+};
+
+std::ostream& operator<<(std::ostream& out, const SelectionCase& c) {
+    return out << c.what;
+}
+
+const std::string kA = "http://a/u/updater.lst.vdp";
+const std::string kB = "http://b/u/updater.lst.vdp";
+const std::string kC = "http://c/u/updater.lst.vdp";
+
+class ServerSelectionTest : public ::testing::TestWithParam<SelectionCase> {};
+
+TEST_P(ServerSelectionTest, ChoosesAsConfigured) {
+    const SelectionCase& c = GetParam();
+    tUpdateServersRecord servers{c.use_ping, c.random_select, c.servers};
+    ScriptedProbe probe(c.answers);
+    tDebugFile log;
+    log.enabled = true;
+    std::mt19937 random(7);
+    for (int round = 0; round < (c.random_select ? 5 : 1); ++round) {
+        servers.Servers = c.servers;
+        EXPECT_EQ(CheckUpdateServers(servers, probe, random, &log), c.expected);
+        EXPECT_EQ(servers.Servers, c.survivors);
+    }
+    if (c.logged)
+        EXPECT_EQ(log.lines().back(), "Selected server: " + c.expected);
+    else
+        EXPECT_TRUE(log.lines().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ServerSelectionTest,
+    ::testing::Values(SelectionCase{"none configured", {}, true, false, {}, "", {}, false},
+                      SelectionCase{"one server is used unprobed",
+                                    {"http://a/u\\"},
+                                    true,
+                                    false,
+                                    {},
+                                    "http://a/u\\",
+                                    {"http://a/u\\"},
+                                    false},
+                      SelectionCase{"ping takes the faster",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true,
+                                    false,
+                                    {{kA, 300}, {kB, 120}},
+                                    "http://b/u\\",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true},
+                      SelectionCase{"ties go to the earlier",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true,
+                                    false,
+                                    {{kA, 200}, {kB, 200}},
+                                    "http://a/u\\",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true},
+                      SelectionCase{"ping with nothing under 1000 ms",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true,
+                                    false,
+                                    {{kA, 1000}, {kB, 4000}},
+                                    "",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true},
+                      SelectionCase{"all probes failing keeps the first entry",
+                                    {"http://a/u\\", "http://b/u\\"},
+                                    true,
+                                    false,
+                                    {},
+                                    "http://a/u\\",
+                                    {},
+                                    false},
+                      SelectionCase{"dead first server still first without ping",
+                                    {"http://a/u\\", "http://b/u\\", "http://c/u\\"},
+                                    false,
+                                    false,
+                                    {{kB, 10}, {kC, 10}},
+                                    "http://a/u\\",
+                                    {"http://b/u\\", "http://c/u\\"},
+                                    false},
+                      SelectionCase{"random picks the only survivor",
+                                    {"http://a/u\\", "http://b/u\\", "http://c/u\\"},
+                                    false,
+                                    true,
+                                    {{kC, 700}},
+                                    "http://c/u\\",
+                                    {"http://c/u\\"},
+                                    true},
+                      SelectionCase{"probe trims, result keeps blanks",
+                                    {"  http://a/u\\ ", "http://b/u\\"},
+                                    true,
+                                    false,
+                                    {{kA, 5}, {kB, 50}},
+                                    "  http://a/u\\ ",
+                                    {"  http://a/u\\ ", "http://b/u\\"},
+                                    true},
+                      SelectionCase{"empty entries are skipped and kept",
+                                    {"", "http://b/u\\"},
+                                    true,
+                                    false,
+                                    {{kB, 50}},
+                                    "http://b/u\\",
+                                    {"", "http://b/u\\"},
+                                    true}));
+
+TEST(ServerSelectionProbeTest, SeparatorBeforeTheProbeFile) {
+    tUpdateServersRecord servers{false, false, {"http://a/x/", "http://b/y\\", "http://c/z"}};
+    ScriptedProbe probe({});
+    std::mt19937 random(1);
+    CheckUpdateServers(servers, probe, random, nullptr);
+    EXPECT_THAT(probe.probed,
+                ElementsAre("http://a/x//updater.lst.vdp", "http://b/y/updater.lst.vdp",
+                            "http://c/z/updater.lst.vdp"));
+}
+
+TEST(ServerSelectionEndToEndTest, DeadFirstServerIsDroppedAndTheSecondServes) {
+    WorkflowHarness h;
+    h.publish(Release{{{"\\a.txt", "a"}}});
+    h.config.UpdateServers = {true, false, {"http://127.0.0.1:9/", h.server.url("/")}};
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.URLMain, h.server.url("/"));
+    EXPECT_EQ(h.config.UpdateServers.Servers, std::vector<std::string>{h.server.url("/")});
+    EXPECT_TRUE(h.logged("Selected server: " + h.server.url("/")));
+    EXPECT_EQ(h.read("\\a.txt"), "a");
+    const auto heads = h.server.requests();
+    ASSERT_FALSE(heads.empty());
+    EXPECT_EQ(heads.front().method, "HEAD");
+    EXPECT_EQ(heads.front().path, "//updater.lst.vdp");
+    EXPECT_EQ(heads.front().user_agent,
+              "Opera/9.80 (Windows NT 6.2; WOW64) Presto/2.12.388 Version/12.16");
+}
+
+} // namespace
+} // namespace launcher::testing
