@@ -6,7 +6,8 @@
 #   3. serves that tree with nginx on loopback,
 #   4. packs a launcher whose update server is that nginx,
 #   5. runs `launcher-cli update --start` into an empty game folder,
-#   6. damages a file and runs `launcher-cli check`, which repairs it.
+#   6. damages a file and runs `launcher-cli check`, which repairs it,
+#   7. starts the game client with `launcher-cli start`.
 #
 #   scripts/demo.sh [BUILD_DIR]        (default: ./build; build it first with scripts/build.sh)
 #
@@ -101,6 +102,12 @@ step "6. Damage a file, then launcher check"
 printf 'damaged' >"$work/installed/data/maps/item7.dat"
 "$work/bin/launcher" check --folder "$work/installed"
 diff -r -x updater -x started.txt "$work/game" "$work/installed" && echo "The check repaired the damaged file."
+
+step "7. Start the game with launcher start"
+rm -f "$work/installed/system/started.txt"
+"$work/bin/launcher" start --folder "$work/installed"
+for _ in $(seq 1 50); do [ -f "$work/installed/system/started.txt" ] && break; sleep 0.1; done
+cat "$work/installed/system/started.txt"
 
 cat <<DONE
 
