@@ -36,7 +36,7 @@ void XorStream(platform::MemoryStream& stream, std::string_view key) {
     }
 }
 
-void DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target) {
+bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target) {
     bz_stream bz{};
     if (BZ2_bzDecompressInit(&bz, 0, 0) != BZ_OK)
         throw ConfigPackageError("Cannot start the bzip2 decoder");
@@ -68,6 +68,7 @@ void DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& t
     }
     BZ2_bzDecompressEnd(&bz);
     source.seek(source.position() + consumed);
+    return status == BZ_STREAM_END;
 }
 
 platform::Bytes EncodeBZip2(std::span<const std::uint8_t> data) {

@@ -32,7 +32,8 @@ void XorStream(platform::MemoryStream& stream, std::string_view key);
 // Decodes the bzip2 stream that starts at the source's position into the
 // target at its position, in 65,536-byte chunks. Corrupt data raise
 // ConfigPackageError; a stream that ends early yields what was decoded.
-void DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target);
+// Returns whether the stream's end-of-stream marker was reached.
+bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target);
 
 // bzip2 compression with 900 k blocks (the "BZh9" header).
 platform::Bytes EncodeBZip2(std::span<const std::uint8_t> data);

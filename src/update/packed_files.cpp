@@ -87,7 +87,10 @@ void UnpackFile(const std::filesystem::path& packed, const std::filesystem::path
     platform::MemoryStream stream(read_all(source.get(), packed));
     platform::MemoryStream decoded;
     try {
-        DecodeBZip2Stream(stream, decoded);
+        // A manifest cut short (an interrupted fetch) must not pass for a
+        // smaller release: its missing lines would go unnoticed.
+        if (!DecodeBZip2Stream(stream, decoded))
+            throw ConfigPackageError("The packed manifest " + packed.string() + " ends early");
     } catch (...) {
         write_all(output.get(), decoded.bytes(), target); // what was decoded before the error
         throw;

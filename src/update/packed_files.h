@@ -9,8 +9,9 @@ inline constexpr std::string_view kPackedSuffix = ".vdp";
 
 // Restores the bzip2 header of a packed manifest in place (the five bytes
 // "BZh91" over its first five) and decodes it into `target`. A missing packed
-// file does nothing. File and decoder errors reach the caller; the target then
-// keeps what was decoded before the error.
+// file does nothing. File and decoder errors reach the caller, and so does a
+// stream that ends before its end marker; the target then keeps what was
+// decoded before the error.
 void UnpackFile(const std::filesystem::path& packed, const std::filesystem::path& target);
 
 // Extracts every file member of a packed archive into `folder` under its file

@@ -75,5 +75,16 @@ TEST(UnpackFileEdgeTest, DamagedStreamKeepsWhatWasDecodedAndRaises) {
     EXPECT_EQ(platform::read_file_text(dir / "$tmp.vdp").substr(0, 5), "BZh91");
 }
 
+TEST(UnpackFileEdgeTest, ManifestCutShortIsAnErrorNotASmallerRelease) {
+    TempDir dir;
+    const std::string packed = compress(manifest_text(), 9);
+    for (const std::size_t kept : {std::size_t{2}, std::size_t{40}, packed.size() - 8}) {
+        dir.write("$tmp.vdp", packed.substr(0, kept));
+        EXPECT_THROW(UnpackFile(dir / "$tmp.vdp", dir / "updater.lst"), ConfigPackageError) << kept;
+        const std::string decoded = platform::read_file_text(dir / "updater.lst");
+        EXPECT_EQ(decoded, manifest_text().substr(0, decoded.size())) << kept;
+    }
+}
+
 } // namespace
 } // namespace launcher
