@@ -193,7 +193,20 @@ void TRAR::record_header(const TRARFileItem& item, bool is_directory) {
         OnListFile(*this, item);
 }
 
-bool TRAR::List() {
+namespace {
+
+// The member's stored name, as UTF-8.
+std::string entry_name(archive_entry* entry) {
+    const char* name = archive_entry_pathname_utf8(entry);
+    if (name == nullptr)
+        name = archive_entry_pathname(entry);
+    return name != nullptr ? name : "";
+}
+
+} // namespace
+
+template <typename Visit>
+bool TRAR::walk(TRAROperation operation, Visit visit) {
     fAbort = false;
     Reader reader(*this, fArchiveInformation.FileName);
     if (!reader.opened()) {
@@ -201,7 +214,7 @@ bool TRAR::List() {
         return false;
     }
     bool ok = true;
-    for (;;) {
+    while (ok) {
         if (fAbort) {
             ok = false;
             break;
@@ -211,15 +224,46 @@ bool TRAR::List() {
         if (status == ARCHIVE_EOF)
             break;
         if (status < ARCHIVE_WARN) {
-            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), TRAROperation::roListFiles);
+            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), operation);
             ok = false;
             break;
         }
-        const char* name = archive_entry_pathname_utf8(entry);
-        if (name == nullptr)
-            name = archive_entry_pathname(entry);
+        reader.current_name = entry_name(entry);
+        ok = visit(reader, entry);
+    }
+    if (operation == TRAROperation::roListFiles) {
+        // The archive's own bytes are what it holds compressed.
+        fArchiveInformation.CompressedSize = archive_filter_bytes(reader.handle(), -1);
+    }
+    if (!reader.close()) {
+        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
+        ok = false;
+    }
+    return ok;
+}
+
+int TRAR::read_member(Reader& reader, const BlockSink& sink) {
+    for (;;) {
+        if (fAbort)
+            return ERAR_UNKNOWN;
+        const void* block = nullptr;
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
+        if (status == ARCHIVE_EOF)
+            return ERAR_SUCCESS;
+        // A warning while reading data is a checksum mismatch: the member is damaged.
+        if (status != ARCHIVE_OK)
+            return error_code_of(reader.handle(), ERAR_BAD_DATA);
+        if (const int failure = sink(static_cast<const char*>(block), size, offset))
+            return failure;
+    }
+}
+
+bool TRAR::List() {
+    return walk(TRAROperation::roListFiles, [this](Reader& reader, archive_entry* entry) {
         TRARFileItem item;
-        item.FileName = name != nullptr ? name : "";
+        item.FileName = reader.current_name;
         item.FileNameW = platform::utf8_to_utf16(item.FileName);
         item.UnCompressedSize = static_cast<std::uint32_t>(archive_entry_size(entry));
         item.HostOS = "unknown";
@@ -229,17 +273,10 @@ bool TRAR::List() {
         record_header(item, archive_entry_filetype(entry) == AE_IFDIR);
         if (archive_read_data_skip(reader.handle()) < ARCHIVE_WARN) {
             report(error_code_of(reader.handle(), ERAR_BAD_DATA), TRAROperation::roListFiles);
-            ok = false;
-            break;
+            return false;
         }
-    }
-    // The archive's own bytes are what it holds compressed.
-    fArchiveInformation.CompressedSize = archive_filter_bytes(reader.handle(), -1);
-    if (!reader.close()) {
-        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
-        ok = false;
-    }
-    return ok;
+        return true;
+    });
 }
 
 bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
@@ -252,100 +289,48 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
         report(ERAR_ECREATE, TRAROperation::roExtract);
         return false;
     }
-    bool ok = true;
-    int failure = ERAR_SUCCESS;
-    for (;;) {
-        if (fAbort) {
-            ok = false;
-            break;
-        }
-        const void* block = nullptr;
-        std::size_t size = 0;
-        la_int64_t offset = 0;
-        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
-        if (status == ARCHIVE_EOF)
-            break;
-        // A warning while reading data is a checksum mismatch: the member is damaged.
-        if (status != ARCHIVE_OK) {
-            failure = error_code_of(reader.handle(), ERAR_BAD_DATA);
-            ok = false;
-            break;
-        }
-        std::size_t written = 0;
-        while (written < size) {
-            const ssize_t n = ::pwrite(fd, static_cast<const char*>(block) + written,
-                                       size - written, offset + static_cast<off_t>(written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                failure = ERAR_EWRITE;
-                break;
+    int failure =
+        read_member(reader, [&](const char* block, std::size_t size, std::int64_t offset) {
+            for (std::size_t written = 0; written < size;) {
+                const ssize_t n =
+                    ::pwrite(fd, block + written, size - written,
+                             static_cast<off_t>(offset) + static_cast<off_t>(written));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    return ERAR_EWRITE;
+                written += static_cast<std::size_t>(n);
             }
-            written += static_cast<std::size_t>(n);
-        }
-        if (failure != ERAR_SUCCESS) {
-            ok = false;
-            break;
-        }
-        fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
-        fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
-        if (OnProgress)
-            OnProgress(*this, fProgressInfo.FileName, fArchiveInformation.UnCompressedSize,
-                       fProgressInfo.TotalSize, fProgressInfo.FileBytesTotal,
-                       fProgressInfo.FileBytesDone);
-    }
-    if (ok) {
+            fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
+            fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
+            if (OnProgress)
+                OnProgress(*this, fProgressInfo.FileName, fArchiveInformation.UnCompressedSize,
+                           fProgressInfo.TotalSize, fProgressInfo.FileBytesTotal,
+                           fProgressInfo.FileBytesDone);
+            return ERAR_SUCCESS;
+        });
+    if (failure == ERAR_SUCCESS) {
         // A sparse tail leaves the file shorter than the member; give it its size.
         const auto size = fProgressInfo.FileBytesTotal;
-        if (size > 0 && ::ftruncate(fd, size) != 0)
+        if ((size > 0 && ::ftruncate(fd, size) != 0) || ::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)
             failure = ERAR_EWRITE;
-        ::fchmod(fd, 0644);
-        if (failure == ERAR_SUCCESS && ::fsync(fd) != 0)
-            failure = ERAR_EWRITE;
-        ok = failure == ERAR_SUCCESS;
     }
     ::close(fd);
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (failure == ERAR_SUCCESS && ::rename(temporary.c_str(), target.c_str()) != 0)
         failure = ERAR_ECREATE;
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        if (failure != ERAR_SUCCESS)
-            report(failure, TRAROperation::roExtract);
-    }
-    return ok;
+    if (failure == ERAR_SUCCESS)
+        return true;
+    ::unlink(temporary.c_str());
+    if (!fAbort || failure != ERAR_UNKNOWN)
+        report(failure, TRAROperation::roExtract);
+    return false;
 }
 
 bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
                    const std::vector<std::string>* Files) {
-    fAbort = false;
-    Reader reader(*this, fArchiveInformation.FileName);
-    if (!reader.opened()) {
-        report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
-        return false;
-    }
     fProgressInfo.TotalSize = 0;
-    bool ok = true;
-    for (;;) {
-        if (fAbort) {
-            ok = false;
-            break;
-        }
-        archive_entry* entry = nullptr;
-        const int status = reader.next(entry);
-        if (status == ARCHIVE_EOF)
-            break;
-        if (status < ARCHIVE_WARN) {
-            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), TRAROperation::roExtract);
-            ok = false;
-            break;
-        }
-        const char* raw_name = archive_entry_pathname_utf8(entry);
-        if (raw_name == nullptr)
-            raw_name = archive_entry_pathname(entry);
-        const std::string name = raw_name != nullptr ? raw_name : "";
-        reader.current_name = name;
+    return walk(TRAROperation::roExtract, [&](Reader& reader, archive_entry* entry) {
+        const std::string& name = reader.current_name;
         fProgressInfo.FileBytesDone = 0;
         fProgressInfo.FileBytesTotal = archive_entry_size(entry);
         fProgressInfo.FileName = platform::utf8_to_utf16(name);
@@ -361,12 +346,12 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         else if (auto file_name = file_name_only(name))
             relative = std::filesystem::path(*file_name);
         if (!selected || !relative || (!regular && !(RestoreFolder && type == AE_IFDIR)))
-            continue; // the next header read passes over this member
+            return true; // the next header read passes over this member
         const std::filesystem::path target = Path / *relative;
         if (type == AE_IFDIR) {
             std::error_code ignored;
             std::filesystem::create_directories(target, ignored);
-            continue;
+            return true;
         }
 
         TRARReplace action = TRARReplace::rrOverwrite;
@@ -385,65 +370,25 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         }
         if (action == TRARReplace::rrCancel) {
             fAbort = true;
-            ok = false;
-            break;
+            return false;
         }
         if (action == TRARReplace::rrSkip) {
             fProgressInfo.FileBytesDone += fProgressInfo.FileBytesTotal;
-            continue;
+            return true;
         }
-        if (!extract_member(reader, target)) {
-            ok = false;
-            break;
-        }
-    }
-    if (!reader.close()) {
-        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
-        ok = false;
-    }
-    return ok;
+        return extract_member(reader, target);
+    });
 }
 
 bool TRAR::Test() {
-    fAbort = false;
-    Reader reader(*this, fArchiveInformation.FileName);
-    if (!reader.opened()) {
-        report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
-        return false;
-    }
-    bool ok = true;
-    while (ok && !fAbort) {
-        archive_entry* entry = nullptr;
-        const int status = reader.next(entry);
-        if (status == ARCHIVE_EOF)
-            break;
-        if (status < ARCHIVE_WARN) {
-            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), TRAROperation::roTest);
-            ok = false;
-            break;
-        }
+    return walk(TRAROperation::roTest, [this](Reader& reader, archive_entry*) {
         // Reading every block makes the reader verify the member's checksum.
-        for (;;) {
-            const void* block = nullptr;
-            std::size_t size = 0;
-            la_int64_t offset = 0;
-            const int data = archive_read_data_block(reader.handle(), &block, &size, &offset);
-            if (data == ARCHIVE_EOF)
-                break;
-            if (data != ARCHIVE_OK) {
-                report(error_code_of(reader.handle(), ERAR_BAD_DATA), TRAROperation::roTest);
-                ok = false;
-                break;
-            }
-        }
-    }
-    if (fAbort)
-        ok = false;
-    if (!reader.close()) {
-        report(ERAR_ECLOSE, TRAROperation::roInitArchive);
-        ok = false;
-    }
-    return ok;
+        const int failure = read_member(
+            reader, [](const char*, std::size_t, std::int64_t) { return ERAR_SUCCESS; });
+        if (failure != ERAR_SUCCESS && !(fAbort && failure == ERAR_UNKNOWN))
+            report(failure, TRAROperation::roTest);
+        return failure == ERAR_SUCCESS;
+    });
 }
 
 TRAR& SharedRAR() {

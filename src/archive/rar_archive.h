@@ -76,6 +76,14 @@ private:
     class Reader;
     friend class Reader;
 
+    // Receives a member's data block at its offset; returns 0 or an error code.
+    using BlockSink = std::function<int(const char* block, std::size_t size, std::int64_t offset)>;
+
+    // Opens the archive and hands each member to `visit` until the end, an
+    // error, an abort or `visit` returning false; closes it again.
+    template <typename Visit>
+    bool walk(TRAROperation operation, Visit visit);
+    int read_member(Reader& reader, const BlockSink& sink);
     void report(int error_code, TRAROperation operation);
     void record_header(const TRARFileItem& item, bool is_directory);
     bool extract_member(Reader& reader, const std::filesystem::path& target);
