@@ -1,9 +1,9 @@
 #include "cli/start_command.h"
 
+#include "cli/client_start.h"
 #include "cli/launcher_context.h"
 #include "cli/terminal_view.h"
 #include "config/language_table.h"
-#include "launch/game_start.h"
 #include "launch/proxy_list.h"
 #include "platform/plain_event_loop.h"
 
@@ -37,22 +37,8 @@ void add_start_command(CLI::App& app) {
         const std::string proxy_line =
             LoadProxyList(config, context.settings, probe, view, LanguageStrings());
 
-        GameStartRequest request;
-        request.MainPath = context.launcher_folder;
-        request.language_folder_list = config.Config.LangFolder;
-        request.LangFolder = context.settings.LangFolder;
-        request.UseProxy = config.ProxyServers.UseProxy;
-        request.ProxyLine = proxy_line;
-        platform::DetachedProcessStarter starter;
-        const auto result = StartGameClient(request, starter);
-        if (!result.error.empty()) {
-            std::cerr << result.error << "\n";
-            throw CLI::RuntimeError(1);
-        }
-        std::cout << "Started " << kClientExecutable << " in " << result.working_folder.string();
-        if (!result.parameter.empty())
-            std::cout << " with " << result.parameter;
-        std::cout << "\n";
+        if (const int status = StartClient(context, proxy_line); status != 0)
+            throw CLI::RuntimeError(status);
     });
 }
 

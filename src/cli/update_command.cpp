@@ -1,5 +1,6 @@
 #include "cli/update_command.h"
 
+#include "cli/client_start.h"
 #include "cli/launcher_context.h"
 #include "cli/own_command_line.h"
 #include "cli/terminal_view.h"
@@ -54,25 +55,6 @@ void remove_left_backup(const std::filesystem::path& launcher_folder,
     std::error_code ignored;
     std::filesystem::remove(
         launcher_folder / (executable.filename().string() + std::string(kBackupSuffix)), ignored);
-}
-
-int start_game(const LauncherContext& context, const std::string& proxy_line) {
-    const tConfigData& config = *context.startup.ConfigData;
-    GameStartRequest request;
-    request.MainPath = context.launcher_folder;
-    request.language_folder_list = config.Config.LangFolder;
-    request.LangFolder = context.settings.LangFolder;
-    request.UseProxy = config.ProxyServers.UseProxy;
-    request.ProxyLine = proxy_line;
-    platform::DetachedProcessStarter starter;
-    const auto result = StartGameClient(request, starter);
-    if (!result.error.empty()) {
-        std::cerr << result.error << "\n";
-        return 1;
-    }
-    std::cout << "Started " << kClientExecutable << " in " << result.working_folder.string()
-              << "\n";
-    return 0;
 }
 
 int run_update(const UpdateOptions& options, bool full_check) {
@@ -141,7 +123,7 @@ int run_update(const UpdateOptions& options, bool full_check) {
     if (workflow.end() == WorkflowEnd::Restarted || !view.start_enabled())
         return 1;
     if (options.start)
-        return start_game(context, workflow.ProxyLine);
+        return StartClient(context, workflow.ProxyLine);
     return 0;
 }
 

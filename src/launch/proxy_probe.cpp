@@ -6,6 +6,8 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
@@ -76,6 +78,8 @@ std::string ProxyProbe::CheckProxyServers(const std::vector<std::string>& list, 
     // attempts; `ProxyIdx` is written on the interface thread alone.
     FileDescriptor wake(::eventfd(0, EFD_CLOEXEC));
     std::atomic<bool> stop{false};
+    std::mutex done_mutex;
+    std::condition_variable done_signal;
     bool watcher_done = false;
     std::thread watcher([&] {
         std::vector<pollfd> fds;
@@ -107,7 +111,9 @@ std::string ProxyProbe::CheckProxyServers(const std::vector<std::string>& list, 
                 // Failed attempts are swallowed: that proxy never answers.
             }
         }
-        loop_.run_and_wait([&] { watcher_done = true; });
+        std::lock_guard guard(done_mutex);
+        watcher_done = true;
+        done_signal.notify_all();
     });
 
     while (ProxyIdx < 0) {
@@ -123,8 +129,14 @@ std::string ProxyProbe::CheckProxyServers(const std::vector<std::string>& list, 
     stop = true;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(wake.get(), &one, sizeof one);
-    while (!watcher_done)
-        loop_.process_pending(kProxyProbeTimeLimit);
+    // Hand-offs the watcher makes on its way out still run here; the wait
+    // is on real time, so virtual time stands still while the thread ends.
+    for (;;) {
+        loop_.process_pending(platform::Milliseconds(0));
+        std::unique_lock lock(done_mutex);
+        if (done_signal.wait_for(lock, std::chrono::milliseconds(1), [&] { return watcher_done; }))
+            break;
+    }
     watcher.join();
 
     return ProxyIdx >= 0 ? list[static_cast<std::size_t>(ProxyIdx)] : std::string();

@@ -1,0 +1,31 @@
+#include "cli/client_start.h"
+
+#include "launch/game_start.h"
+#include "platform/process_start.h"
+
+#include <iostream>
+
+namespace launcher::cli {
+
+int StartClient(const LauncherContext& context, const std::string& proxy_line) {
+    const tConfigData& config = *context.startup.ConfigData;
+    GameStartRequest request;
+    request.MainPath = context.launcher_folder;
+    request.language_folder_list = config.Config.LangFolder;
+    request.LangFolder = context.settings.LangFolder;
+    request.UseProxy = config.ProxyServers.UseProxy;
+    request.ProxyLine = proxy_line;
+    platform::DetachedProcessStarter starter;
+    const auto result = StartGameClient(request, starter);
+    if (!result.error.empty()) {
+        std::cerr << result.error << "\n";
+        return 1;
+    }
+    std::cout << "Started " << kClientExecutable << " in " << result.working_folder.string();
+    if (!result.parameter.empty())
+        std::cout << " with " << result.parameter;
+    std::cout << "\n";
+    return 0;
+}
+
+} // namespace launcher::cli
