@@ -25,3 +25,6 @@ if(LAUNCHER_BENCH)
   find_package(benchmark QUIET)
 endif()
 find_package(ZLIB REQUIRED)
+
+# The windowed launcher needs Qt 6; without it the rest still builds.
+find_package(Qt6 QUIET COMPONENTS Widgets OPTIONAL_COMPONENTS Network Test WebEngineWidgets)

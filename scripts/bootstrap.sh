@@ -14,6 +14,8 @@ packages=(
   libarchive-tools bc
   # drawing the default skin (scripts/make_default_skin.py)
   python3-pil fonts-dejavu-core
+  # the windowed launcher and its runs under a virtual display
+  qt6-base-dev qt6-webengine-dev xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,381 @@
+#include "app/main_window.h"
+
+#include "app/bitmap_image.h"
+#include "app/image_button_widget.h"
+#include "app/range_indicator.h"
+#include "app/skin_label.h"
+#include "app/skin_qt_apply.h"
+#include "cli/own_command_line.h"
+#include "config/language_table.h"
+#include "config/player_choices.h"
+#include "launch/game_start.h"
+#include "launch/proxy_probe.h"
+#include "platform/process_start.h"
+#include "platform/system_language.h"
+#include "platform/terminate_flag.h"
+#include "skin/skin_apply.h"
+#include "update/update_workflow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QScreen>
+#include <iostream>
+
+namespace launcher::app {
+namespace {
+
+const std::string& text_of(int index) {
+    return LanguageStrings()[static_cast<std::size_t>(index)];
+}
+
+QString qstring(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRegion ToQRegion(const Region& region) {
+    QRegion result;
+    for (const Rect& rect : region.Rects())
+        result += QRect(rect.left, rect.top, static_cast<int>(rect.width()),
+                        static_cast<int>(rect.height()));
+    return result;
+}
+
+// The folder given by "filemode=FOLDER": kept with its trailing separator
+// removed, on this platform's path form.
+std::filesystem::path file_mode_folder(std::string folder) {
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return std::filesystem::absolute(folder);
+}
+
+} // namespace
+
+TFMain::TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup setup,
+               QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), loop_(loop), startup_(startup),
+      setup_(std::move(setup)) {
+    FormCreate();
+}
+
+TFMain::~TFMain() = default;
+
+void TFMain::create_controls() {
+    QFont design_font = font();
+    design_font.setPixelSize(11);
+    setFont(design_font);
+
+    // Declared order: later controls lie on top of earlier ones.
+    progress_one_file_ = new SkinControlWidget(
+        controls_.ProgressBar_OneFile, [this] { return controls_.ProgressBar_OneFile.Paint(); },
+        this);
+    progress_total_ = new SkinControlWidget(
+        controls_.ProgressBar_Total, [this] { return controls_.ProgressBar_Total.Paint(); }, this);
+    Text_Status = new TShadowLabel(this);
+    Text_Status->move(39, 505);
+    Text_Title = new TLabel(this);
+    Text_Title->move(24, 13);
+    WebPanel = new QWidget(this);
+    WebPanel->setGeometry(9, 35, 782, 424);
+    WebPanel->hide();
+    MsgPanel = new MessagePanel(this);
+    start_button_ = new ImageButtonWidget(controls_.Button_StartGame, this);
+    start_button_->setCursor(Qt::ForbiddenCursor);
+    cancel_button_ = new ImageButtonWidget(controls_.Button_Cancel, this);
+    check_all_button_ = new ImageButtonWidget(controls_.Button_CheckAllFiles, this);
+    close_button_ = new ImageButtonWidget(controls_.Button_Close, this);
+    minimize_button_ = new ImageButtonWidget(controls_.Button_Minimize, this);
+    config_button_ = new ImageButtonWidget(controls_.Button_Config, this);
+    gauge_one_file_ = new SkinControlWidget(
+        controls_.Gauge_OneFile, [this] { return controls_.Gauge_OneFile.Paint(); }, this);
+    gauge_total_ = new SkinControlWidget(
+        controls_.Gauge_Total, [this] { return controls_.Gauge_Total.Paint(); }, this);
+    Text_StatusTotal = new TShadowLabel(this);
+    Text_StatusTotal->move(40, 542);
+    Text_LangBoxDescription = new TShadowLabel(this);
+    Text_LangBoxDescription->move(244, 627);
+    MsgPanel->raise();
+
+    controls_.Button_Close.OnClick = [this](SkinControl&) { Button_CloseClick(); };
+    controls_.Button_Cancel.OnClick = [this](SkinControl&) { Button_CloseClick(); };
+    controls_.Button_Minimize.OnClick = [this](SkinControl&) { MinimizeButtonClick(); };
+    controls_.Button_StartGame.OnClick = [this](SkinControl&) { Button_StartGameClick(); };
+    controls_.Button_CheckAllFiles.OnClick = [this](SkinControl&) {
+        try {
+            workflow_->Button_CheckAllFilesClick();
+        } catch (const std::exception& error) {
+            report_error(error.what());
+        }
+    };
+
+    MainTimer.setInterval(1000);
+    MainTimer.setSingleShot(true);
+    connect(&MainTimer, &QTimer::timeout, this, [this] { MainTimerTimer(); });
+    FadeTimer.setInterval(100);
+    connect(&FadeTimer, &QTimer::timeout, this, [this] { FadeTimerTimer(); });
+}
+
+void TFMain::FormCreate() {
+    const Bitmap& background = startup_.Skin->MainWindow.BackGroundImage.image;
+    if (background.empty())
+        throw std::runtime_error("Sorry! Not found the config");
+    create_controls();
+    setFixedSize(background.width(), background.height());
+
+    tConfigData& config = *startup_.ConfigData;
+    settings_ = LoadPlayerChoices(UpdaterFolder(setup_.MainPath), config, LanguageStrings(),
+                                  platform::system_default_language_id());
+    SetLanguage();
+    if (!config.MainWindow.Caption.empty())
+        Text_Title->SetCaption(config.MainWindow.Caption);
+    if (config.MainWindow.FadeEffect)
+        setWindowOpacity(0.0);
+    Text_LangBoxDescription->SetCaption(text_of(25));
+
+    std::error_code ignored;
+    std::filesystem::remove(
+        setup_.MainPath / (setup_.self_executable.filename().string() + std::string(kBackupSuffix)),
+        ignored);
+    std::filesystem::create_directory(UpdaterFolder(setup_.MainPath), ignored);
+
+    UpdateWorkflowSetup workflow_setup;
+    workflow_setup.MainPath = setup_.MainPath;
+    workflow_setup.self_executable = setup_.MainPath / setup_.self_executable.filename();
+    workflow_setup.FileModeActive = startup_.command_line.FileModeActive;
+    if (workflow_setup.FileModeActive)
+        workflow_setup.FileModeFolder = file_mode_folder(startup_.command_line.FileModeFolder);
+    probe_ = std::make_unique<ProxyProbe>(loop_);
+    workflow_ = std::make_unique<UpdateWorkflow>(loop_, *this, config, settings_, LanguageStrings(),
+                                                 workflow_setup);
+    workflow_->proxy_probe = probe_.get();
+    workflow_->RestartLauncher = [this] { restart_launcher(); };
+
+    background_ = ToQImage(background);
+    if (const auto region = MainWindowRegion(startup_.Skin->MainWindow.BackGroundImage))
+        setMask(ToQRegion(*region));
+    update();
+}
+
+void TFMain::SetLanguage() {
+    start_button_->setToolTip(qstring(text_of(9)));
+    check_all_button_->setToolTip(qstring(text_of(8)));
+}
+
+void TFMain::SetDataToForm() {
+    const TqorMainWindow& skin = startup_.Skin->MainWindow;
+    controls_.ApplySkin(skin);
+    for (SkinControlWidget* host :
+         {static_cast<SkinControlWidget*>(start_button_),
+          static_cast<SkinControlWidget*>(cancel_button_),
+          static_cast<SkinControlWidget*>(check_all_button_),
+          static_cast<SkinControlWidget*>(close_button_),
+          static_cast<SkinControlWidget*>(minimize_button_),
+          static_cast<SkinControlWidget*>(config_button_), progress_one_file_, progress_total_,
+          gauge_one_file_, gauge_total_})
+        host->SyncBounds();
+    ApplyLabelSkin(skin.Text_Title, *Text_Title);
+    ApplyLabelSkin(skin.Text_Status, *Text_Status);
+    ApplyLabelSkin(skin.Text_StatusTotal, *Text_StatusTotal);
+    ApplyWidgetSkin(skin.WebPanel.parameters, *WebPanel);
+    ApplyLabelSkin(skin.Text_LangBoxDescription, *Text_LangBoxDescription);
+    SetStartGameEnabled(controls_.Button_StartGame.Enabled());
+}
+
+void TFMain::SetDebugFile(tDebugFile* debug_file) {
+    debug_file_ = debug_file;
+    workflow_->debug_file = debug_file;
+}
+
+void TFMain::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, background_);
+}
+
+void TFMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TFMain::FormShow() {
+    if (_oneshot)
+        return;
+    _oneshot = true;
+    if (settings_.MainLeft == -1 || settings_.MainTop == -1) {
+        const QRect screen = this->screen()->geometry();
+        move(screen.width() / 2 - width() / 2, screen.height() / 2 - height() / 2);
+    } else {
+        move(settings_.MainLeft, settings_.MainTop);
+    }
+    // The news page comes with the browser; the workflow starts a second
+    // after the window is up.
+    MainTimer.start();
+}
+
+void TFMain::MainTimerTimer() {
+    MainTimer.stop();
+    if (startup_.ConfigData->MainWindow.FadeEffect)
+        FadeTimer.start();
+    try {
+        workflow_->MainTimerTimer();
+    } catch (const std::exception& error) {
+        report_error(error.what());
+    }
+}
+
+void TFMain::FadeTimerTimer() {
+    const int next = static_cast<int>(std::lround(windowOpacity() * 255.0)) + 30;
+    if (next < 255) {
+        setWindowOpacity(next / 255.0);
+        return;
+    }
+    FadeTimer.stop();
+    setWindowOpacity(1.0);
+}
+
+void TFMain::report_error(const std::string& text) {
+    if (closed_)
+        return;
+    if (error_handler_) {
+        error_handler_(text);
+        return;
+    }
+    QMessageBox::critical(this, windowTitle(), qstring(text));
+}
+
+// LauncherView
+
+void TFMain::SetStatus(std::string_view text) {
+    Text_Status->SetCaption(text);
+    Text_Status->repaint();
+}
+
+void TFMain::SetTotalStatus(std::string_view text) {
+    Text_StatusTotal->SetCaption(text);
+    Text_StatusTotal->repaint();
+}
+
+void TFMain::MsgShow(std::string_view text) {
+    MsgPanel->MsgShow(text);
+}
+
+RangeControl& TFMain::range_control(Indicator which) {
+    switch (which) {
+    case Indicator::ProgressBar_OneFile:
+        return controls_.ProgressBar_OneFile;
+    case Indicator::Gauge_OneFile:
+        return controls_.Gauge_OneFile;
+    case Indicator::ProgressBar_Total:
+        return controls_.ProgressBar_Total;
+    case Indicator::Gauge_Total:
+        break;
+    }
+    return controls_.Gauge_Total;
+}
+
+void TFMain::SetIndicator(Indicator which, const IndicatorValue& value) {
+    ApplyIndicatorValue(range_control(which), value);
+}
+
+int TFMain::IndicatorWidth(Indicator which) const {
+    return const_cast<TFMain*>(this)->range_control(which).Width();
+}
+
+void TFMain::SetStartGameEnabled(bool enabled) {
+    controls_.Button_StartGame.SetEnabled(enabled);
+    start_button_->setCursor(enabled ? Qt::PointingHandCursor : Qt::ForbiddenCursor);
+    start_button_->repaint();
+}
+
+void TFMain::SetCheckAllFilesVisible(bool visible) {
+    controls_.Button_CheckAllFiles.SetVisible(visible);
+    check_all_button_->SyncBounds();
+}
+
+void TFMain::SetCheckAllFilesEnabled(bool enabled) {
+    controls_.Button_CheckAllFiles.SetEnabled(enabled);
+    check_all_button_->repaint();
+}
+
+// Actions
+
+void TFMain::Button_StartGameClick() {
+    const tConfigData& config = *startup_.ConfigData;
+    GameStartRequest request;
+    request.MainPath = setup_.MainPath;
+    request.language_folder_list = config.Config.LangFolder;
+    request.LangFolder = settings_.LangFolder;
+    request.UseProxy = config.ProxyServers.UseProxy;
+    request.ProxyLine = workflow_->ProxyLine;
+    platform::DetachedProcessStarter system_starter;
+    const GameStartResult result = StartGameClient(request, starter_ ? *starter_ : system_starter);
+    if (!result.error.empty())
+        std::cerr << result.error << "\n";
+    if (settings_.AutoClose)
+        Button_CloseClick();
+}
+
+void TFMain::MinimizeButtonClick() {
+    // Without a notification area the window could not be brought back
+    // once hidden: it goes to the taskbar instead.
+    showMinimized();
+}
+
+void TFMain::save_settings() {
+    try {
+        SaveIniFile(UserSettingsPath(UpdaterFolder(setup_.MainPath)), settings_, x(), y(),
+                    startup_.ConfigData->LangName);
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << "\n";
+    }
+}
+
+void TFMain::Button_CloseClick() {
+    if (closed_)
+        return;
+    closed_ = true;
+    save_settings();
+    workflow_->DM.Stop();
+    platform::set_application_terminated();
+    QCoreApplication::quit();
+    hide();
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    Button_CloseClick();
+    event->accept();
+}
+
+void TFMain::restart_launcher() {
+    save_settings();
+    std::vector<std::string> arguments{setup_.self_executable.string()};
+    const QStringList own = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < own.size(); ++i)
+        arguments.push_back(own[i].toStdString());
+    cli::ReplaceProcess(setup_.self_executable, arguments);
+    std::cerr << "The updated launcher could not be started\n";
+}
+
+// Dragging by the background
+
+void TFMain::mousePressEvent(QMouseEvent* event) {
+    Draging = true;
+    X0 = event->position().toPoint().x();
+    Y0 = event->position().toPoint().y();
+    event->accept();
+}
+
+void TFMain::mouseMoveEvent(QMouseEvent* event) {
+    if (!Draging)
+        return;
+    const QPoint at = event->position().toPoint();
+    move(x() + at.x() - X0, y() + at.y() - Y0);
+}
+
+void TFMain::mouseReleaseEvent(QMouseEvent*) {
+    Draging = false;
+}
+
+} // namespace launcher::app

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "app/message_panel.h"
+#include "config/startup.h"
+#include "config/user_settings.h"
+#include "skin/main_window_controls.h"
+#include "update/launcher_view.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace launcher {
+class ProxyProbe;
+class UpdateWorkflow;
+namespace platform {
+class EventLoop;
+class ProcessStarter;
+} // namespace platform
+} // namespace launcher
+
+namespace launcher::app {
+
+class ImageButtonWidget;
+class SkinControlWidget;
+class TLabel;
+class TShadowLabel;
+
+// Where the main window runs.
+struct MainWindowSetup {
+    std::filesystem::path MainPath;        // the launcher folder
+    std::filesystem::path self_executable; // the running launcher's executable
+};
+
+// The launcher's main window: frameless, the size of the skin's background,
+// painted with it and cut to its outline. It hosts the skinned buttons,
+// progress bars and gauges, the status labels and the message panel, and it
+// is the view the update workflow drives. Its first showing starts the
+// one-shot start timer whose tick runs the workflow.
+class TFMain final : public QWidget, public LauncherView {
+public:
+    // FormCreate: needs a skin with a main window background.
+    TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup setup,
+           QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // Carries the main window skin onto the controls (after creation).
+    void SetDataToForm();
+    // The debug log, given in debug mode only.
+    void SetDebugFile(tDebugFile* debug_file);
+    // Starts the game client; none uses the system's process start.
+    void SetProcessStarter(platform::ProcessStarter* starter) { starter_ = starter; }
+    // Shows an error that ended a run of the workflow; a message box by default.
+    void SetErrorHandler(std::function<void(const std::string&)> handler) {
+        error_handler_ = std::move(handler);
+    }
+
+    // LauncherView
+    void SetStatus(std::string_view text) override;
+    void SetTotalStatus(std::string_view text) override;
+    void MsgShow(std::string_view text) override;
+    void SetIndicator(Indicator which, const IndicatorValue& value) override;
+    int IndicatorWidth(Indicator which) const override;
+    void SetStartGameEnabled(bool enabled) override;
+    void SetCheckAllFilesVisible(bool visible) override;
+    void SetCheckAllFilesEnabled(bool enabled) override;
+
+    // The close action; runs once.
+    void Button_CloseClick();
+    void Button_StartGameClick();
+    void MinimizeButtonClick();
+    void MainTimerTimer();
+
+    MainWindowControls& controls() { return controls_; }
+    UserSettings& settings() { return settings_; }
+    UpdateWorkflow& workflow() { return *workflow_; }
+    MessagePanel& message_panel() { return *MsgPanel; }
+    TShadowLabel& status_label() { return *Text_Status; }
+    TShadowLabel& total_status_label() { return *Text_StatusTotal; }
+    ImageButtonWidget& start_button() { return *start_button_; }
+    bool closed() const { return closed_; }
+
+    QTimer MainTimer;
+    QTimer FadeTimer;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FadeTimerTimer();
+    void SetLanguage();
+    void create_controls();
+    void report_error(const std::string& text);
+    void save_settings();
+    void restart_launcher();
+    RangeControl& range_control(Indicator which);
+    SkinControlWidget& indicator_widget(Indicator which);
+
+    platform::EventLoop& loop_;
+    StartupState& startup_;
+    MainWindowSetup setup_;
+    UserSettings settings_;
+    MainWindowControls controls_;
+    QImage background_;
+
+    ImageButtonWidget* start_button_ = nullptr;
+    ImageButtonWidget* cancel_button_ = nullptr;
+    ImageButtonWidget* check_all_button_ = nullptr;
+    ImageButtonWidget* close_button_ = nullptr;
+    ImageButtonWidget* minimize_button_ = nullptr;
+    ImageButtonWidget* config_button_ = nullptr;
+    SkinControlWidget* progress_one_file_ = nullptr;
+    SkinControlWidget* progress_total_ = nullptr;
+    SkinControlWidget* gauge_one_file_ = nullptr;
+    SkinControlWidget* gauge_total_ = nullptr;
+    TLabel* Text_Title = nullptr;
+    TShadowLabel* Text_Status = nullptr;
+    TShadowLabel* Text_StatusTotal = nullptr;
+    TShadowLabel* Text_LangBoxDescription = nullptr;
+    MessagePanel* MsgPanel = nullptr;
+    QWidget* WebPanel = nullptr;
+
+    std::unique_ptr<ProxyProbe> probe_;
+    std::unique_ptr<UpdateWorkflow> workflow_;
+    platform::ProcessStarter* starter_ = nullptr;
+    std::function<void(const std::string&)> error_handler_;
+    tDebugFile* debug_file_ = nullptr;
+
+    bool Draging = false;
+    int X0 = 0;
+    int Y0 = 0;
+    bool _oneshot = false;
+    bool closed_ = false;
+};
+
+} // namespace launcher::app

@@ -1,0 +1,19 @@
+#include "app/range_indicator.h"
+
+#include <algorithm>
+
+namespace launcher::app {
+
+void ApplyIndicatorValue(RangeControl& control, const IndicatorValue& value) {
+    if (control.Min() == value.Min && control.Max() == value.Max &&
+        control.Position() == value.Position && control.Step() == value.Step)
+        return;
+    control.SetStep(value.Step);
+    control.SetMin(std::min(control.Min(), value.Min));
+    control.SetMax(std::max(control.Max(), value.Max));
+    control.SetPosition(value.Position);
+    control.SetMin(value.Min);
+    control.SetMax(value.Max);
+}
+
+} // namespace launcher::app

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLabel>
+#include <string_view>
+
+namespace launcher::app {
+
+// A label that sizes itself to its text whenever its caption or font changes,
+// as the skinned windows' labels are designed to.
+class TLabel : public QLabel {
+public:
+    explicit TLabel(QWidget* parent);
+
+    void SetCaption(std::string_view text);
+    void SetFontColor(const QColor& color);
+    QSize sizeHint() const override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    // Labels lie on the window's background but never start a drag of it.
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// A label drawn over a black copy of its text one pixel to the lower right,
+// readable on any part of a skin's background.
+class TShadowLabel final : public TLabel {
+public:
+    using TLabel::TLabel;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace launcher::app
