@@ -112,35 +112,54 @@ std::string UpdateWorkflow::CheckUpdateServers() {
     return launcher::CheckUpdateServers(config_.UpdateServers, *probe, random_, debug_file);
 }
 
+void UpdateWorkflow::report_no_server() {
+    view_.MsgShow(strings_[kNoUpdateServer]);
+    view_.SetStatus(strings_[kNoUpdateServer]);
+    view_.SetStartGameEnabled(true);
+    end_ = WorkflowEnd::NoServer;
+}
+
+bool UpdateWorkflow::fetch_manifest() {
+    const std::string packed_name = std::string(kManifestName) + std::string(kPackedSuffix);
+    std::error_code ignored;
+    std::filesystem::create_directories(TmpPath(), ignored);
+    // A packed file left by an earlier run must not pass for this manifest.
+    std::filesystem::remove(TemporaryPackedFile(), ignored);
+    if (setup_.FileModeActive) {
+        std::filesystem::copy_file(platform::native_path(setup_.FileModeFolder, packed_name),
+                                   TemporaryPackedFile(),
+                                   std::filesystem::copy_options::overwrite_existing, ignored);
+    } else {
+        current_name_ = packed_name;
+        DM.GetFile(URLMain + packed_name, TemporaryPackedFile());
+        if (DM.HaveError)
+            std::filesystem::remove(TemporaryPackedFile(), ignored);
+    }
+    return std::filesystem::exists(TemporaryPackedFile(), ignored);
+}
+
 void UpdateWorkflow::MainTimerTimer() {
     URLMain = CheckUpdateServers();
     if (URLMain.empty()) {
-        view_.MsgShow(strings_[kNoUpdateServer]);
-        view_.SetStatus(strings_[kNoUpdateServer]);
-        view_.SetStartGameEnabled(true);
-        end_ = WorkflowEnd::NoServer;
+        report_no_server();
     } else {
         view_.SetStatus(strings_[kFetchingManifest]);
         URLName = std::string(kManifestName);
-        const std::string packed_name = std::string(kManifestName) + std::string(kPackedSuffix);
-        std::error_code ignored;
-        std::filesystem::create_directories(TmpPath(), ignored);
-        if (setup_.FileModeActive) {
-            std::filesystem::copy_file(platform::native_path(setup_.FileModeFolder, packed_name),
-                                       TemporaryPackedFile(),
-                                       std::filesystem::copy_options::overwrite_existing, ignored);
+        // A manifest that could not be fetched means no server served this
+        // run: saying that every file is up to date would be wrong.
+        if (!fetch_manifest()) {
+            report_no_server();
         } else {
-            current_name_ = packed_name;
-            DM.GetFile(URLMain + packed_name, TemporaryPackedFile());
+            view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
+            UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
+            std::error_code ignored;
+            std::filesystem::remove(TemporaryPackedFile(), ignored);
+            set_position(Indicator::ProgressBar_OneFile, 0);
+            set_position(Indicator::Gauge_OneFile, 0);
+            CheckingRequiredFiles();
+            if (end_ == WorkflowEnd::Restarted)
+                return;
         }
-        view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
-        UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
-        std::filesystem::remove(TemporaryPackedFile(), ignored);
-        set_position(Indicator::ProgressBar_OneFile, 0);
-        set_position(Indicator::Gauge_OneFile, 0);
-        CheckingRequiredFiles();
-        if (end_ == WorkflowEnd::Restarted)
-            return;
     }
     if (proxy_probe)
         ProxyLine = LoadProxyList(config_, settings_, *proxy_probe, view_, strings_);

@@ -115,6 +115,10 @@ private:
     void total_to(int position);
     void totals_to_maxima();
     void total_percent(int done, int count);
+    void report_no_server();
+    // Fetches the packed manifest into the temporary packed file; false when
+    // nothing was fetched.
+    bool fetch_manifest();
     void enable_start();
     void record_previous(const TFileRecord& record);
     std::unique_ptr<TFileList> hash_files(const TFileList& files);

@@ -132,12 +132,17 @@ TEST_F(InstallTest, RemovalSectionDeletesFilesEvenWhenSpelledInMixedCase) {
     EXPECT_TRUE(h.exists("\\b.txt"));
 }
 
-TEST_F(InstallTest, ManifestWithoutServerAnswerLeavesNothingToUpdate) {
+TEST_F(InstallTest, ManifestThatCannotBeFetchedIsReportedAsNoServer) {
+    // The only server is used without a probe, but nothing answers there. A
+    // packed file left by an earlier run must not be taken for the manifest.
     h.config.UpdateServers.Servers = {"http://127.0.0.1:9/"};
+    h.game.write("updater/$tmp.vdp", "left over from an earlier run");
     UpdateWorkflow& workflow = h.run();
-    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
-    EXPECT_EQ(h.view.statuses.back(), "S3 ");
+    EXPECT_EQ(workflow.end(), WorkflowEnd::NoServer);
+    EXPECT_THAT(h.view.messages, ElementsAre("S15 "));
+    EXPECT_EQ(h.view.statuses.back(), "S15 ");
     EXPECT_TRUE(h.view.start_enabled);
+    EXPECT_FALSE(std::filesystem::exists(h.game / "updater.lst"));
 }
 
 TEST_F(InstallTest, NoServerShowsStringFifteenAndEnablesTheStartButton) {
