@@ -21,9 +21,9 @@ for tool in nginx aria2c curl /usr/bin/time "$cli"; do
 done
 
 work=$(mktemp -d)
-nginx_pid=""
+. "$here/../scripts/lib/nginx.sh"
 cleanup() {
-    if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; fi
+    stop_nginx
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,36 +37,9 @@ echo "download.sh: writing a ${size_mib} MiB file"
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom >"$work/www/file.bin"
 chmod 644 "$work/www/file.bin"
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$work/nginx/nginx.conf" <<CONF
-daemon off;
-worker_processes 2;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 256; }
-http {
-    access_log off;
-    sendfile on;
-    default_type application/octet-stream;
-    client_body_temp_path $work/nginx/client_body;
-    proxy_temp_path $work/nginx/proxy;
-    fastcgi_temp_path $work/nginx/fastcgi;
-    uwsgi_temp_path $work/nginx/uwsgi;
-    scgi_temp_path $work/nginx/scgi;
-    server {
-        listen 127.0.0.1:$port;
-        root $work/www;
-    }
-}
-CONF
-nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
-nginx_pid=$!
+start_nginx "$work/www" "$work/nginx"
+port=$nginx_port
 url="http://127.0.0.1:$port/file.bin"
-for _ in $(seq 100); do
-    curl -sfI "$url" >/dev/null 2>&1 && break
-    sleep 0.1
-done
-curl -sfI "$url" >/dev/null || { echo "download.sh: nginx did not come up" >&2; cat "$work/nginx/error.log" >&2; exit 1; }
 
 # Runs one download under /usr/bin/time; prints "seconds peak_kib".
 timed() {

@@ -23,9 +23,9 @@ for tool in nginx aria2c python3 "$cli" "$publisher"; do
 done
 
 work=$(mktemp -d)
-nginx_pid=""
+. "$root/scripts/lib/nginx.sh"
 cleanup() {
-    if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; fi
+    stop_nginx
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -50,34 +50,8 @@ head -c "$((large_mib * 1024 * 1024))" /dev/urandom >"$work/large/world.pak"
 "$publisher" publish "$work/large" "$work/www/large" >/dev/null
 chmod -R a+rX "$work/www"
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$work/nginx/nginx.conf" <<CONF
-daemon off;
-worker_processes 2;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 256; }
-http {
-    access_log off;
-    sendfile on;
-    default_type application/octet-stream;
-    client_body_temp_path $work/nginx/client_body;
-    proxy_temp_path $work/nginx/proxy;
-    fastcgi_temp_path $work/nginx/fastcgi;
-    uwsgi_temp_path $work/nginx/uwsgi;
-    scgi_temp_path $work/nginx/scgi;
-    server {
-        listen 127.0.0.1:$port;
-        root $work/www;
-    }
-}
-CONF
-nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
-nginx_pid=$!
-for _ in $(seq 1 100); do
-    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.1)" 2>/dev/null && break
-    sleep 0.05
-done
+start_nginx "$work/www" "$work/nginx"
+port=$nginx_port
 
 pack() { # pack NAME URL
     sed -e "/^url=/d" -e "s|^\[updateservers\]|[updateservers]\nurl=$2|" \

@@ -24,10 +24,7 @@ done
 
 work=$(mktemp -d /tmp/launcher-demo.XXXXXX)
 chmod 755 "$work"
-nginx_pid=""
-stop_nginx() {
-    if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; fi
-}
+. "$here/scripts/lib/nginx.sh"
 trap stop_nginx EXIT
 
 step() { printf '\n== %s\n' "$*"; }
@@ -53,36 +50,9 @@ step "2. Publish it into $work/server"
 "$publisher" publish "$work/game" "$work/server" --check 'system\jux.ini' --check 'system\jux.exe'
 
 step "3. Serve it with nginx on loopback"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-mkdir -p "$work/nginx"
 chmod -R a+rX "$work/server"
-cat >"$work/nginx/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 256; }
-http {
-    access_log off;
-    sendfile on;
-    default_type application/octet-stream;
-    client_body_temp_path $work/nginx/client_body;
-    proxy_temp_path $work/nginx/proxy;
-    fastcgi_temp_path $work/nginx/fastcgi;
-    uwsgi_temp_path $work/nginx/uwsgi;
-    scgi_temp_path $work/nginx/scgi;
-    server {
-        listen 127.0.0.1:$port;
-        root $work/server;
-    }
-}
-CONF
-nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
-nginx_pid=$!
-for _ in $(seq 1 100); do
-    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.1)" 2>/dev/null && break
-    sleep 0.05
-done
+start_nginx "$work/server" "$work/nginx"
+port=$nginx_port
 echo "http://127.0.0.1:$port/"
 
 step "4. Pack a launcher whose update server is that nginx"
