@@ -323,6 +323,12 @@ void TFMain::MinimizeButtonClick() {
     showMinimized();
 }
 
+void TFMain::Button_ConfigClick() {
+    news_after_settings_closed();
+}
+
+void TFMain::news_after_settings_closed() {}
+
 void TFMain::save_settings() {
     try {
         SaveIniFile(UserSettingsPath(UpdaterFolder(setup_.MainPath)), settings_, x(), y(),

@@ -74,6 +74,8 @@ public:
     void Button_StartGameClick();
     void MinimizeButtonClick();
     void MainTimerTimer();
+    // Opens the settings window modally and takes the player's choices back.
+    void Button_ConfigClick();
 
     MainWindowControls& controls() { return controls_; }
     UserSettings& settings() { return settings_; }
@@ -104,6 +106,9 @@ private:
     void report_error(const std::string& text);
     void save_settings();
     void restart_launcher();
+    // The news page's part of taking the settings back: its navigation
+    // handlers are detached and a changed news address is loaded.
+    void news_after_settings_closed();
     RangeControl& range_control(Indicator which);
     SkinControlWidget& indicator_widget(Indicator which);
 
