@@ -1,7 +1,10 @@
 # Serving a folder with nginx on loopback, for the demo and the benchmarks.
 # Source this file, then:
-#   start_nginx ROOT PREFIX   serves ROOT; PREFIX is a folder for nginx's own
-#                             files. Sets nginx_port and nginx_pid.
+#   start_nginx ROOT PREFIX [DIRECTIVES]
+#                             serves ROOT; PREFIX is a folder for nginx's own
+#                             files. DIRECTIVES go into the server block as
+#                             they are (a rate limit, a location for another
+#                             folder). Sets nginx_port and nginx_pid.
 #   stop_nginx                ends it (safe to call when none runs).
 # nginx's workers run as nobody: ROOT and every folder above it must be
 # readable by others.
@@ -10,7 +13,7 @@ nginx_pid=""
 nginx_port=""
 
 start_nginx() {
-    local root=$1 prefix=$2
+    local root=$1 prefix=$2 directives=${3:-}
     mkdir -p "$prefix"
     nginx_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     cat >"$prefix/nginx.conf" <<CONF
@@ -23,6 +26,12 @@ http {
     access_log off;
     sendfile on;
     default_type application/octet-stream;
+    types {
+        text/html html htm;
+        text/css css;
+        image/png png;
+        image/svg+xml svg;
+    }
     client_body_temp_path $prefix/client_body;
     proxy_temp_path $prefix/proxy;
     fastcgi_temp_path $prefix/fastcgi;
@@ -31,6 +40,7 @@ http {
     server {
         listen 127.0.0.1:$nginx_port;
         root $root;
+        $directives
     }
 }
 CONF
