@@ -16,6 +16,8 @@ packages=(
   python3-pil fonts-dejavu-core
   # the windowed launcher and its runs under a virtual display
   qt6-base-dev qt6-webengine-dev xvfb xauth
+  # the window test: clicks, window places and stacking, a second window
+  xdotool x11-utils
 )
 
 missing=()

@@ -1,0 +1,316 @@
+#!/usr/bin/env bash
+# The windowed launcher on a display of its own (Xvfb), against nginx on
+# loopback, the way a player meets it:
+#   - a small sample game is published with `launcher-publish publish` and
+#     served with a rate limit, so that its update takes a few seconds; the
+#     sample news page (assets/news) is served beside it;
+#   - a launcher packed with the default skin and a configuration naming that
+#     server and that news page is started from an otherwise empty folder;
+#   - the window must come up at the size of the skin's background, centred,
+#     cut to the skin's outline, with the start button disabled; it must show
+#     progress during the update, then the news page and an enabled start
+#     button; the installed files must equal the published game;
+#   - clicking the start button (at its skin position) starts system/jux.exe;
+#   - a second launcher of the same instance exits 0 without touching its
+#     folder and brings the first window to the front;
+#   - the close button ends the launcher with exit status 0 after it saved
+#     the player's settings in updater/.
+# Pictures of the screen before, during and after the update go to SHOT_DIR
+# (launcher_before.png, launcher_during.png, launcher_after.png; and
+# launcher_failure.png when a check fails).
+#
+#   tests/gui_run/gui_window_run.sh SOURCE_DIR LAUNCHER LAUNCHER_PUBLISH SHOT_DIR
+#
+# CTest runs it as gui_window_run (label gui); scripts/gui_screenshot.sh runs
+# it by hand. Exit status 77 (skipped) when the windowed launcher was not built
+# or Xvfb, xdotool, xwininfo, xmessage, nginx or Pillow are missing; the work
+# folder is kept on failure (or always with KEEP_WORK=1).
+set -uo pipefail
+
+if [ $# -ne 4 ]; then
+    echo "usage: $0 SOURCE_DIR LAUNCHER LAUNCHER_PUBLISH SHOT_DIR" >&2
+    exit 2
+fi
+source_dir=$(cd "$1" && pwd)
+launcher=$2
+publisher=$3
+shots=$4
+here=$(cd "$(dirname "$0")" && pwd)
+skin="$source_dir/assets/skin"
+
+skip() {
+    echo "SKIPPED: $*"
+    exit 77
+}
+[ -n "$launcher" ] && [ -x "$launcher" ] || skip "the windowed launcher was not built (Qt 6 Widgets missing)"
+[ -x "$publisher" ] || skip "launcher-publish not found at $publisher"
+for tool in Xvfb xdotool xwininfo xmessage nginx; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/bootstrap.sh installs it)"
+done
+/usr/bin/python3 -c 'import PIL' 2>/dev/null || skip "python3-pil is not installed"
+
+picture() { /usr/bin/python3 "$here/window_picture.py" "$@"; }
+
+work=$(mktemp -d /tmp/launcher-window.XXXXXX)
+chmod 755 "$work"
+mkdir -p "$shots"
+rm -f "$shots"/launcher_{before,during,after,failure}.png
+# shellcheck source=../../scripts/lib/nginx.sh
+. "$source_dir/scripts/lib/nginx.sh"
+# shellcheck source=../../scripts/lib/sample_game.sh
+. "$source_dir/scripts/lib/sample_game.sh"
+sample_game_assets="$source_dir/assets"
+
+xvfb_pid=""
+launcher_pid=""
+other_pid=""
+watch_pid=""
+passed=false
+
+end_process() {
+    local pid=$1
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+    end_process "$watch_pid"
+    end_process "$launcher_pid"
+    end_process "$other_pid"
+    stop_nginx
+    end_process "$xvfb_pid"
+    if $passed && [ "${KEEP_WORK:-0}" != 1 ]; then
+        rm -rf "$work"
+    else
+        echo "work folder kept: $work"
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    if [ -n "${DISPLAY:-}" ] && [ -n "$xvfb_pid" ] && picture grab "$shots/launcher_failure.png" 2>/dev/null; then
+        echo "screen at the failure: $shots/launcher_failure.png"
+    fi
+    if [ -n "$launcher_pid" ] && launcher_running; then
+        echo "the launcher (pid $launcher_pid) is still running"
+    fi
+    for log in launcher.log second.log watch.log nginx/error.log xvfb.log; do
+        if [ -s "$work/$log" ]; then
+            echo "--- $log (last 40 lines)"
+            tail -n 40 "$work/$log"
+        fi
+    done
+    if [ -f "$work/nginx/access.log" ]; then
+        echo "--- requests the server answered: $(wc -l <"$work/nginx/access.log")"
+        grep -v '\.vdp ' "$work/nginx/access.log" | tail -n 10
+    fi
+    echo "--- installed folder"
+    (cd "$work/installed" 2>/dev/null && find . -maxdepth 2 | sort | head -n 30)
+    ls -l "$shots" 2>/dev/null
+    exit 1
+}
+
+step() { printf '== %s\n' "$*"; }
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+# Whether the first launcher still runs (an ended one that was not waited for
+# stays a zombie).
+launcher_running() {
+    local state
+    state=$(ps -o stat= -p "$launcher_pid" 2>/dev/null)
+    [ -n "$state" ] && [[ $state != Z* ]]
+}
+launcher_ended() { ! launcher_running; }
+
+# Window ids (decimal) of the root's children, the top of the stack first
+# (the order xwininfo lists them in).
+stacking_order() { xwininfo -int -root -children | sed -n 's/^ *\([0-9][0-9]*\) .*/\1/p'; }
+
+# Whether window $1 lies above window $2.
+stacked_above() {
+    local order
+    order=$(stacking_order)
+    local upper lower
+    upper=$(grep -nx "$1" <<<"$order" | cut -d: -f1)
+    lower=$(grep -nx "$2" <<<"$order" | cut -d: -f1)
+    [ -n "$upper" ] && [ -n "$lower" ] && [ "$upper" -lt "$lower" ]
+}
+
+# Clicks the centre of the main window's control $1 (placed by the skin).
+click_control() {
+    local left top width height
+    read -r left top width height < <(picture control "$skin" "$1")
+    xdotool mousemove $((win_x + left + width / 2)) $((win_y + top + height / 2)) click 1
+}
+
+step "Virtual display"
+screen_w=1280
+screen_h=1024
+# -wr: a plain white root window, so that what lies outside the window's
+# outline is told from the window by its colour.
+Xvfb -displayfd 9 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -wr \
+    9>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+wait_for 15 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(tr -d '\n' <"$work/display")"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+# The launchers' browser profile and runtime files stay in the work folder.
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+echo "DISPLAY=$DISPLAY"
+
+step "Sample game, published and served"
+make_sample_game "$work/game" 20 2
+"$publisher" publish "$work/game" "$work/server" --check 'system\jux.ini' --check 'system\jux.exe' \
+    >"$work/publish.log" 2>&1 || { cat "$work/publish.log"; fail "launcher-publish publish failed"; }
+cp -r "$source_dir/assets/news" "$work/news"
+chmod -R a+rX "$work/server" "$work/news"
+# The update tree is sent at 256 KiB/s a connection so that the update lasts
+# a few seconds; the news page comes at full speed.
+start_nginx "$work/server" "$work/nginx" "access_log $work/nginx/access.log;
+        location / { limit_rate 256k; }
+        location /news/ { alias $work/news/; }" || fail "nginx did not start"
+url="http://127.0.0.1:$nginx_port"
+echo "$(find "$work/game" -type f | wc -l) files served at $url/, news at $url/news/index.html"
+
+step "Launcher packed with that server and news page, in an empty folder"
+instance="WindowTest$$"
+write_sample_config "$work/launcher.cfg" "$url/" "$url/news/index.html" "$instance"
+mkdir -p "$work/installed" "$work/second"
+"$publisher" package --skin "$skin" --config "$work/launcher.cfg" --into "$launcher" \
+    --output "$work/installed/launcher" >"$work/package.log" 2>&1 ||
+    { cat "$work/package.log"; fail "launcher-publish package failed"; }
+cp -p "$work/installed/launcher" "$work/second/launcher"
+read -r skin_w skin_h < <(picture size "$skin")
+echo "skin background: ${skin_w}x${skin_h}"
+
+step "The window comes up"
+# Keep the pointer off the window so the buttons show their normal images.
+xdotool mousemove 0 0
+(cd "$work/installed" && exec ./launcher) >"$work/launcher.log" 2>&1 &
+launcher_pid=$!
+window=""
+find_window() {
+    launcher_running || fail "the launcher exited before showing its window"
+    window=$(xdotool search --onlyvisible --name "^$instance\$" 2>/dev/null | head -n 1)
+    [ -n "$window" ]
+}
+wait_for 30 find_window || fail "no visible window titled $instance within 30 s"
+# The window is placed right after it is mapped: read its place once it holds.
+geometry=""
+settled() {
+    local now
+    now=$(xdotool getwindowgeometry --shell "$window")
+    [ "$now" = "$geometry" ] && return 0
+    geometry=$now
+    sleep 0.3
+    return 1
+}
+wait_for 10 settled || fail "the window kept moving"
+eval "$(sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=\([0-9-]*\)$/win_\1=\2/p' <<<"$geometry" | tr 'A-Z' 'a-z')"
+echo "window $window at $win_x,$win_y, ${win_width}x${win_height}"
+[ "$win_width" = "$skin_w" ] && [ "$win_height" = "$skin_h" ] ||
+    fail "the window is ${win_width}x${win_height}, the skin's background ${skin_w}x${skin_h}"
+[ "$win_x" = $(((screen_w - skin_w) / 2)) ] && [ "$win_y" = $(((screen_h - skin_h) / 2)) ] ||
+    fail "the window is not centred on the ${screen_w}x${screen_h} screen"
+xwininfo -shape -id "$window" >"$work/xwininfo-shape.txt" 2>&1
+# xwininfo gives the bounding shape's extents only for a shaped window.
+grep -q 'Window shape extents' "$work/xwininfo-shape.txt" ||
+    { cat "$work/xwininfo-shape.txt"; fail "the window has no shape (xwininfo -shape)"; }
+sleep 0.2
+picture grab "$shots/launcher_before.png"
+# The update starts a second after the window shows: watch it from now on
+# while the first picture is checked.
+picture watch "$skin" "$win_x" "$win_y" "$shots/launcher_before.png" "$shots/launcher_during.png" \
+    "$shots/launcher_after.png" 40 >"$work/watch.log" 2>&1 &
+watch_pid=$!
+picture shape "$shots/launcher_before.png" "$skin" "$win_x" "$win_y" || fail "the window is not cut to the skin's outline"
+state=$(picture button "$shots/launcher_before.png" "$skin" Button_StartGame "$win_x" "$win_y")
+[ "$state" = disabled ] || fail "before the update the start button shows: $state (expected its disabled image)"
+
+step "The update runs and ends with the start button enabled"
+wait "$watch_pid"
+watch_status=$?
+watch_pid=""
+cat "$work/watch.log"
+[ $watch_status -eq 0 ] || fail "the update did not show progress and end as it should"
+diff -r -x updater -x launcher "$work/game" "$work/installed" >"$work/diff.txt" ||
+    { head -n 20 "$work/diff.txt"; fail "the installed folder differs from the published game"; }
+echo "the installed folder equals the published game"
+grep -q '"GET /news/index.html HTTP/[0-9.]*" 200 ' "$work/nginx/access.log" ||
+    fail "the launcher never fetched the news page"
+picture news "$shots/launcher_after.png" "$skin" "$win_x" "$win_y" || fail "the news page is not shown"
+
+step "The start button starts the game client"
+started() {
+    [ -s "$work/installed/system/started.txt" ] && return 0
+    click_control Button_StartGame
+    sleep 0.5
+    [ -s "$work/installed/system/started.txt" ]
+}
+wait_for 15 started || fail "clicking the start button did not start system/jux.exe"
+cat "$work/installed/system/started.txt"
+grep -q "started in $work/installed/system " "$work/installed/system/started.txt" ||
+    fail "jux.exe did not run in the client folder"
+xdotool mousemove 0 0
+
+step "A second launcher of the same instance brings the first to the front"
+xmessage -title "Other window $$" -geometry "400x300+$((win_x + 100))+$((win_y + 100))" \
+    "Another program's window" >/dev/null 2>&1 &
+other_pid=$!
+other=""
+find_other() {
+    other=$(xdotool search --onlyvisible --name "^Other window $$\$" 2>/dev/null | head -n 1)
+    [ -n "$other" ]
+}
+wait_for 10 find_other || fail "the other window did not appear"
+xdotool windowraise "$other"
+xdotool windowfocus --sync "$other"
+stacked_above "$other" "$window" || fail "the other window could not be laid over the launcher"
+[ "$(xdotool getwindowfocus)" = "$other" ] || fail "the other window could not take the focus"
+# Without a window manager the launcher takes the focus itself, with the
+# time of the last X event it saw; an event newer than the focus change above
+# (the pointer passing over its window) lets that request stand.
+xdotool mousemove $((win_x + 40)) $((win_y + skin_h - 20)) sleep 0.2 mousemove 0 0
+timeout 20 "$work/second/launcher" >"$work/second.log" 2>&1
+second_status=$?
+[ $second_status -eq 0 ] || fail "the second launcher exited with status $second_status"
+[ "$(ls -A "$work/second")" = launcher ] || fail "the second launcher changed its folder: $(ls -A "$work/second")"
+in_front() { stacked_above "$window" "$other" && [ "$(xdotool getwindowfocus)" = "$window" ]; }
+wait_for 10 in_front || fail "the first launcher did not come to the front: stacked above the other window:" \
+    "$(stacked_above "$window" "$other" && echo yes || echo no), focus on $(xdotool getwindowfocus) (launcher $window)"
+launcher_running || fail "the first launcher ended"
+echo "the second launcher exited 0; the first window is on top and has the focus"
+end_process "$other_pid"
+other_pid=""
+
+step "The close button ends the launcher"
+click_control Button_Close
+wait_for 15 launcher_ended || fail "the launcher did not end after its close button"
+wait "$launcher_pid"
+status=$?
+launcher_pid=""
+[ $status -eq 0 ] || fail "the launcher exited with status $status"
+settings=$(find "$work/installed/updater" -maxdepth 1 -iname '*.ini' | head -n 1)
+[ -n "$settings" ] || fail "no settings file in updater/"
+tr -d '\r' <"$settings" | grep -qix "left = $win_x" && tr -d '\r' <"$settings" | grep -qix "top = $win_y" ||
+    { cat "$settings"; fail "the settings file does not hold the window's place $win_x,$win_y"; }
+echo "exit status 0; $(basename "$settings") holds the window's place"
+
+passed=true
+echo "screenshots: $shots/launcher_before.png $shots/launcher_during.png $shots/launcher_after.png"
+echo "gui_window_run: all checks passed"

@@ -1,0 +1,233 @@
+#!/usr/bin/python3
+"""Reads the default skin and pictures of a virtual X display for the window
+test (gui_window_run.sh). Every place and size comes from the skin folder:
+its index.txt names the main window's background bitmap, outline and each
+control's parameter list.
+
+  window_picture.py size SKIN                      background width and height
+  window_picture.py control SKIN NAME              a control's Left Top Width Height
+  window_picture.py grab OUT.png                   the whole screen of $DISPLAY
+  window_picture.py shape SHOT SKIN X Y            the window at X,Y is cut to the outline
+  window_picture.py button SHOT SKIN NAME X Y      which image the button shows
+  window_picture.py news SHOT SKIN X Y             the news panel shows a page, not the skin
+  window_picture.py watch SKIN X Y BEFORE DURING AFTER SECONDS
+      grabs the screen until the start button shows its enabled image; keeps the
+      first picture whose progress bars or gauges differ from BEFORE (while the
+      button is still disabled) as DURING and the last as AFTER.
+
+Exit status 0 when the check holds, 1 with the reason on stderr when not.
+"""
+
+import os
+import struct
+import sys
+import time
+
+from PIL import Image, ImageChops, ImageGrab
+
+BUTTON_IMAGES = ("common", "over", "down", "up", "disabled")
+INDICATORS = ("Progress_OneFile", "Progress_Total", "Gauge_OneFile", "Gauge_Total")
+
+
+def fail(message):
+    print(message, file=sys.stderr)
+    sys.exit(1)
+
+
+def skin_index(skin):
+    """{member: {field: path}} of the [main] section of the skin's index."""
+    members = {}
+    section = None
+    member = None
+    with open(os.path.join(skin, "index.txt"), encoding="utf-8-sig") as index:
+        for raw in index:
+            line = raw.strip()
+            if not line or line[0] in ";#":
+                continue
+            if line.startswith("["):
+                section = line.strip("[]").strip()
+                member = None
+                continue
+            if section != "main":
+                continue
+            if "=" in line:
+                field, path = (part.strip() for part in line.split("=", 1))
+                members.setdefault(member, {})[field] = os.path.join(skin, path)
+            else:
+                member = line
+                members.setdefault(member, {})
+    return members
+
+
+def parameters(skin, name):
+    path = skin_index(skin)[name]["parameters"]
+    values = {}
+    with open(path, encoding="utf-8-sig") as text:
+        for line in text:
+            if "=" in line:
+                key, value = line.strip().split("=", 1)
+                values[key] = value
+    return values
+
+
+def number(value):
+    value = value.strip()
+    for prefix in ("0x", "$", "x"):
+        if value.startswith(prefix):
+            return int(value[len(prefix):], 16)
+    return int(value)
+
+
+def control_rect(skin, name):
+    p = parameters(skin, name)
+    return tuple(number(p[key]) for key in ("Left", "Top", "Width", "Height"))
+
+
+def background(skin):
+    return Image.open(skin_index(skin)["BackGroundImage"]["image"]).convert("RGB")
+
+
+def outline(skin):
+    """The outline's rectangles (left, top, right, bottom), or None."""
+    path = skin_index(skin)["BackGroundImage"].get("region")
+    if not path or not os.path.exists(path):
+        return None
+    data = open(path, "rb").read()
+    _, _, count, _ = struct.unpack_from("<4I", data, 0)
+    return [struct.unpack_from("<4i", data, 32 + 16 * i) for i in range(count)]
+
+
+def inside(rects, x, y):
+    return any(left <= x < right and top <= y < bottom for left, top, right, bottom in rects)
+
+
+def crop(shot, x, y, rect):
+    left, top, width, height = rect
+    return shot.crop((x + left, y + top, x + left + width, y + top + height))
+
+
+def mean_difference(a, b):
+    histogram = ImageChops.difference(a.convert("RGB"), b.convert("RGB")).convert("L").histogram()
+    pixels = sum(histogram)
+    return sum(level * count for level, count in enumerate(histogram)) / max(1, pixels)
+
+
+def button_state(shot, skin, name, x, y):
+    """(image name, mean difference) of the button image the shot matches best."""
+    left, top, _, _ = control_rect(skin, name)
+    fields = skin_index(skin)[name]
+    best = (None, 256.0)
+    for which in BUTTON_IMAGES:
+        if which not in fields:
+            continue
+        image = Image.open(fields[which]).convert("RGB")
+        seen = crop(shot, x, y, (left, top, image.width, image.height))
+        difference = mean_difference(seen, image)
+        if difference < best[1]:
+            best = (which, difference)
+    return best
+
+
+def grab():
+    return ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).convert("RGB")
+
+
+def check_shape(shot, skin, x, y):
+    rects = outline(skin)
+    if not rects:
+        fail("the skin has no outline: nothing to check")
+    image = background(skin)
+    # The root window's colour, from a screen corner the window does not cover.
+    root_colour = shot.getpixel((shot.width - 1, shot.height - 1))
+    outside = inside_points = 0
+    wrong_outside = []
+    wrong_inside = []
+    step = 3
+    for py in range(0, image.height, step):
+        for px in range(0, image.width, step):
+            seen = shot.getpixel((x + px, y + py))
+            if not inside(rects, px, py):
+                outside += 1
+                if seen != root_colour:
+                    wrong_outside.append((px, py, seen))
+            elif image.getpixel((px, py)) != root_colour:
+                inside_points += 1
+                if seen == root_colour:
+                    wrong_inside.append((px, py))
+    if outside == 0:
+        fail("the skin's outline covers the whole background: nothing to check")
+    if wrong_outside:
+        fail(f"{len(wrong_outside)} of {outside} points outside the outline show the window, "
+             f"not the root colour {root_colour}; first: {wrong_outside[:5]}")
+    if len(wrong_inside) > inside_points // 100:
+        fail(f"{len(wrong_inside)} of {inside_points} points inside the outline show the root "
+             f"colour; first: {wrong_inside[:5]}")
+    print(f"{outside} points outside the outline show the root colour {root_colour}; "
+          f"{inside_points - len(wrong_inside)} of {inside_points} inside show the window")
+
+
+def check_news(shot, skin, x, y):
+    rect = control_rect(skin, "WebPanel")
+    seen = crop(shot, x, y, rect)
+    skin_part = crop(background(skin), 0, 0, rect)
+    difference = mean_difference(seen, skin_part)
+    colours = len(seen.getcolors(maxcolors=1 << 20) or [])
+    print(f"news panel: mean difference from the skin {difference:.1f}, {colours} colours")
+    if difference < 8 or colours < 16:
+        fail("the news panel shows the skin's background or a blank area, not a page")
+
+
+def watch(skin, x, y, before_path, during_path, after_path, seconds):
+    before = Image.open(before_path).convert("RGB")
+    rects = [control_rect(skin, name) for name in INDICATORS]
+    deadline = time.monotonic() + seconds
+    during_saved = False
+    last_state = None
+    while time.monotonic() < deadline:
+        shot = grab()
+        state, difference = button_state(shot, skin, "Button_StartGame", x, y)
+        last_state = (state, difference)
+        if state == "common" and difference < 2:
+            shot.save(after_path)
+            if not during_saved:
+                fail("the update ended before the window showed any progress")
+            print("start button enabled; progress was shown during the update")
+            return
+        if not during_saved and state == "disabled":
+            changed = [mean_difference(crop(shot, x, y, r), crop(before, x, y, r)) for r in rects]
+            if max(changed) > 1:
+                shot.save(during_path)
+                during_saved = True
+                print("progress shown: indicator changes " +
+                      ", ".join(f"{name} {value:.1f}" for name, value in zip(INDICATORS, changed)))
+        time.sleep(0.2)
+    shot.save(after_path)
+    fail(f"the start button did not become enabled within {seconds} s "
+         f"(it shows its {last_state[0]} image, mean difference {last_state[1]:.1f})")
+
+
+def main(argv):
+    command, args = argv[1], argv[2:]
+    if command == "size":
+        image = background(args[0])
+        print(image.width, image.height)
+    elif command == "control":
+        print(*control_rect(args[0], args[1]))
+    elif command == "grab":
+        grab().save(args[0])
+    elif command == "shape":
+        check_shape(Image.open(args[0]).convert("RGB"), args[1], int(args[2]), int(args[3]))
+    elif command == "button":
+        state, difference = button_state(Image.open(args[0]).convert("RGB"), args[1], args[2],
+                                         int(args[3]), int(args[4]))
+        print(state if difference < 2 else f"none (nearest: {state}, {difference:.1f})")
+    elif command == "news":
+        check_news(Image.open(args[0]).convert("RGB"), args[1], int(args[2]), int(args[3]))
+    elif command == "watch":
+        watch(args[0], int(args[1]), int(args[2]), args[3], args[4], args[5], float(args[6]))
+    else:
+        fail(f"unknown command {command}")
+
+
+if __name__ == "__main__":
+    main(sys.argv)
