@@ -1,25 +1,18 @@
 #!/usr/bin/env bash
-# Runs the windowed launcher from a scratch folder under a virtual display and
-# saves a picture of the screen once the window has been up for a while.
-# usage: scripts/gui_screenshot.sh [BUILD_DIR] [SECONDS]
+# Pictures of the windowed launcher, by hand: runs the window test
+# (tests/gui_run/gui_window_run.sh, also CTest's gui_window_run) against the
+# build, on a virtual display of its own. It publishes a small sample game,
+# serves it and the sample news page with nginx, runs a packed `launcher` in
+# an empty folder, and saves the screen before, during and after the update:
+#   BUILD_DIR/screenshots/launcher_before.png
+#   BUILD_DIR/screenshots/launcher_during.png
+#   BUILD_DIR/screenshots/launcher_after.png
+# KEEP_WORK=1 keeps its work folder (the game, the server tree, the installed
+# folder, the logs) and prints where it is.
+#
+#   scripts/gui_screenshot.sh [BUILD_DIR]     (default: ./build)
 set -euo pipefail
-build=${1:-build}
-seconds=${2:-4}
-out="$build/screenshots"
-mkdir -p "$out"
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cp "$build/src/app/launcher" "$scratch/launcher"
-
-export LAUNCHER_SHOT="$out/launcher_main.png" LAUNCHER_EXE="$scratch/launcher" LAUNCHER_WAIT="$seconds"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$LAUNCHER_EXE" & pid=$!
-  sleep "$LAUNCHER_WAIT"
-  /usr/bin/python3 -c "
-import os
-from PIL import ImageGrab
-ImageGrab.grab(xdisplay=os.environ[\"DISPLAY\"]).save(os.environ[\"LAUNCHER_SHOT\"])
-"
-  kill "$pid"; wait "$pid" || true
-'
-echo "screenshot: $LAUNCHER_SHOT"
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$here/build}" && pwd)
+exec bash "$here/tests/gui_run/gui_window_run.sh" "$here" "$build/src/app/launcher" \
+    "$build/src/publish/launcher-publish" "$build/screenshots"
