@@ -57,6 +57,8 @@ NewsBrowser::NewsBrowser(QWidget* parent)
     : QWebEngineView(parent),
       open_outside_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
     setPage(new Page(*this, false));
+    // The skin shows through until the news page paints its own background.
+    page()->setBackgroundColor(Qt::transparent);
     setContextMenuPolicy(Qt::NoContextMenu);
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) { load_finished(ok); });
 }
