@@ -1,6 +1,9 @@
-// The windowed launcher: start-up, the main window and the message loop.
+// The windowed launcher: start-up, the single-instance rule, the main window
+// and the message loop.
 #include "app/main_window.h"
+#include "app/news_browser.h"
 #include "app/qt_event_loop.h"
+#include "app/single_instance.h"
 #include "config/startup.h"
 #include "platform/files.h"
 
@@ -8,7 +11,6 @@
 #include <QMessageBox>
 #include <exception>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -17,23 +19,33 @@ std::vector<std::string> arguments_of(int argc, char** argv) {
     return {argv + std::min(argc, 1), argv + argc};
 }
 
+void show_error(const std::string& text) {
+    QMessageBox::critical(nullptr, QString(), QString::fromStdString(text));
+}
+
 int run(int argc, char** argv) {
     using namespace launcher;
-    // The browser engine refuses to run its sandbox as root.
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QApplication application(argc, argv);
+    app::PrepareNewsBrowserEngine();
+    // Only the first argument means anything to the launcher; Qt must not
+    // take options such as "-style" out of the command line either.
+    int qt_argc = std::min(argc, 1);
+    QApplication application(qt_argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
     StartupState startup;
     try {
         startup = RunStartup(arguments_of(argc, argv));
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString(), QString::fromStdString(error.what()));
+        show_error(error.what());
         return 1;
     }
+
+    const auto instance = app::SingleInstance::Claim(QString::fromStdString(startup.InstanceTitle));
+    if (!instance)
+        return 0;
+
     if (startup.Skin->MainWindow.BackGroundImage.image.empty()) {
-        QMessageBox::critical(nullptr, QString(), "Sorry! Not found the config");
+        show_error("Sorry! Not found the config");
         return 0;
     }
 
@@ -41,11 +53,15 @@ int run(int argc, char** argv) {
     app::MainWindowSetup setup;
     setup.self_executable = platform::executable_path();
     setup.MainPath = setup.self_executable.parent_path();
+    setup.arguments = arguments_of(argc, argv);
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
         main_window.SetDebugFile(startup.DebugFile.get());
     main_window.setWindowTitle(QString::fromStdString(startup.InstanceTitle));
+    if (!startup.ConfigData->Config.TrayHint.empty())
+        main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
+    instance->SetOnShowRequest([&main_window] { main_window.ShowFromOtherStart(); });
     main_window.show();
     const int code = QApplication::exec();
     startup.ConfigData.reset();
@@ -58,7 +74,7 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString(), QString::fromStdString(error.what()));
+        show_error(error.what());
         return 1;
     }
 }

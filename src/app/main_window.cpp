@@ -2,6 +2,7 @@
 
 #include "app/bitmap_image.h"
 #include "app/image_button_widget.h"
+#include "app/news_browser.h"
 #include "app/range_indicator.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
@@ -81,6 +82,12 @@ void TFMain::create_controls() {
     WebPanel = new QWidget(this);
     WebPanel->setGeometry(9, 35, 782, 424);
     WebPanel->hide();
+    // The panel clips the browser's first 19 rows and its right and bottom
+    // edges.
+    WebBrowser1 = new NewsBrowser(WebPanel);
+    WebBrowser1->setGeometry(0, -19, 788, 464);
+    WebBrowser1->SetOnCompleted([this] { WebBrowser1NavigateComplete2(); });
+    WebBrowser1->SetOnFailed([this] { WebBrowser1NavigateError(); });
     MsgPanel = new MessagePanel(this);
     start_button_ = new ImageButtonWidget(controls_.Button_StartGame, this);
     start_button_->setCursor(Qt::ForbiddenCursor);
@@ -116,6 +123,11 @@ void TFMain::create_controls() {
     connect(&MainTimer, &QTimer::timeout, this, [this] { MainTimerTimer(); });
     FadeTimer.setInterval(100);
     connect(&FadeTimer, &QTimer::timeout, this, [this] { FadeTimerTimer(); });
+    connect(&TrayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    TrayIconClick();
+            });
 }
 
 void TFMain::FormCreate() {
@@ -154,6 +166,10 @@ void TFMain::FormCreate() {
     workflow_->RestartLauncher = [this] { restart_launcher(); };
 
     background_ = ToQImage(background);
+    TrayIcon.setIcon(LauncherIcon(background_));
+    setWindowIcon(TrayIcon.icon());
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        TrayIcon.show();
     if (const auto region = MainWindowRegion(startup_.Skin->MainWindow.BackGroundImage))
         setMask(ToQRegion(*region));
     update();
@@ -209,9 +225,45 @@ void TFMain::FormShow() {
     } else {
         move(settings_.MainLeft, settings_.MainTop);
     }
-    // The news page comes with the browser; the workflow starts a second
-    // after the window is up.
-    MainTimer.start();
+    // The workflow starts a second after the news page has loaded or
+    // failed, or at once when there is none.
+    NewsURL = qstring(text_of(0));
+    if (NewsURL.isEmpty()) {
+        MainTimer.start();
+        return;
+    }
+    waiting_for_news_ = true;
+    WebBrowser1->Navigate(NewsURL);
+}
+
+void TFMain::WebBrowser1NavigateComplete2() {
+    WebPanel->show();
+    update();
+    news_page_settled();
+}
+
+void TFMain::WebBrowser1NavigateError() {
+    WebPanel->hide();
+    update();
+    news_page_settled();
+}
+
+void TFMain::news_page_settled() {
+    if (!waiting_for_news_)
+        return;
+    waiting_for_news_ = false;
+    if (!closed_)
+        MainTimer.start();
+}
+
+void TFMain::news_after_settings_closed() {
+    WebBrowser1->DetachHandlers();
+    const QString news = qstring(text_of(0));
+    if (NewsURL == news)
+        return;
+    NewsURL = news;
+    if (!NewsURL.isEmpty())
+        WebBrowser1->Navigate(NewsURL);
 }
 
 void TFMain::MainTimerTimer() {
@@ -317,17 +369,44 @@ void TFMain::Button_StartGameClick() {
         Button_CloseClick();
 }
 
+bool TFMain::minimizes_to_tray() const {
+    return TrayIcon.isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void TFMain::MinimizeButtonClick() {
     // Without a notification area the window could not be brought back
     // once hidden: it goes to the taskbar instead.
-    showMinimized();
+    if (minimizes_to_tray())
+        hide();
+    else
+        showMinimized();
+}
+
+void TFMain::TrayIconClick() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFMain::SetTrayHint(const std::string& hint) {
+    TrayIcon.setToolTip(qstring(hint));
+}
+
+void TFMain::ShowFromOtherStart() {
+    TrayIconClick();
+    // An open settings dialog stays in front of the window it belongs to.
+    if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog != this) {
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    }
 }
 
 void TFMain::Button_ConfigClick() {
     news_after_settings_closed();
 }
-
-void TFMain::news_after_settings_closed() {}
 
 void TFMain::save_settings() {
     try {
@@ -344,6 +423,7 @@ void TFMain::Button_CloseClick() {
     closed_ = true;
     save_settings();
     workflow_->DM.Stop();
+    TrayIcon.hide();
     platform::set_application_terminated();
     QCoreApplication::quit();
     hide();
@@ -357,9 +437,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
 void TFMain::restart_launcher() {
     save_settings();
     std::vector<std::string> arguments{setup_.self_executable.string()};
-    const QStringList own = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < own.size(); ++i)
-        arguments.push_back(own[i].toStdString());
+    arguments.insert(arguments.end(), setup_.arguments.begin(), setup_.arguments.end());
     cli::ReplaceProcess(setup_.self_executable, arguments);
     std::cerr << "The updated launcher could not be started\n";
 }

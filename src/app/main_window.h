@@ -7,12 +7,14 @@
 #include "update/launcher_view.h"
 
 #include <QImage>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace launcher {
 class ProxyProbe;
@@ -26,6 +28,7 @@ class ProcessStarter;
 namespace launcher::app {
 
 class ImageButtonWidget;
+class NewsBrowser;
 class SkinControlWidget;
 class TLabel;
 class TShadowLabel;
@@ -34,6 +37,7 @@ class TShadowLabel;
 struct MainWindowSetup {
     std::filesystem::path MainPath;        // the launcher folder
     std::filesystem::path self_executable; // the running launcher's executable
+    std::vector<std::string> arguments;    // its command line, without the program
 };
 
 // The launcher's main window: frameless, the size of the skin's background,
@@ -54,6 +58,11 @@ public:
     void SetDebugFile(tDebugFile* debug_file);
     // Starts the game client; none uses the system's process start.
     void SetProcessStarter(platform::ProcessStarter* starter) { starter_ = starter; }
+    // The notification-area icon's tooltip.
+    void SetTrayHint(const std::string& hint);
+    // Brings the window forward when the player starts the launcher again:
+    // restored, shown, raised and activated, with an open dialog on top.
+    void ShowFromOtherStart();
     // Shows an error that ended a run of the workflow; a message box by default.
     void SetErrorHandler(std::function<void(const std::string&)> handler) {
         error_handler_ = std::move(handler);
@@ -73,6 +82,7 @@ public:
     void Button_CloseClick();
     void Button_StartGameClick();
     void MinimizeButtonClick();
+    void TrayIconClick();
     void MainTimerTimer();
     // Opens the settings window modally and takes the player's choices back.
     void Button_ConfigClick();
@@ -85,9 +95,17 @@ public:
     TShadowLabel& total_status_label() { return *Text_StatusTotal; }
     ImageButtonWidget& start_button() { return *start_button_; }
     bool closed() const { return closed_; }
+    NewsBrowser* news_browser() { return WebBrowser1; }
+    QWidget& web_panel() { return *WebPanel; }
+    QSystemTrayIcon& tray_icon() { return TrayIcon; }
+    // Whether minimizing can hide the window: only with a notification area
+    // to bring it back from.
+    bool minimizes_to_tray() const;
 
     QTimer MainTimer;
     QTimer FadeTimer;
+    QSystemTrayIcon TrayIcon;
+    QString NewsURL;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -101,6 +119,9 @@ private:
     void FormCreate();
     void FormShow();
     void FadeTimerTimer();
+    void WebBrowser1NavigateComplete2();
+    void WebBrowser1NavigateError();
+    void news_page_settled();
     void SetLanguage();
     void create_controls();
     void report_error(const std::string& text);
@@ -135,6 +156,8 @@ private:
     TShadowLabel* Text_LangBoxDescription = nullptr;
     MessagePanel* MsgPanel = nullptr;
     QWidget* WebPanel = nullptr;
+    NewsBrowser* WebBrowser1 = nullptr;
+    bool waiting_for_news_ = false;
 
     std::unique_ptr<ProxyProbe> probe_;
     std::unique_ptr<UpdateWorkflow> workflow_;

@@ -1,7 +1,9 @@
 #include "app/image_button_widget.h"
 #include "app/main_window.h"
+#include "app/news_browser.h"
 #include "app/qt_event_loop.h"
 #include "app/skin_label.h"
+#include "config/language_table.h"
 #include "config/player_choices.h"
 #include "platform/process_start.h"
 #include "platform/terminate_flag.h"
@@ -136,6 +138,66 @@ TEST_F(MainWindowTest, CloseActionRunsOnceAndSavesTheSettings) {
     QCloseEvent close;
     QCoreApplication::sendEvent(window.get(), &close);
     EXPECT_FALSE(std::filesystem::exists(settings_file));
+}
+
+// The window shown with `news` as the news address; the workflow's timer is
+// left to the test.
+class MainWindowNewsTest : public MainWindowTest {
+protected:
+    void show_with_news(const std::string& news) {
+        LanguageStrings()[0] = news;
+        window->show();
+    }
+    bool wait_for_workflow_timer() {
+        const bool started =
+            QTest::qWaitFor([this] { return window->MainTimer.isActive(); }, 20000);
+        window->MainTimer.stop();
+        return started;
+    }
+};
+
+TEST_F(MainWindowNewsTest, WithoutANewsPageTheWorkflowTimerStartsAtOnce) {
+    show_with_news("");
+    EXPECT_TRUE(window->MainTimer.isActive());
+    window->MainTimer.stop();
+}
+
+TEST_F(MainWindowNewsTest, NewsPageThatFailsStaysHiddenAndTheWorkflowStartsAfterIt) {
+    show_with_news("http://127.0.0.1:1/");
+    EXPECT_FALSE(window->MainTimer.isActive());
+    ASSERT_TRUE(wait_for_workflow_timer());
+    EXPECT_FALSE(window->web_panel().isVisible());
+}
+
+TEST_F(MainWindowNewsTest, NewsPageThatLoadsIsShownWithItsFirstRowsClipped) {
+    const auto page = folder.write("news.html", "<h1>News</h1>");
+    show_with_news(
+        QUrl::fromLocalFile(QString::fromStdString(page.string())).toString().toStdString());
+    ASSERT_TRUE(wait_for_workflow_timer());
+    EXPECT_TRUE(window->web_panel().isVisible());
+    EXPECT_EQ(window->news_browser()->geometry(), QRect(0, -19, 788, 464));
+}
+
+TEST_F(MainWindowNewsTest, ShowingTheWindowAgainNeitherMovesItNorReloadsTheNews) {
+    show_with_news("");
+    window->MainTimer.stop();
+    window->move(40, 30);
+    const QPoint placed = window->pos();
+    window->MinimizeButtonClick();
+    // No notification area here: the window goes to the taskbar, not away.
+    EXPECT_FALSE(window->isHidden());
+    window->hide();
+    window->ShowFromOtherStart();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_EQ(window->pos(), placed);
+    EXPECT_FALSE(window->MainTimer.isActive());
+}
+
+TEST_F(MainWindowTest, NotificationAreaIconCarriesTheHint) {
+    window->SetTrayHint("Game launcher");
+    EXPECT_EQ(window->tray_icon().toolTip(), "Game launcher");
+    EXPECT_FALSE(window->tray_icon().icon().isNull());
 }
 
 } // namespace
