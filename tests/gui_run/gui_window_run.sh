@@ -11,8 +11,9 @@
 #     progress during the update, then the news page and an enabled start
 #     button; the installed files must equal the published game;
 #   - clicking the start button (at its skin position) starts system/jux.exe;
-#   - a second launcher of the same instance exits 0 without touching its
-#     folder and brings the first window to the front;
+#   - after the minimize button, a second launcher of the same instance exits
+#     0 without touching its folder and brings the first window to the front
+#     (shown, on top of another window, with the focus);
 #   - the close button ends the launcher with exit status 0 after it saved
 #     the player's settings in updater/.
 # Pictures of the screen before, during and after the update go to SHOT_DIR
@@ -112,7 +113,7 @@ fail() {
     exit 1
 }
 
-step() { printf '== %s\n' "$*"; }
+step() { printf '== [%3d s] %s\n' "$SECONDS" "$*"; }
 
 # Waits up to $1 seconds for the command after it to succeed.
 wait_for() {
@@ -152,6 +153,7 @@ stacked_above() {
 click_control() {
     local left top width height
     read -r left top width height < <(picture control "$skin" "$1")
+    [[ ${height:-} =~ ^[0-9]+$ ]] || fail "the skin gives no place for $1"
     xdotool mousemove $((win_x + left + width / 2)) $((win_y + top + height / 2)) click 1
 }
 
@@ -185,17 +187,18 @@ start_nginx "$work/server" "$work/nginx" "access_log $work/nginx/access.log;
         location / { limit_rate 256k; }
         location /news/ { alias $work/news/; }" || fail "nginx did not start"
 url="http://127.0.0.1:$nginx_port"
-echo "$(find "$work/game" -type f | wc -l) files served at $url/, news at $url/news/index.html"
+echo "$(find "$work/game" -type f | wc -l) files served at $url/, news at $url/news/"
 
 step "Launcher packed with that server and news page, in an empty folder"
 instance="WindowTest$$"
-write_sample_config "$work/launcher.cfg" "$url/" "$url/news/index.html" "$instance"
+write_sample_config "$work/launcher.cfg" "$url/" "$url/news/" "$instance"
 mkdir -p "$work/installed" "$work/second"
 "$publisher" package --skin "$skin" --config "$work/launcher.cfg" --into "$launcher" \
     --output "$work/installed/launcher" >"$work/package.log" 2>&1 ||
     { cat "$work/package.log"; fail "launcher-publish package failed"; }
 cp -p "$work/installed/launcher" "$work/second/launcher"
 read -r skin_w skin_h < <(picture size "$skin")
+[[ ${skin_w:-} =~ ^[0-9]+$ && ${skin_h:-} =~ ^[0-9]+$ ]] || fail "the skin's background size could not be read"
 echo "skin background: ${skin_w}x${skin_h}"
 
 step "The window comes up"
@@ -251,7 +254,7 @@ cat "$work/watch.log"
 diff -r -x updater -x launcher "$work/game" "$work/installed" >"$work/diff.txt" ||
     { head -n 20 "$work/diff.txt"; fail "the installed folder differs from the published game"; }
 echo "the installed folder equals the published game"
-grep -q '"GET /news/index.html HTTP/[0-9.]*" 200 ' "$work/nginx/access.log" ||
+grep -q '"GET /news/ HTTP/[0-9.]*" 200 ' "$work/nginx/access.log" ||
     fail "the launcher never fetched the news page"
 picture news "$shots/launcher_after.png" "$skin" "$win_x" "$win_y" || fail "the news page is not shown"
 
@@ -268,7 +271,13 @@ grep -q "started in $work/installed/system " "$work/installed/system/started.txt
     fail "jux.exe did not run in the client folder"
 xdotool mousemove 0 0
 
-step "A second launcher of the same instance brings the first to the front"
+step "Minimized, then a second launcher of the same instance brings the first to the front"
+# Without a notification area (none runs here) the minimize button sends the
+# window to the taskbar; with no window manager to take it there, it stays
+# mapped, but the launcher now counts it as minimized and must restore it.
+click_control Button_Minimize
+sleep 0.3
+xdotool mousemove 0 0
 xmessage -title "Other window $$" -geometry "400x300+$((win_x + 100))+$((win_y + 100))" \
     "Another program's window" >/dev/null 2>&1 &
 other_pid=$!
@@ -290,8 +299,10 @@ timeout 20 "$work/second/launcher" >"$work/second.log" 2>&1
 second_status=$?
 [ $second_status -eq 0 ] || fail "the second launcher exited with status $second_status"
 [ "$(ls -A "$work/second")" = launcher ] || fail "the second launcher changed its folder: $(ls -A "$work/second")"
-in_front() { stacked_above "$window" "$other" && [ "$(xdotool getwindowfocus)" = "$window" ]; }
-wait_for 10 in_front || fail "the first launcher did not come to the front: stacked above the other window:" \
+viewable() { xwininfo -id "$window" | grep -q 'Map State: IsViewable'; }
+in_front() { viewable && stacked_above "$window" "$other" && [ "$(xdotool getwindowfocus)" = "$window" ]; }
+wait_for 10 in_front || fail "the first launcher did not come to the front: shown:" \
+    "$(viewable && echo yes || echo no), stacked above the other window:" \
     "$(stacked_above "$window" "$other" && echo yes || echo no), focus on $(xdotool getwindowfocus) (launcher $window)"
 launcher_running || fail "the first launcher ended"
 echo "the second launcher exited 0; the first window is on top and has the focus"

@@ -11,9 +11,9 @@ control's parameter list.
   window_picture.py button SHOT SKIN NAME X Y      which image the button shows
   window_picture.py news SHOT SKIN X Y             the news panel shows a page, not the skin
   window_picture.py watch SKIN X Y BEFORE DURING AFTER SECONDS
-      grabs the screen until the start button shows its enabled image; keeps the
-      first picture whose progress bars or gauges differ from BEFORE (while the
-      button is still disabled) as DURING and the last as AFTER.
+      grabs the screen until the start button shows its enabled image; keeps,
+      of the pictures whose overall progress bar differs from BEFORE (while the
+      button is still disabled), the middle one as DURING, and the last as AFTER.
 
 Exit status 0 when the check holds, 1 with the reason on stderr when not.
 """
@@ -181,7 +181,9 @@ def watch(skin, x, y, before_path, during_path, after_path, seconds):
     before = Image.open(before_path).convert("RGB")
     rects = [control_rect(skin, name) for name in INDICATORS]
     deadline = time.monotonic() + seconds
-    during_saved = False
+    # Pictures that show the overall progress: the one from the middle of
+    # the update is kept.
+    during = []
     last_state = None
     while time.monotonic() < deadline:
         shot = grab()
@@ -189,17 +191,22 @@ def watch(skin, x, y, before_path, during_path, after_path, seconds):
         last_state = (state, difference)
         if state == "common" and difference < 2:
             shot.save(after_path)
-            if not during_saved:
-                fail("the update ended before the window showed any progress")
-            print("start button enabled; progress was shown during the update")
+            if not during:
+                fail("the update ended before the window showed its overall progress")
+            picture, changed = during[len(during) // 2]
+            picture.save(during_path)
+            print(f"start button enabled; the overall progress was shown in {len(during)} "
+                  "pictures during the update; the one kept differs from the first in " +
+                  ", ".join(f"{name} {value:.1f}" for name, value in zip(INDICATORS, changed)))
             return
-        if not during_saved and state == "disabled":
+        if state == "disabled":
             changed = [mean_difference(crop(shot, x, y, r), crop(before, x, y, r)) for r in rects]
-            if max(changed) > 1:
-                shot.save(during_path)
-                during_saved = True
-                print("progress shown: indicator changes " +
-                      ", ".join(f"{name} {value:.1f}" for name, value in zip(INDICATORS, changed)))
+            # The overall progress bar has moved (the first phase, the check
+            # of the files present, moves only the one-file bar and gauge).
+            if changed[INDICATORS.index("Progress_Total")] > 1:
+                during.append((shot, changed))
+                if len(during) > 40:
+                    during = during[::2]
         time.sleep(0.2)
     shot.save(after_path)
     fail(f"the start button did not become enabled within {seconds} s "
