@@ -2,6 +2,7 @@
 
 #include "app/bitmap_image.h"
 #include "app/image_button_widget.h"
+#include "app/qt_region.h"
 #include "app/range_indicator.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
@@ -21,7 +22,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
 #include <QScreen>
 #include <iostream>
 
@@ -34,14 +34,6 @@ const std::string& text_of(int index) {
 
 QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QRegion ToQRegion(const Region& region) {
-    QRegion result;
-    for (const Rect& rect : region.Rects())
-        result += QRect(rect.left, rect.top, static_cast<int>(rect.width()),
-                        static_cast<int>(rect.height()));
-    return result;
 }
 
 // The folder given by "filemode=FOLDER": kept with its trailing separator
