@@ -1,6 +1,7 @@
 // The windowed launcher: start-up, the main window and the message loop.
 #include "app/main_window.h"
 #include "app/qt_event_loop.h"
+#include "app/settings_window.h"
 #include "config/startup.h"
 #include "platform/files.h"
 
@@ -46,6 +47,10 @@ int run(int argc, char** argv) {
     if (startup.command_line.DebugMode)
         main_window.SetDebugFile(startup.DebugFile.get());
     main_window.setWindowTitle(QString::fromStdString(startup.InstanceTitle));
+    app::TFSettings settings_window(*startup.ConfigData, startup.Skin->ConfigWindow,
+                                    main_window.settings(), &main_window);
+    settings_window.SetDataToForm();
+    main_window.SetSettingsWindow(&settings_window);
     main_window.show();
     const int code = QApplication::exec();
     startup.ConfigData.reset();

@@ -27,6 +27,8 @@ namespace launcher::app {
 
 class ImageButtonWidget;
 class SkinControlWidget;
+struct SettingsChoices;
+class TFSettings;
 class TLabel;
 class TShadowLabel;
 
@@ -54,6 +56,8 @@ public:
     void SetDebugFile(tDebugFile* debug_file);
     // Starts the game client; none uses the system's process start.
     void SetProcessStarter(platform::ProcessStarter* starter) { starter_ = starter; }
+    // The settings window the settings button opens; none leaves the button idle.
+    void SetSettingsWindow(TFSettings* settings_window) { settings_window_ = settings_window; }
     // Shows an error that ended a run of the workflow; a message box by default.
     void SetErrorHandler(std::function<void(const std::string&)> handler) {
         error_handler_ = std::move(handler);
@@ -74,7 +78,8 @@ public:
     void Button_StartGameClick();
     void MinimizeButtonClick();
     void MainTimerTimer();
-    // Opens the settings window modally and takes the player's choices back.
+    // Places the settings window over this one, opens it modally and, once it
+    // has closed (however), takes the player's choices back.
     void Button_ConfigClick();
 
     MainWindowControls& controls() { return controls_; }
@@ -83,6 +88,7 @@ public:
     MessagePanel& message_panel() { return *MsgPanel; }
     TShadowLabel& status_label() { return *Text_Status; }
     TShadowLabel& total_status_label() { return *Text_StatusTotal; }
+    TShadowLabel& lang_box_description_label() { return *Text_LangBoxDescription; }
     ImageButtonWidget& start_button() { return *start_button_; }
     bool closed() const { return closed_; }
 
@@ -104,6 +110,8 @@ private:
     void SetLanguage();
     void create_controls();
     void report_error(const std::string& text);
+    void take_back_settings(const SettingsChoices& choices);
+    void probe_chosen_proxy();
     void save_settings();
     void restart_launcher();
     // The news page's part of taking the settings back: its navigation
@@ -139,6 +147,7 @@ private:
     std::unique_ptr<ProxyProbe> probe_;
     std::unique_ptr<UpdateWorkflow> workflow_;
     platform::ProcessStarter* starter_ = nullptr;
+    TFSettings* settings_window_ = nullptr;
     std::function<void(const std::string&)> error_handler_;
     tDebugFile* debug_file_ = nullptr;
 
@@ -147,6 +156,8 @@ private:
     int Y0 = 0;
     bool _oneshot = false;
     bool closed_ = false;
+    // The settings window is open or its choices are being taken back.
+    bool settings_busy_ = false;
 };
 
 } // namespace launcher::app
