@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/news_browser.h"
 #include "app/qt_event_loop.h"
+#include "app/settings_window.h"
 #include "app/single_instance.h"
 #include "config/startup.h"
 #include "platform/files.h"
@@ -62,6 +63,10 @@ int run(int argc, char** argv) {
     if (!startup.ConfigData->Config.TrayHint.empty())
         main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
     instance->SetOnShowRequest([&main_window] { main_window.ShowFromOtherStart(); });
+    app::TFSettings settings_window(*startup.ConfigData, startup.Skin->ConfigWindow,
+                                    main_window.settings(), &main_window);
+    settings_window.SetDataToForm();
+    main_window.SetSettingsWindow(&settings_window);
     main_window.show();
     const int code = QApplication::exec();
     startup.ConfigData.reset();

@@ -3,7 +3,10 @@
 #include "app/bitmap_image.h"
 #include "app/image_button_widget.h"
 #include "app/news_browser.h"
+#include "app/qt_region.h"
 #include "app/range_indicator.h"
+#include "app/settings_choices.h"
+#include "app/settings_window.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
 #include "cli/own_command_line.h"
@@ -22,7 +25,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <iostream>
 
@@ -35,14 +38,6 @@ const std::string& text_of(int index) {
 
 QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QRegion ToQRegion(const Region& region) {
-    QRegion result;
-    for (const Rect& rect : region.Rects())
-        result += QRect(rect.left, rect.top, static_cast<int>(rect.width()),
-                        static_cast<int>(rect.height()));
-    return result;
 }
 
 // The folder given by "filemode=FOLDER": kept with its trailing separator
@@ -110,6 +105,7 @@ void TFMain::create_controls() {
     controls_.Button_Cancel.OnClick = [this](SkinControl&) { Button_CloseClick(); };
     controls_.Button_Minimize.OnClick = [this](SkinControl&) { MinimizeButtonClick(); };
     controls_.Button_StartGame.OnClick = [this](SkinControl&) { Button_StartGameClick(); };
+    controls_.Button_Config.OnClick = [this](SkinControl&) { Button_ConfigClick(); };
     controls_.Button_CheckAllFiles.OnClick = [this](SkinControl&) {
         try {
             workflow_->Button_CheckAllFilesClick();
@@ -373,6 +369,47 @@ bool TFMain::minimizes_to_tray() const {
     return TrayIcon.isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+void TFMain::take_back_settings(const SettingsChoices& choices) {
+    if (choices.AutoClose)
+        settings_.AutoClose = *choices.AutoClose;
+    if (choices.Proxy) {
+        settings_.ProxyIdx = choices.Proxy->index;
+        settings_.SelProxy = choices.Proxy->name;
+        probe_chosen_proxy();
+    } else {
+        settings_.SelProxy = std::string(kAutoProxyItem);
+    }
+    if (choices.DriveTypeIndex && *choices.DriveTypeIndex >= 0 &&
+        static_cast<std::size_t>(*choices.DriveTypeIndex) < kDriveTypeItems.size())
+        settings_.DriveType = kDriveTypeItems[static_cast<std::size_t>(*choices.DriveTypeIndex)];
+    if (choices.CheckTypeIndex && *choices.CheckTypeIndex >= 0 &&
+        static_cast<std::size_t>(*choices.CheckTypeIndex) < kCheckTypeItems.size())
+        settings_.CheckMode = kCheckTypeItems[static_cast<std::size_t>(*choices.CheckTypeIndex)];
+    Text_LangBoxDescription->SetCaption(text_of(25));
+    news_after_settings_closed();
+}
+
+// A specific proxy picked in the settings window is probed alone; the game
+// starts through it only when it answers.
+void TFMain::probe_chosen_proxy() {
+    const tGameProxysRecord& proxies = startup_.ConfigData->ProxyServers;
+    const std::int32_t chosen = settings_.ProxyIdx;
+    if (chosen < 1 || static_cast<std::size_t>(chosen) > proxies.Servers.size())
+        return;
+    // The probe writes the winner's place in its one-entry list (0) into the
+    // index it is given. A scratch index keeps ProxyIdx at the chosen entry,
+    // so a probe of the update workflow still to come finds that entry.
+    std::int32_t winner = -1;
+    const std::string answer = probe_->CheckProxyServers(
+        {proxies.Servers[static_cast<std::size_t>(chosen - 1)]}, proxies.Port, winner);
+    if (answer.empty()) {
+        MsgShow(text_of(21));
+        SetStatus(text_of(21));
+        return;
+    }
+    workflow_->ProxyLine = answer;
+}
+
 void TFMain::MinimizeButtonClick() {
     // Without a notification area the window could not be brought back
     // once hidden: it goes to the taskbar instead.
@@ -405,7 +442,18 @@ void TFMain::ShowFromOtherStart() {
 }
 
 void TFMain::Button_ConfigClick() {
-    news_after_settings_closed();
+    // The proxy probe of the take-back processes events: a second click then
+    // must not open the dialog over choices not yet taken back.
+    if (!settings_window_ || settings_busy_)
+        return;
+    const QScopedValueRollback busy(settings_busy_, true);
+    try {
+        settings_window_->move(SettingsWindowPosition(geometry(), settings_window_->size()));
+        settings_window_->exec();
+        take_back_settings(settings_window_->Choices());
+    } catch (const std::exception& error) {
+        report_error(error.what());
+    }
 }
 
 void TFMain::save_settings() {

@@ -30,6 +30,8 @@ namespace launcher::app {
 class ImageButtonWidget;
 class NewsBrowser;
 class SkinControlWidget;
+struct SettingsChoices;
+class TFSettings;
 class TLabel;
 class TShadowLabel;
 
@@ -63,6 +65,8 @@ public:
     // Brings the window forward when the player starts the launcher again:
     // restored, shown, raised and activated, with an open dialog on top.
     void ShowFromOtherStart();
+    // The settings window the settings button opens; none leaves the button idle.
+    void SetSettingsWindow(TFSettings* settings_window) { settings_window_ = settings_window; }
     // Shows an error that ended a run of the workflow; a message box by default.
     void SetErrorHandler(std::function<void(const std::string&)> handler) {
         error_handler_ = std::move(handler);
@@ -84,7 +88,8 @@ public:
     void MinimizeButtonClick();
     void TrayIconClick();
     void MainTimerTimer();
-    // Opens the settings window modally and takes the player's choices back.
+    // Places the settings window over this one, opens it modally and, once it
+    // has closed (however), takes the player's choices back.
     void Button_ConfigClick();
 
     MainWindowControls& controls() { return controls_; }
@@ -93,6 +98,7 @@ public:
     MessagePanel& message_panel() { return *MsgPanel; }
     TShadowLabel& status_label() { return *Text_Status; }
     TShadowLabel& total_status_label() { return *Text_StatusTotal; }
+    TShadowLabel& lang_box_description_label() { return *Text_LangBoxDescription; }
     ImageButtonWidget& start_button() { return *start_button_; }
     bool closed() const { return closed_; }
     NewsBrowser* news_browser() { return WebBrowser1; }
@@ -125,6 +131,8 @@ private:
     void SetLanguage();
     void create_controls();
     void report_error(const std::string& text);
+    void take_back_settings(const SettingsChoices& choices);
+    void probe_chosen_proxy();
     void save_settings();
     void restart_launcher();
     // The news page's part of taking the settings back: its navigation
@@ -162,6 +170,7 @@ private:
     std::unique_ptr<ProxyProbe> probe_;
     std::unique_ptr<UpdateWorkflow> workflow_;
     platform::ProcessStarter* starter_ = nullptr;
+    TFSettings* settings_window_ = nullptr;
     std::function<void(const std::string&)> error_handler_;
     tDebugFile* debug_file_ = nullptr;
 
@@ -170,6 +179,8 @@ private:
     int Y0 = 0;
     bool _oneshot = false;
     bool closed_ = false;
+    // The settings window is open or its choices are being taken back.
+    bool settings_busy_ = false;
 };
 
 } // namespace launcher::app

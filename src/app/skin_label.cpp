@@ -14,6 +14,10 @@ TLabel::TLabel(QWidget* parent) : QLabel(parent) {
 
 void TLabel::SetCaption(std::string_view text) {
     setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    FitToText();
+}
+
+void TLabel::FitToText() {
     adjustSize();
 }
 
@@ -33,12 +37,24 @@ QSize TLabel::sizeHint() const {
 void TLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange && !wordWrap())
-        adjustSize();
+        FitToText();
 }
 
 void TLabel::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
     event->accept();
+}
+
+TRightAlignedLabel::TRightAlignedLabel(QWidget* parent) : TLabel(parent) {
+    setLayoutDirection(Qt::RightToLeft);
+    // Absolute: a right-to-left label would otherwise mirror "right" to the left.
+    setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+}
+
+void TRightAlignedLabel::FitToText() {
+    const int right = x() + width();
+    TLabel::FitToText();
+    move(right - width(), y());
 }
 
 QSize TShadowLabel::sizeHint() const {

@@ -48,7 +48,7 @@ void ApplyLabelSkin(const TqorLabel& skin, TLabel& target) {
     // Codes with a high byte name system colours: the label keeps its own.
     if ((color & 0xFF000000u) == 0)
         target.SetFontColor(QColor::fromRgb(ArgbFromColorRef(color)));
-    target.adjustSize();
+    target.FitToText();
 }
 
 } // namespace launcher::app

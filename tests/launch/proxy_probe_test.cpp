@@ -1,11 +1,7 @@
 #include "launch/proxy_list.h"
 #include "launch/proxy_probe.h"
 #include "platform/plain_event_loop.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "support/tcp_listener.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +10,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A TCP listener on one loopback address; port 0 picks a free port.
-class Listener {
-public:
-    Listener(const char* address, std::uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        const int on = 1;
-        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(port);
-        ::inet_pton(AF_INET, address, &where.sin_addr);
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
-            ::listen(fd_, 8) != 0)
-            throw std::runtime_error("cannot listen");
-        socklen_t length = sizeof where;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&where), &length);
-        port_ = ntohs(where.sin_port);
-    }
-    ~Listener() { ::close(fd_); }
-    std::uint16_t port() const { return port_; }
-
-private:
-    int fd_;
-    std::uint16_t port_ = 0;
-};
+using Listener = testing::TcpListener;
 
 class RecordingView final : public LauncherView {
 public:

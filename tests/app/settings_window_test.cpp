@@ -1,0 +1,398 @@
+#include "app/settings_window.h"
+#include "app/skin_label.h"
+#include "config/user_settings.h"
+#include "default_startup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace launcher::app {
+namespace {
+
+constexpr std::int32_t kEnglish = 1033;
+constexpr std::int32_t kRussian = 1049;
+
+// Ticks a timer by hand, as its period passing would.
+void tick(QTimer& timer) {
+    ASSERT_TRUE(timer.isActive());
+    QMetaObject::invokeMethod(&timer, "timeout");
+}
+
+int right_edge(const QWidget& widget) {
+    return widget.x() + widget.width();
+}
+
+// The settings window alone, on the built-in package. Tests change the
+// configuration, the skin or the main window's values before dialog() builds
+// the window.
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { config().SetLanguageArray(kEnglish, LanguageStrings()); }
+
+    tConfigData& config() { return *startup.state.ConfigData; }
+    TqorConfigWindow& skin() { return startup.state.Skin->ConfigWindow; }
+
+    TFSettings& dialog() {
+        if (!window) {
+            window = std::make_unique<TFSettings>(config(), skin(), values);
+            window->SetDataToForm();
+        }
+        return *window;
+    }
+    const SettingsControls& controls() { return dialog().controls(); }
+
+    // An opening and a closing as the modal run makes them, without its loop.
+    void open() { dialog().show(); }
+    void close() { dialog().hide(); }
+
+    DefaultStartup startup;
+    UserSettings values;
+    std::unique_ptr<TFSettings> window;
+};
+
+TEST_F(SettingsWindowTest, IsAFramelessModalDialog) {
+    EXPECT_TRUE(dialog().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(dialog().isModal());
+}
+
+TEST_F(SettingsWindowTest, ControlsStartAtTheirDesignedPlaces) {
+    TFSettings bare(config(), skin(), values); // no skin applied
+    const SettingsControls& c = bare.controls();
+    EXPECT_EQ(c.Box_Language->geometry(), QRect(335, 107, 73, 21));
+    EXPECT_EQ(c.Check_Autoclose->geometry(), QRect(335, 136, 13, 17));
+    EXPECT_EQ(c.Button_Ok->geometry(), QRect(400, 304, 99, 33));
+    EXPECT_EQ(c.Box_Proxy->geometry(), QRect(335, 161, 164, 21));
+    EXPECT_EQ(c.Box_DriveType->geometry(), QRect(335, 192, 164, 21));
+    EXPECT_EQ(c.Box_CheckType->geometry(), QRect(335, 223, 164, 21));
+    EXPECT_EQ(c.Text_Title->pos(), QPoint(253, 72));
+    bare.SetLanguage();
+    for (const TRightAlignedLabel* caption :
+         {c.Text_Language, c.Text_Autoclose, c.Text_Proxy, c.Text_DriveType, c.Text_CheckType}) {
+        EXPECT_EQ(right_edge(*caption), 328) << caption->text().toStdString();
+        EXPECT_EQ(caption->layoutDirection(), Qt::RightToLeft);
+    }
+    EXPECT_EQ(c.Text_Language->y(), 108);
+    EXPECT_EQ(c.Text_CheckType->y(), 224);
+    EXPECT_EQ(c.Button_Ok->text(), "Ok");
+}
+
+TEST_F(SettingsWindowTest, ListsAllowNoTypingAndHoldTheirFixedItems) {
+    const SettingsControls& c = controls();
+    for (const QComboBox* box : {c.Box_Language, c.Box_Proxy, c.Box_DriveType, c.Box_CheckType})
+        EXPECT_FALSE(box->isEditable());
+    ASSERT_EQ(c.Box_DriveType->count(), 2);
+    EXPECT_EQ(c.Box_DriveType->itemText(0), "HDD");
+    EXPECT_EQ(c.Box_DriveType->itemText(1), "SSD");
+    ASSERT_EQ(c.Box_CheckType->count(), 3);
+    EXPECT_EQ(c.Box_CheckType->itemText(0), "Hard: MD5 Hash");
+    EXPECT_EQ(c.Box_CheckType->itemText(1), "Medium: Size & Date");
+    EXPECT_EQ(c.Box_CheckType->itemText(2), "Light: Previous List");
+    ASSERT_EQ(c.Box_Language->count(), 2); // display names, in text order
+    EXPECT_EQ(c.Box_Language->itemText(0), "English");
+    EXPECT_EQ(c.Box_Language->itemText(1), "Русский");
+}
+
+TEST_F(SettingsWindowTest, NoLanguageSectionsGiveAnEmptyLanguageList) {
+    config().LanguageCollection.Clear();
+    open();
+    EXPECT_EQ(controls().Box_Language->count(), 0);
+    dialog().Box_LanguageChange();
+    EXPECT_EQ(values.LangConst, 0);
+}
+
+TEST_F(SettingsWindowTest, SkinPlacesTheControlsAndCaptionsKeepTheirRightEdge) {
+    const SettingsControls& c = controls();
+    // The default skin widens the language list and places each caption at
+    // 188 with a width of 140: its right edge is 328.
+    EXPECT_EQ(c.Box_Language->geometry(), QRect(335, 107, 164, 21));
+    EXPECT_TRUE(c.Text_Title->font().bold());
+    open();
+    EXPECT_EQ(right_edge(*c.Text_Proxy), 328);
+    const int short_width = c.Text_Proxy->width();
+    c.Text_Proxy->SetCaption("A much longer caption for the game proxy");
+    EXPECT_GT(c.Text_Proxy->width(), short_width);
+    EXPECT_EQ(right_edge(*c.Text_Proxy), 328);
+}
+
+TEST_F(SettingsWindowTest, SkinWithoutVisibleFlagHidesTheControl) {
+    skin().Box_Proxy.parameters = {"Left=10", "Top=20", "Width=100", "Height=25"};
+    open();
+    EXPECT_EQ(controls().Box_Proxy->geometry(), QRect(10, 20, 100, 25));
+    EXPECT_FALSE(controls().Box_Proxy->isVisible());
+    EXPECT_TRUE(controls().Box_DriveType->isVisible());
+}
+
+// The dialog keeps its designed size; only its outline follows the skin.
+class SettingsBackgroundSizeTest : public SettingsWindowTest,
+                                   public ::testing::WithParamInterface<QSize> {};
+
+TEST_P(SettingsBackgroundSizeTest, DialogKeepsItsDesignedSize) {
+    skin().BackGroundImage.image = Bitmap(GetParam().width(), GetParam().height(), 0xFF203040u);
+    config().SettingsWindow.FadeEffect = false;
+    open();
+    EXPECT_EQ(dialog().size(), QSize(520, 360));
+    EXPECT_EQ(dialog().minimumSize(), dialog().maximumSize());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backgrounds, SettingsBackgroundSizeTest,
+                         ::testing::Values(QSize(520, 360), QSize(800, 600), QSize(300, 200)));
+
+TEST_F(SettingsWindowTest, KeyColourIsCutOutWhereverItOccurs) {
+    constexpr std::uint32_t key = 0xFFFF00FFu;
+    Bitmap background(520, 360, 0xFF203040u);
+    background.set_pixel(0, 0, key);
+    background.fill_rect({200, 100, 203, 102}, key); // a hole inside the picture
+    background.set_pixel(519, 359, key);
+    background.set_pixel(10, 300, 0x00FF00FFu); // the key colour, other alpha
+    skin().BackGroundImage.image = background;
+    const QRegion outline = dialog().mask();
+    EXPECT_FALSE(outline.contains(QPoint(0, 0)));
+    EXPECT_FALSE(outline.contains(QPoint(200, 100)));
+    EXPECT_FALSE(outline.contains(QPoint(202, 101)));
+    EXPECT_FALSE(outline.contains(QPoint(519, 359)));
+    EXPECT_FALSE(outline.contains(QPoint(10, 300)));
+    EXPECT_TRUE(outline.contains(QPoint(1, 0)));
+    EXPECT_TRUE(outline.contains(QPoint(203, 100)));
+    EXPECT_TRUE(outline.contains(QPoint(200, 102)));
+    EXPECT_TRUE(outline.contains(QPoint(518, 359)));
+}
+
+TEST_F(SettingsWindowTest, BackgroundSmallerThanTheDialogLimitsTheOutline) {
+    skin().BackGroundImage.image = Bitmap(300, 200, 0xFF203040u);
+    skin().BackGroundImage.image.set_pixel(0, 0, 0xFF000000u);
+    const QRegion outline = dialog().mask();
+    EXPECT_TRUE(outline.contains(QPoint(299, 199)));
+    EXPECT_FALSE(outline.contains(QPoint(300, 100)));
+    EXPECT_FALSE(outline.contains(QPoint(0, 0)));
+}
+
+TEST_F(SettingsWindowTest, NoBackgroundKeepsTheRectangle) {
+    skin().BackGroundImage.image = Bitmap();
+    EXPECT_TRUE(dialog().mask().isEmpty()); // no mask: the whole rectangle shows
+}
+
+// Fading
+
+TEST_F(SettingsWindowTest, EachOpeningUnrollsFromTheLeftEdgeInTenPixelSteps) {
+    ASSERT_TRUE(config().SettingsWindow.FadeEffect); // as the default package says
+    for (int opening = 0; opening < 2; ++opening) {
+        open();
+        EXPECT_EQ(dialog().width(), 0);
+        EXPECT_EQ(dialog().height(), 360);
+        ASSERT_TRUE(dialog().FadeIn.isActive());
+        EXPECT_EQ(dialog().FadeIn.interval(), 20);
+        for (int step = 1; step <= 51; ++step) {
+            tick(dialog().FadeIn);
+            ASSERT_EQ(dialog().width(), step * 10);
+        }
+        tick(dialog().FadeIn);
+        EXPECT_EQ(dialog().width(), 520);
+        EXPECT_FALSE(dialog().FadeIn.isActive());
+        close();
+    }
+}
+
+TEST_F(SettingsWindowTest, ClosingWhileUnrollingLetsTheNextOpeningUnrollToFullWidth) {
+    open();
+    for (int step = 0; step < 5; ++step)
+        tick(dialog().FadeIn);
+    ASSERT_EQ(dialog().width(), 50);
+    close();
+    EXPECT_FALSE(dialog().FadeIn.isActive());
+    EXPECT_EQ(dialog().width(), 520);
+    open();
+    EXPECT_EQ(dialog().width(), 0);
+    while (dialog().FadeIn.isActive())
+        tick(dialog().FadeIn);
+    EXPECT_EQ(dialog().width(), 520);
+}
+
+TEST_F(SettingsWindowTest, WithoutFadingOpensAtFullWidth) {
+    config().SettingsWindow.FadeEffect = false;
+    open();
+    EXPECT_EQ(dialog().width(), 520);
+    EXPECT_FALSE(dialog().FadeIn.isActive());
+}
+
+// Language
+
+TEST_F(SettingsWindowTest, OpeningLabelsFromTheLanguageTableAndSelectsTheMainLanguage) {
+    values.LangConst = kRussian;
+    open();
+    EXPECT_EQ(controls().Box_Language->currentText(), "Русский");
+    EXPECT_EQ(controls().Text_Title->text(), "Settings");
+    EXPECT_EQ(controls().Text_Language->text(), "Language");
+    EXPECT_EQ(controls().Text_Autoclose->text(), "Close the launcher after the game starts");
+    EXPECT_EQ(controls().Text_Proxy->text(), "Game proxy");
+    EXPECT_EQ(controls().Text_DriveType->text(), "Drive type");
+    EXPECT_EQ(controls().Text_CheckType->text(), "Check mode");
+    close();
+    values.LangConst = 4242; // no such section: the selection stays
+    open();
+    EXPECT_EQ(controls().Box_Language->currentText(), "Русский");
+}
+
+TEST_F(SettingsWindowTest, PickingALanguageRelabelsTheDialogAtOnce) {
+    values.LangConst = kEnglish;
+    open();
+    QTest::keyClick(controls().Box_Language, Qt::Key_Down);
+    EXPECT_EQ(values.LangConst, kRussian);
+    EXPECT_EQ(config().LangName, "Русский");
+    EXPECT_EQ(LanguageStrings()[21], "Не удалось подключиться к выбранному игровому прокси");
+    EXPECT_EQ(controls().Text_Title->text(), "Настройки");
+    EXPECT_EQ(controls().Text_Proxy->text(), "Игровой прокси");
+    EXPECT_EQ(right_edge(*controls().Text_Proxy), 328);
+}
+
+TEST_F(SettingsWindowTest, OpeningShowsTheSelectionWithoutApplyingALanguage) {
+    values.LangConst = kRussian;
+    open();
+    EXPECT_EQ(controls().Box_Language->currentText(), "Русский");
+    // Only a pick by the player changes the language.
+    EXPECT_EQ(values.LangConst, kRussian);
+    EXPECT_EQ(config().LangNum, kEnglish);
+    EXPECT_EQ(controls().Text_Title->text(), "Settings");
+}
+
+TEST_F(SettingsWindowTest, DisabledLanguageListIgnoresPicks) {
+    config().Config.UserCan_ChangeLanguage = false;
+    open();
+    controls().Box_Language->setCurrentIndex(1);
+    dialog().Box_LanguageChange();
+    EXPECT_EQ(values.LangConst, 0);
+    EXPECT_EQ(controls().Text_Title->text(), "Settings");
+}
+
+// What the configuration allows
+
+struct Permissions {
+    const char* name;
+    bool language, auto_close, proxy, drive_type, check_method;
+};
+
+class SettingsPermissionsTest : public SettingsWindowTest,
+                                public ::testing::WithParamInterface<Permissions> {};
+
+TEST_P(SettingsPermissionsTest, EachControlIsEnabledOnlyWhenAllowed) {
+    const Permissions& can = GetParam();
+    tConfigRecord& record = config().Config;
+    record.UserCan_ChangeLanguage = can.language;
+    record.UserCan_ChangeAutoClose = can.auto_close;
+    record.UserCan_ChangeProxy = can.proxy;
+    record.UserCan_ChangeDriveType = can.drive_type;
+    record.UserCan_ChangeCheckMethod = can.check_method;
+    record.DefaultAutoClose = true;
+    values.AutoClose = false;
+    values.DriveType = "SSD";
+    values.CheckMode = "Light: Previous List";
+    open();
+    const SettingsControls& c = controls();
+    EXPECT_EQ(c.Box_Language->isEnabled(), can.language);
+    EXPECT_EQ(c.Check_Autoclose->isEnabled(), can.auto_close);
+    // A disabled box shows the configured default, an enabled one the choice.
+    EXPECT_EQ(c.Check_Autoclose->isChecked(), !can.auto_close);
+    EXPECT_EQ(c.Box_Proxy->isEnabled(), can.proxy);
+    EXPECT_EQ(c.Box_DriveType->isEnabled(), can.drive_type);
+    EXPECT_EQ(c.Box_DriveType->currentIndex(), can.drive_type ? 1 : 0);
+    EXPECT_EQ(c.Box_CheckType->isEnabled(), can.check_method);
+    EXPECT_EQ(c.Box_CheckType->currentIndex(), can.check_method ? 2 : 0);
+
+    const SettingsChoices choices = dialog().Choices();
+    EXPECT_EQ(choices.AutoClose.has_value(), can.auto_close);
+    EXPECT_EQ(choices.Proxy.has_value(), can.proxy);
+    EXPECT_EQ(choices.DriveTypeIndex.has_value(), can.drive_type);
+    EXPECT_EQ(choices.CheckTypeIndex.has_value(), can.check_method);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, SettingsPermissionsTest,
+    ::testing::Values(Permissions{"Everything", true, true, true, true, true},
+                      Permissions{"Nothing", false, false, false, false, false},
+                      Permissions{"LanguageAndProxy", true, false, true, false, false},
+                      Permissions{"AutoCloseAndChecks", false, true, false, true, true}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
+// Proxies
+
+TEST_F(SettingsWindowTest, ProxyListSelectsTheLastEntryOfTheChosenName) {
+    config().ProxyServers.Servers = {" Main |127.0.0.2|a.ini", "other|127.0.0.3|b.ini",
+                                     "MAIN|127.0.0.4|c.ini", "no separator"};
+    values.SelProxy = "main";
+    open();
+    const QComboBox& box = *controls().Box_Proxy;
+    ASSERT_EQ(box.count(), 5);
+    EXPECT_EQ(box.itemText(0), "Auto");
+    EXPECT_EQ(box.itemText(1), "Main"); // trimmed
+    EXPECT_EQ(box.itemText(4), "");     // an entry without "|" has no name
+    EXPECT_EQ(box.currentIndex(), 3);
+    close();
+    values.SelProxy = "gone";
+    open();
+    EXPECT_EQ(box.count(), 5); // rebuilt, not added to
+    EXPECT_EQ(box.currentText(), "Auto");
+}
+
+TEST_F(SettingsWindowTest, DisabledProxyListShowsOnlyAuto) {
+    config().Config.UserCan_ChangeProxy = false;
+    config().ProxyServers.Servers = {"one|127.0.0.2|a.ini", "two|127.0.0.3|b.ini"};
+    values.SelProxy = "two";
+    open();
+    const QComboBox& box = *controls().Box_Proxy;
+    ASSERT_EQ(box.count(), 1);
+    EXPECT_EQ(box.currentText(), "Auto");
+    EXPECT_FALSE(box.isEnabled());
+}
+
+// Drive type and check mode
+
+struct ShownText {
+    const char* main_value;
+    const char* shown;
+};
+
+class DriveTypeShownTest : public SettingsWindowTest,
+                           public ::testing::WithParamInterface<ShownText> {};
+
+TEST_P(DriveTypeShownTest, OnlyHddInAnyCaseShowsHdd) {
+    values.DriveType = GetParam().main_value;
+    open();
+    EXPECT_EQ(controls().Box_DriveType->currentText(), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(DriveTypes, DriveTypeShownTest,
+                         ::testing::Values(ShownText{"HDD", "HDD"}, ShownText{"hDd", "HDD"},
+                                           ShownText{"SSD", "SSD"}, ShownText{"", "SSD"},
+                                           ShownText{"hdd ", "SSD"}, ShownText{"NVMe", "SSD"}));
+
+class CheckModeShownTest : public SettingsWindowTest,
+                           public ::testing::WithParamInterface<ShownText> {};
+
+TEST_P(CheckModeShownTest, KnownModesInAnyCaseSelectTheirItem) {
+    values.CheckMode = GetParam().main_value;
+    open();
+    EXPECT_EQ(controls().Box_CheckType->currentText(), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(CheckModes, CheckModeShownTest,
+                         ::testing::Values(ShownText{"Hard: MD5 Hash", "Hard: MD5 Hash"},
+                                           ShownText{"MEDIUM: SIZE & DATE", "Medium: Size & Date"},
+                                           ShownText{"light: previous list",
+                                                     "Light: Previous List"}));
+
+TEST_F(SettingsWindowTest, UnknownCheckModeLeavesThePreviousSelection) {
+    values.CheckMode = "Light: Previous List";
+    open();
+    close();
+    values.CheckMode = "Ultra: Every Byte";
+    open();
+    EXPECT_EQ(controls().Box_CheckType->currentText(), "Light: Previous List");
+    EXPECT_EQ(dialog().Choices().CheckTypeIndex, 2);
+}
+
+} // namespace
+} // namespace launcher::app
