@@ -28,3 +28,6 @@ find_package(ZLIB REQUIRED)
 
 # The windowed launcher needs Qt 6; without it the rest still builds.
 find_package(Qt6 QUIET COMPONENTS Widgets OPTIONAL_COMPONENTS Network Test WebEngineWidgets)
+# The windowed launcher asks the X server for the focus itself (see
+# src/app/window_activation.cpp).
+pkg_check_modules(xcb QUIET IMPORTED_TARGET xcb)

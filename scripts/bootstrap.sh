@@ -15,7 +15,7 @@ packages=(
   # drawing the default skin (scripts/make_default_skin.py)
   python3-pil fonts-dejavu-core
   # the windowed launcher and its runs under a virtual display
-  qt6-base-dev qt6-webengine-dev xvfb xauth
+  qt6-base-dev qt6-webengine-dev libxcb1-dev xvfb xauth
   # the window test: clicks, window places and stacking, a second window
   xdotool x11-utils
 )

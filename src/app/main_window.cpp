@@ -9,6 +9,7 @@
 #include "app/settings_window.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
+#include "app/window_activation.h"
 #include "cli/own_command_line.h"
 #include "config/language_table.h"
 #include "config/player_choices.h"
@@ -420,11 +421,7 @@ void TFMain::MinimizeButtonClick() {
 }
 
 void TFMain::TrayIconClick() {
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
-    activateWindow();
+    BringToFront(*this);
 }
 
 void TFMain::SetTrayHint(const std::string& hint) {
@@ -434,11 +431,8 @@ void TFMain::SetTrayHint(const std::string& hint) {
 void TFMain::ShowFromOtherStart() {
     TrayIconClick();
     // An open settings dialog stays in front of the window it belongs to.
-    if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog != this) {
-        dialog->show();
-        dialog->raise();
-        dialog->activateWindow();
-    }
+    if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog != this)
+        BringToFront(*dialog);
 }
 
 void TFMain::Button_ConfigClick() {
