@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -308,6 +309,14 @@ void TMD5::Add(const void* data, std::size_t count) {
 }
 
 OpenedFileStatus TMD5::AddFileWithStatus(const std::filesystem::path& Value) {
+    std::array<std::uint8_t, kChunkSize> buffer;
+    return AddFileWithStatus(Value, buffer);
+}
+
+OpenedFileStatus TMD5::AddFileWithStatus(const std::filesystem::path& Value,
+                                         std::span<std::uint8_t> buffer) {
+    if (buffer.empty())
+        throw std::invalid_argument("AddFileWithStatus needs a buffer of at least one byte");
     // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
     const FileDescriptor file(::open(Value.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
@@ -321,7 +330,6 @@ OpenedFileStatus TMD5::AddFileWithStatus(const std::filesystem::path& Value) {
     if (::flock(file.get(), LOCK_SH | LOCK_NB) != 0)
         cannot_open(Value);
 
-    std::array<std::uint8_t, kChunkSize> buffer;
     for (;;) {
         const ssize_t n = read_chunk(file.get(), buffer.data(), buffer.size());
         if (n < 0) {
@@ -331,7 +339,7 @@ OpenedFileStatus TMD5::AddFileWithStatus(const std::filesystem::path& Value) {
         }
         if (n > 0)
             MD5Update(buffer.data(), static_cast<std::size_t>(n));
-        if (static_cast<std::size_t>(n) < kChunkSize)
+        if (static_cast<std::size_t>(n) < buffer.size())
             break;
     }
     return {static_cast<std::int64_t>(status.st_size), status.st_mtim};

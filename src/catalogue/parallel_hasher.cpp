@@ -15,6 +15,10 @@
 namespace launcher {
 namespace {
 
+// Each pool thread reads file content through a buffer of this size: game
+// files are mostly far larger than 8192 bytes, and each read is a system call.
+constexpr std::size_t kReadBufferSize = 256 * 1024;
+
 // Game names use backslashes; the file system wants slashes.
 std::string disk_path(std::string_view filename) {
     std::string path(filename);
@@ -103,6 +107,7 @@ private:
     using Milliseconds = platform::Milliseconds;
 
     void ThreadMain() {
+        std::vector<std::uint8_t> buffer(kReadBufferSize);
         for (;;) {
             std::unique_ptr<TMHOneThread> worker;
             {
@@ -117,7 +122,7 @@ private:
                 queue_.pop_front();
                 running_.push_back(worker.get());
             }
-            worker->Run(loop_);
+            worker->Run(loop_, buffer);
             std::lock_guard guard(mutex_);
             std::erase(running_, worker.get());
         }
@@ -140,7 +145,7 @@ private:
 
 TMHOneThread::TMHOneThread(std::string filename) : _filename(std::move(filename)) {}
 
-void TMHOneThread::Execute() {
+void TMHOneThread::Execute(std::span<std::uint8_t> buffer) {
     _hash = kPlaceholderHash;
     _size = 0;
     _date = 0.0;
@@ -151,7 +156,7 @@ void TMHOneThread::Execute() {
             // hashing and ends here like any unreadable file: placeholder,
             // size 0, date 0.0. Size and time come from the opened file.
             TMD5 md5;
-            const OpenedFileStatus status = md5.AddFileWithStatus(path);
+            const OpenedFileStatus status = md5.AddFileWithStatus(path, buffer);
             _hash = md5.DigestStr();
             _size = status.size;
             _date = local_date_time_from_file_time(status.modified);
@@ -170,10 +175,10 @@ void TMHOneThread::Execute() {
     }
 }
 
-void TMHOneThread::Run(platform::EventLoop& loop) {
+void TMHOneThread::Run(platform::EventLoop& loop, std::span<std::uint8_t> buffer) {
     if (Terminated())
         return;
-    Execute();
+    Execute(buffer);
     if (Terminated() || !OnComplete)
         return;
     loop.run_and_wait([this] { OnComplete(*this); });

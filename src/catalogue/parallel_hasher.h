@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,11 +28,12 @@ public:
 
     // The whole thread function: unless asked to stop, look at the file, then
     // run `OnComplete` on the interface thread of `loop` and wait for it.
-    void Run(platform::EventLoop& loop);
-    // Looks at the file on the calling thread. A missing or unreadable file
-    // gives the placeholder hash, size 0 and date 0.0; with `ModeIsHaveHash`
-    // false no content is read.
-    void Execute();
+    void Run(platform::EventLoop& loop, std::span<std::uint8_t> buffer);
+    // Looks at the file on the calling thread, reading its content through
+    // `buffer` (at least one byte; the larger, the fewer reads, with the same
+    // result). A missing or unreadable file gives the placeholder hash, size 0
+    // and date 0.0; with `ModeIsHaveHash` false no content is read.
+    void Execute(std::span<std::uint8_t> buffer);
 
     // Asks the worker to stop: it skips work and the report it has not begun.
     void Terminate() { terminated_.store(true); }

@@ -1,14 +1,28 @@
 #include "platform/plain_event_loop.h"
 
+#include <atomic>
+#include <chrono>
 #include <exception>
 #include <vector>
 
 namespace launcher::platform {
 
+namespace {
+
+// How long a worker keeps checking for the end of its hand-off before it
+// goes to sleep. Waking a sleeping interface thread and running a short task
+// there takes some 10 to 20 microseconds, so a worker that waits this long
+// awake is usually released without a second sleep and wake-up of its own;
+// the bound keeps a slow task from costing more than a little processor time.
+constexpr auto kHandOffSpin = std::chrono::microseconds(50);
+
+} // namespace
+
 struct PlainEventLoop::HandOff {
     Task task;
-    bool done = false;
-    std::exception_ptr error;
+    std::exception_ptr error; // written before `done` is set
+    std::atomic<bool> done{false};
+    bool sleeping = false; // the worker waits on `finished`; guarded by the loop's mutex
     std::condition_variable finished;
 };
 
@@ -37,10 +51,22 @@ void PlainEventLoop::run_and_wait(Task task) {
     }
     auto hand_off = std::make_shared<HandOff>();
     hand_off->task = std::move(task);
-    std::unique_lock lock(mutex_);
-    hand_offs_.push_back(hand_off);
+    {
+        std::lock_guard guard(mutex_);
+        hand_offs_.push_back(hand_off);
+    }
+    // Notified after unlocking, so the interface thread does not wake up
+    // only to block on the mutex this thread still holds.
     wake_.notify_all();
-    hand_off->finished.wait(lock, [&] { return hand_off->done; });
+    const auto finished = [&] { return hand_off->done.load(std::memory_order_acquire); };
+    const auto spin_end = std::chrono::steady_clock::now() + kHandOffSpin;
+    while (!finished() && std::chrono::steady_clock::now() < spin_end)
+        std::this_thread::yield(); // lets the interface thread run if it shares this processor
+    if (!finished()) {
+        std::unique_lock lock(mutex_);
+        hand_off->sleeping = true;
+        hand_off->finished.wait(lock, finished);
+    }
     if (hand_off->error)
         std::rethrow_exception(hand_off->error);
 }
@@ -58,10 +84,16 @@ bool PlainEventLoop::run_hand_offs() {
         } catch (...) {
             error = std::current_exception();
         }
-        std::lock_guard guard(mutex_);
         hand_off->error = error;
-        hand_off->done = true;
-        hand_off->finished.notify_all();
+        bool sleeping = false;
+        {
+            std::lock_guard guard(mutex_);
+            hand_off->done.store(true, std::memory_order_release);
+            sleeping = hand_off->sleeping;
+        }
+        // `batch` keeps the hand-off alive until the notification is made.
+        if (sleeping)
+            hand_off->finished.notify_one();
     }
     return !batch.empty();
 }

@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <openssl/md5.h>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -151,8 +153,26 @@ TEST_P(FileDigests, ReadTheWholeFileAcrossChunkBoundaries) {
     EXPECT_EQ(MD5File(path), reference_md5(data));
 }
 
+TEST_P(FileDigests, AnyChunkSizeGivesTheSameDigestAndStatus) {
+    const TempDir dir;
+    const std::string data = pattern(GetParam());
+    const auto path = dir.write("file.bin", data);
+    struct stat on_disk {};
+    ASSERT_EQ(::stat(path.c_str(), &on_disk), 0);
+    for (const std::size_t chunk : {7, 8192, 65536, 262144}) {
+        std::vector<std::uint8_t> buffer(chunk);
+        TMD5 md5;
+        const OpenedFileStatus status = md5.AddFileWithStatus(path, buffer);
+        EXPECT_EQ(md5.DigestStr(), reference_md5(data)) << chunk;
+        EXPECT_EQ(status.size, static_cast<std::int64_t>(data.size())) << chunk;
+        EXPECT_EQ(status.modified.tv_sec, on_disk.st_mtim.tv_sec) << chunk;
+        EXPECT_EQ(status.modified.tv_nsec, on_disk.st_mtim.tv_nsec) << chunk;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, FileDigests,
-                         ::testing::Values(0, 1, 8191, 8192, 8193, 16383, 16384, 16385, 100000));
+                         ::testing::Values(0, 1, 8191, 8192, 8193, 16383, 16384, 16385, 65535,
+                                           65536, 65537, 100000, 262144, 300000));
 
 TEST(MD5File, ReportsTheSizeAndTimeOfTheFileItRead) {
     const TempDir dir;
@@ -217,6 +237,35 @@ TEST(MD5File, ReadFailureAfterOpeningRaisesWithoutFeedingUnreadBytes) {
     md5.Add("a");
     EXPECT_THROW(md5.AddFile("/proc/self/mem"), platform::FileError);
     EXPECT_EQ(md5.DigestStr(), "0CC175B9C0F1B6A831C399E269772661");
+}
+
+TEST(MD5File, ChunkedReadingRaisesTheSameErrors) {
+    const TempDir dir;
+    const auto missing = dir / "missing.dat";
+    std::vector<std::uint8_t> buffer(65536);
+    struct Case {
+        std::filesystem::path path;
+        std::string message_start;
+    };
+    const Case cases[] = {
+        {missing, "Cannot open file " + missing.string()},
+        {dir.path(), "Cannot open file "},
+        {"/proc/self/mem", "Cannot read file /proc/self/mem"},
+    };
+    for (const Case& c : cases) {
+        TMD5 md5;
+        md5.Add("a");
+        try {
+            md5.AddFileWithStatus(c.path, buffer);
+            ADD_FAILURE() << "no error for " << c.path;
+        } catch (const platform::FileError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, c.message_start.size()), c.message_start);
+        }
+        EXPECT_EQ(md5.DigestStr(), "0CC175B9C0F1B6A831C399E269772661") << c.path;
+    }
+    TMD5 md5;
+    EXPECT_THROW(md5.AddFileWithStatus(dir.write("file.bin", "x"), std::span<std::uint8_t>()),
+                 std::invalid_argument);
 }
 
 TEST(MD5Stream, DigestsTheRestAndKeepsThePosition) {

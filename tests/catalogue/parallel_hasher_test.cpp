@@ -66,6 +66,10 @@ protected:
     // A game folder with files below nested folders; names use backslashes.
     void SetUp() override {
         dir_.write("System/Jux.exe", std::string(70000, 'x'));
+        std::string archive(600000, '\0');
+        for (std::size_t i = 0; i < archive.size(); ++i)
+            archive[i] = static_cast<char>(i * 7 + i / 4099);
+        dir_.write("System/Game.pak", archive); // several read buffers long
         dir_.write("data/a.pak", "alpha");
         dir_.write("data/b.pak", "");
         dir_.write("readme.txt", std::string(8192, 'r'));
@@ -103,14 +107,15 @@ TEST_F(ParallelHasher, NothingToDoReturnsAnEmptyCatalogueAtOnce) {
 }
 
 TEST_F(ParallelHasher, HashesEveryFileWithAnyNumberOfThreads) {
-    const std::vector<std::string> names{"\\System\\Jux.exe", "\\data\\a.pak", "\\data\\b.pak",
-                                         "\\readme.txt", "\\missing.dat"};
+    const std::vector<std::string> names{"\\System\\Jux.exe", "\\System\\Game.pak",
+                                         "\\data\\a.pak",     "\\data\\b.pak",
+                                         "\\readme.txt",      "\\missing.dat"};
     for (const int threads : {1, 3, 10}) {
         reports_.clear();
         TMHThreads hasher(loop_);
         const auto result = hash(hasher, list_of(names), threads);
-        ASSERT_EQ(result->Count(), 5) << threads;
-        EXPECT_EQ(reports_.size(), 5u);
+        ASSERT_EQ(result->Count(), 6) << threads;
+        EXPECT_EQ(reports_.size(), 6u);
         for (const std::string& name : names) {
             const TFileItem* item = result->GetItemByName(name);
             ASSERT_NE(item, nullptr) << name;

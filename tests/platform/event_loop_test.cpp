@@ -49,6 +49,40 @@ TEST(PlainEventLoopTest, AnErrorOfAHandOffReachesTheWorker) {
     worker.join();
 }
 
+TEST(PlainEventLoopTest, AWorkerGetsItsOutcomeWhetherItsHandOffRunsAtOnceOrLate) {
+    // A late interface thread lets the worker give up its short wait and
+    // sleep; the outcome must reach it either way.
+    for (const bool late : {false, true}) {
+        for (const bool fails : {false, true}) {
+            PlainEventLoop loop;
+            const auto interface_thread = std::this_thread::get_id();
+            std::thread::id ran_on;
+            std::atomic<bool> returned{false};
+            std::atomic<bool> caught{false};
+            std::thread worker([&] {
+                try {
+                    loop.run_and_wait([&] {
+                        ran_on = std::this_thread::get_id();
+                        if (fails)
+                            throw std::runtime_error("boom");
+                    });
+                    returned = true;
+                } catch (const std::runtime_error&) {
+                    caught = true;
+                }
+            });
+            if (late)
+                std::this_thread::sleep_for(20ms);
+            while (!returned && !caught)
+                loop.process_pending(100ms);
+            worker.join();
+            EXPECT_EQ(ran_on, interface_thread) << late << fails;
+            EXPECT_EQ(returned.load(), !fails) << late << fails;
+            EXPECT_EQ(caught.load(), fails) << late << fails;
+        }
+    }
+}
+
 TEST(PlainEventLoopTest, TimersTickInVirtualTime) {
     ManualClock clock;
     PlainEventLoop loop(clock);
