@@ -2,6 +2,7 @@
 
 #include "app/bitmap_image.h"
 #include "app/image_button_widget.h"
+#include "app/language_text.h"
 #include "app/news_browser.h"
 #include "app/qt_region.h"
 #include "app/range_indicator.h"
@@ -32,14 +33,6 @@
 
 namespace launcher::app {
 namespace {
-
-const std::string& text_of(int index) {
-    return LanguageStrings()[static_cast<std::size_t>(index)];
-}
-
-QString qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The folder given by "filemode=FOLDER": kept with its trailing separator
 // removed, on this platform's path form.

@@ -1,6 +1,7 @@
 #include "app/settings_window.h"
 
 #include "app/bitmap_image.h"
+#include "app/language_text.h"
 #include "app/qt_region.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
@@ -26,14 +27,6 @@ namespace {
 constexpr int kCaptionRightEdge = 328;
 
 constexpr int kFadeInterval = 20; // milliseconds per unroll step
-
-QString qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string text_of(int index) {
-    return LanguageStrings()[static_cast<std::size_t>(index)];
-}
 
 QComboBox* new_list(QWidget* parent, const QRect& design) {
     auto* box = new QComboBox(parent);
