@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/file.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -9,33 +11,43 @@
 #include <unistd.h>
 
 namespace launcher::platform {
-namespace {
-
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path) {
-    throw FileError(what + " " + path.string() + ": " + std::strerror(errno));
-}
-
-void write_all(int fd, std::string_view content, const std::filesystem::path& path) {
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            fail("Cannot write", path);
-        written += static_cast<std::size_t>(n);
+FileProblem file_problem_of(int system_error) {
+    switch (system_error) {
+    case ENOENT:
+        return FileProblem::NotFound;
+    case EACCES:
+    case EPERM:
+        return FileProblem::PermissionDenied;
+    case EROFS:
+        return FileProblem::ReadOnly;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileProblem::DiskFull;
+    case ENOTDIR:
+        return FileProblem::NotAFolder;
+    case EISDIR:
+        return FileProblem::IsAFolder;
+    case ELOOP:
+        return FileProblem::Link;
+    default:
+        return FileProblem::Other;
     }
 }
 
-} // namespace
+FileError file_error(std::string_view what, const std::filesystem::path& path, int system_error) {
+    const char* reason =
+        system_error == ELOOP ? "it is a symbolic link" : std::strerror(system_error);
+    return FileError(std::string(what) + " " + path.string() + ": " + reason,
+                     file_problem_of(system_error), path);
+}
 
 Bytes read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        fail("Cannot open file", path);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        fail("Cannot read", path);
+    File file = File::open_read(path);
+    Bytes bytes;
+    std::uint8_t block[65536];
+    while (const std::size_t n = file.read(block, sizeof block))
+        bytes.insert(bytes.end(), block, block + n);
     return bytes;
 }
 
@@ -47,38 +59,27 @@ std::string read_file_text(const std::filesystem::path& path) {
 void write_file_atomic(const std::filesystem::path& path, std::string_view content) {
     std::filesystem::path temporary = path;
     temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fail("Cannot create", temporary);
     try {
-        write_all(fd, content, temporary);
-        if (::fsync(fd) != 0)
-            fail("Cannot flush", temporary);
+        File file = File::create_new(temporary);
+        file.write(content);
+        file.sync();
+        file.close();
+        rename_replace(temporary, path);
     } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
+        remove_file(temporary);
         throw;
     }
-    ::close(fd);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temporary.c_str());
-        errno = saved;
-        fail("Cannot replace", path);
-    }
+    sync_folder(path.has_parent_path() ? path.parent_path() : std::filesystem::path("."));
 }
 
 bool write_file(const std::filesystem::path& path, std::string_view content) noexcept {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = true;
     try {
-        write_all(fd, content, path);
+        File file = File::create_new(path);
+        file.write(content);
+        return true;
     } catch (...) {
-        ok = false;
+        return false;
     }
-    return ::close(fd) == 0 && ok;
 }
 
 std::filesystem::path executable_path() {

@@ -12,10 +12,40 @@ namespace launcher::platform {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// What went wrong with a file, in the terms a player can act on.
+enum class FileProblem {
+    Other,
+    NotFound,
+    PermissionDenied, // the folder or file may not be written (or read)
+    ReadOnly,         // the file system is mounted read-only
+    DiskFull,
+    NotAFolder, // a file stands where a folder is needed
+    IsAFolder,  // a folder stands where a file is needed
+    Link,       // a symbolic link stands where a file or folder is needed
+};
+
 class FileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit FileError(const std::string& message, FileProblem problem = FileProblem::Other,
+                       std::filesystem::path path = {})
+        : std::runtime_error(message), problem_(problem), path_(std::move(path)) {}
+
+    FileProblem problem() const { return problem_; }
+    // The file or folder concerned; empty when unknown.
+    const std::filesystem::path& path() const { return path_; }
+    // A local problem of the player's disk (as opposed to a missing file).
+    bool is_disk_problem() const { return problem_ != FileProblem::NotFound; }
+
+private:
+    FileProblem problem_;
+    std::filesystem::path path_;
 };
+
+// The problem a system error number stands for.
+FileProblem file_problem_of(int system_error);
+
+// A FileError "<what> <path>: <system text>" for the system error number.
+FileError file_error(std::string_view what, const std::filesystem::path& path, int system_error);
 
 // The whole content of a file; throws FileError when it cannot be read.
 Bytes read_file(const std::filesystem::path& path);

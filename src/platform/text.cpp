@@ -163,4 +163,23 @@ std::string join_crlf(const std::vector<std::string>& lines) {
     return out;
 }
 
+std::string printable(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            result += '?';
+        } else if (byte == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            result += '?'; // U+0080 to U+009F
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 } // namespace launcher::platform
