@@ -1,15 +1,21 @@
 #include "download/download_multi_thread.h"
 
 #include "download/http_client.h"
+#include "download/request_watch.h"
 #include "platform/terminate_flag.h"
 
 #include <system_error>
-#include <thread>
 
 namespace launcher {
 namespace {
+
 constexpr platform::Milliseconds kWaitSlice{1000};
+
+bool is_success_status(long status) {
+    return status >= 200 && status <= 299;
 }
+
+} // namespace
 
 TDownloadMultiThread::TDownloadMultiThread(platform::EventLoop& loop) : loop_(loop) {}
 
@@ -31,24 +37,38 @@ void TDownloadMultiThread::Stop() {
     isStop = true;
 }
 
+void TDownloadMultiThread::fail(DownloadFailure failure) {
+    HaveError = true;
+    if (!LastFailure)
+        LastFailure = std::move(failure);
+}
+
 void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem::path& filename) {
     isStop = false;
     range_ignored_ = false;
+    HaveError = false;
+    LastFailure.reset();
     const std::int64_t length = probe_length(url);
+    if (isStop)
+        fail(DownloadFailure(DownloadFailure::Kind::Stopped));
     if (length <= 0 || isStop) {
-        HaveError = true; // the target is not touched
-        return;
+        if (!HaveError)
+            fail(DownloadFailure(DownloadFailure::Kind::NoLength));
+        return; // the target is not touched
     }
     if (!rcfile.create(filename, length)) {
-        HaveError = true;
+        fail(DownloadFailure::local_file(rcfile.failure()));
         return;
     }
+    length_ = length;
 
     run_segments(url, plan_segments(length, _threads));
     if (range_ignored_ && !isStop) {
         // The server answered a range with the whole file: writing that at
         // the range's offset would corrupt the target, so fetch the file
         // once more as a single whole-file transfer.
+        HaveError = false;
+        LastFailure.reset();
         run_segments(url, {SegmentRange{0, length - 1}});
     }
 
@@ -63,37 +83,28 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     if (isStop) {
         std::error_code ignored;
         std::filesystem::remove(filename, ignored);
+        fail(DownloadFailure(DownloadFailure::Kind::Stopped));
     }
     platform::end_process_if_terminated();
 }
 
-// The length from a HEAD answer, or 0 when the probe failed. The request runs
-// on a helper thread so that the interface keeps processing its events.
+// The length from a HEAD answer, or 0 when the probe failed (the failure is
+// kept). The request runs on a helper thread so that the interface keeps
+// processing its events, and is abandoned when it stalls.
 std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
     std::unique_ptr<HttpClient> owned = take_client();
-    HttpClient& client = *owned;
-    client.clear_abort();
-    probe_ = &client;
-    HttpHeadResult result;
-    bool answered = false;
-    std::thread request([&] {
-        HttpHeadResult outcome = client.head(url);
-        loop_.run_and_wait([&] {
-            result = outcome;
-            answered = true;
-        });
-    });
-    while (!answered) {
-        platform::end_process_if_terminated();
-        loop_.process_pending(kWaitSlice);
-    }
-    platform::end_process_if_terminated();
-    request.join();
+    probe_ = owned.get();
+    const HeadOutcome head = HeadWhileProcessing(loop_, *owned, url);
     probe_ = nullptr;
     idle_clients_.push_back(std::move(owned));
-    if (!result.outcome.ok)
-        return 0;
-    return result.content_length;
+    const HttpOutcome& outcome = head.result.outcome;
+    if (outcome.ok)
+        return head.result.content_length;
+    if (outcome.status != 0 && !is_success_status(outcome.status))
+        fail(DownloadFailure::http_status(outcome.status, outcome.error));
+    else
+        fail(DownloadFailure(DownloadFailure::Kind::NoAnswer, outcome.error));
+    return 0;
 }
 
 void TDownloadMultiThread::run_segments(const std::string& url,
@@ -111,6 +122,7 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
         worker->SetPart(std::make_unique<TargetRangePart>(rcfile, range.first, range.length()));
         worker->SetAcceptWholeBody(plan.size() == 1);
+        worker->SetExpectedTotal(length_);
         list.push_back(std::move(worker));
     }
     if (!Timer)
@@ -119,9 +131,22 @@ void TDownloadMultiThread::run_segments(const std::string& url,
     _allok = false;
     isStop = false;
     range_ignored_ = false;
-    HaveError = false;
-    for (auto& worker : list)
-        worker->Start();
+    int started = 0;
+    for (auto& worker : list) {
+        if (!worker->Start())
+            break;
+        ++started;
+    }
+    if (started < smartthreads) {
+        // Only the workers that run will report; stop them and give up.
+        fail(DownloadFailure::local_file(std::nullopt,
+                                         "the system could not start a download thread"));
+        smartthreads = started;
+        for (int i = 0; i < started; ++i)
+            list[static_cast<std::size_t>(i)]->Stop();
+        if (started == 0)
+            return;
+    }
     wait_for_segments();
 }
 
@@ -178,12 +203,33 @@ void TDownloadMultiThread::on_complete(TDownloadThread& worker) {
     // The bytes are already in place in the target; a part longer than its
     // range counts as complete.
     const std::int64_t received = worker.Part() ? worker.Part()->size() : 0;
-    if (worker.ErrorCount() >= TDownloadThread::kMaxStalls || received < status.size)
-        HaveError = true;
+    if (worker.ErrorCount() >= TDownloadThread::kMaxStalls || received < status.size) {
+        fail(segment_failure(worker, received, status.size));
+    }
     if (++count == smartthreads) {
         platform::end_process_if_terminated();
         _allok = true;
     }
+}
+
+DownloadFailure TDownloadMultiThread::segment_failure(const TDownloadThread& worker,
+                                                      std::int64_t received,
+                                                      std::int64_t size) const {
+    using Kind = DownloadFailure::Kind;
+    if (auto local = rcfile.failure())
+        return DownloadFailure::local_file(std::move(local));
+    if (worker.ErrorCount() >= TDownloadThread::kMaxStalls)
+        return DownloadFailure(Kind::NoAnswer, "it stopped sending for 20 seconds, three times");
+    if (worker.LengthMismatch())
+        return DownloadFailure(Kind::LengthMismatch);
+    const HttpOutcome& outcome = worker.LastOutcome();
+    if (outcome.status != 0 && !is_success_status(outcome.status))
+        return DownloadFailure::http_status(outcome.status, outcome.error);
+    if (outcome.status == 0)
+        return DownloadFailure(Kind::NoAnswer, outcome.error);
+    return DownloadFailure(Kind::Incomplete,
+                           std::to_string(received) + " of " + std::to_string(size) + " bytes" +
+                               (outcome.error.empty() ? "" : ": " + outcome.error));
 }
 
 void TDownloadMultiThread::progress_tick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/download_failure.h"
 #include "download/download_thread.h"
 #include "download/http_client.h"
 #include "download/segment_plan.h"
@@ -43,6 +44,8 @@ public:
     bool ThreadUseFileStream = false;
     // True after `GetFile` when the file could not be fetched completely.
     bool HaveError = false;
+    // Why, when `HaveError` is set (the first cause the download met).
+    std::optional<DownloadFailure> LastFailure;
 
     // The number of segments for large files, kept within 1..10.
     void SetThreads(int threads);
@@ -61,6 +64,9 @@ private:
     };
 
     std::int64_t probe_length(const std::string& url);
+    void fail(DownloadFailure failure);
+    DownloadFailure segment_failure(const TDownloadThread& worker, std::int64_t received,
+                                    std::int64_t size) const;
     void run_segments(const std::string& url, const std::vector<SegmentRange>& plan);
     void wait_for_segments();
     void destroy_workers();
@@ -78,6 +84,7 @@ private:
     bool _allok = false;
     bool isStop = false;
     bool range_ignored_ = false;
+    std::int64_t length_ = 0;
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
     HttpClient* probe_ = nullptr; // the length probe in flight, for `Stop`

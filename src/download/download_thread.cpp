@@ -2,6 +2,8 @@
 
 #include "platform/terminate_flag.h"
 
+#include <system_error>
+
 namespace launcher {
 
 TDownloadThread::TDownloadThread(platform::EventLoop& loop, int id, std::string url,
@@ -47,9 +49,15 @@ void TDownloadThread::SetPart(std::unique_ptr<SegmentPart> part) {
     part_ = std::move(part);
 }
 
-void TDownloadThread::Start() {
-    if (!thread_.joinable())
+bool TDownloadThread::Start() {
+    if (thread_.joinable())
+        return true;
+    try {
         thread_ = std::thread([this] { Execute(); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
 }
 
 void TDownloadThread::Stop() {
@@ -118,10 +126,22 @@ bool TDownloadThread::run_attempt() {
     HttpGetRequest request;
     request.extra_headers.push_back(range_header());
     request.on_response = [this](const HttpResponseHead& head) {
-        if (head.status == 206)
+        if (head.status == 206) {
+            if (expected_total_ && head.content_range_total &&
+                *head.content_range_total != *expected_total_) {
+                length_mismatch_.store(true);
+                return false;
+            }
             return !head.content_range_first || *head.content_range_first == _start;
-        if (accept_whole_body_ && _start == 0)
+        }
+        if (accept_whole_body_ && _start == 0) {
+            if (expected_total_ && head.content_length &&
+                *head.content_length != *expected_total_) {
+                length_mismatch_.store(true);
+                return false;
+            }
             return true;
+        }
         range_ignored_.store(true);
         return false;
     };
@@ -138,6 +158,7 @@ bool TDownloadThread::run_attempt() {
         }
     };
     const HttpOutcome outcome = HTTP->get(_url, request);
+    last_outcome_ = outcome;
 
     if (outcome.ok || watchdog_running_.load() || stop_requested_.load())
         return false; // ended by itself, by an error other than a stall, or stopped

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/http_client.h"
+#include "download/request_watch.h"
 #include "download/segment_part.h"
 #include "platform/event_loop.h"
 
@@ -28,7 +29,7 @@ using TDownloadCompleteEvent = std::function<void(TDownloadThread& Sender)>;
 // receives nothing for a whole period (at most three attempts).
 class TDownloadThread {
 public:
-    static constexpr platform::Milliseconds kWatchdogPeriod{20000};
+    static constexpr platform::Milliseconds kWatchdogPeriod = kStallPeriod;
     static constexpr int kMaxStalls = 3;
     // Progress steps closer together than this are not handed off one by
     // one: on a fast link every hand-off costs two thread switches, and the
@@ -55,8 +56,13 @@ public:
     // A 2xx answer other than 206 carries the whole resource instead of the
     // range; it is taken only when this worker's range is the whole file.
     void SetAcceptWholeBody(bool accept) { accept_whole_body_ = accept; }
+    // The length of the whole file as the coordinator learnt it: an answer
+    // that states another total (or length) is refused.
+    void SetExpectedTotal(std::int64_t total) { expected_total_ = total; }
 
-    void Start();
+    // Starts the thread; false when the system cannot make one (the worker
+    // then never reports).
+    bool Start();
     // Cuts the running request short and makes no further attempt; any thread.
     void Stop();
     // Ends the worker as its destruction would and hands its HTTP client
@@ -74,6 +80,10 @@ public:
     int ErrorCount() const { return error_count_.load(); }
     // The server answered the range with the whole resource, which was refused.
     bool RangeIgnored() const { return range_ignored_.load(); }
+    // An answer stated a file length other than the expected total.
+    bool LengthMismatch() const { return length_mismatch_.load(); }
+    // How the last request ended; read it only once the worker has reported.
+    const HttpOutcome& LastOutcome() const { return last_outcome_; }
     // The part buffer; read it only once the worker has reported its end.
     const SegmentPart* Part() const { return part_.get(); }
 
@@ -93,12 +103,15 @@ private:
     std::unique_ptr<HttpClient> HTTP;
     std::unique_ptr<SegmentPart> part_;
     bool accept_whole_body_ = false;
+    std::optional<std::int64_t> expected_total_;
+    HttpOutcome last_outcome_;
 
     std::chrono::steady_clock::time_point last_progress_hand_off_{}; // worker thread only
     std::atomic<std::int64_t> _pos{0};
     std::atomic<std::int64_t> _old{0};
     std::atomic<int> error_count_{0};
     std::atomic<bool> range_ignored_{false};
+    std::atomic<bool> length_mismatch_{false};
     std::atomic<bool> watchdog_running_{false};        // cleared by the watchdog: the stall signal
     std::optional<platform::EventLoop::TimerId> Timer; // interface thread only
 

@@ -1,5 +1,6 @@
 #include "download/http_client.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -33,8 +34,13 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// "Content-Range: bytes 100-199/1000" gives 100.
-std::optional<std::int64_t> parse_content_range_first(std::string_view line) {
+struct ContentRange {
+    std::int64_t first = 0;
+    std::optional<std::int64_t> total;
+};
+
+// "Content-Range: bytes 100-199/1000" gives 100 and 1000 ("/*": no total).
+std::optional<ContentRange> parse_content_range(std::string_view line) {
     constexpr std::string_view name = "content-range:";
     if (!starts_with_ignoring_case(line, name))
         return std::nullopt;
@@ -46,11 +52,19 @@ std::optional<std::int64_t> parse_content_range_first(std::string_view line) {
     value.remove_prefix(5);
     while (!value.empty() && (value.front() == ' ' || value.front() == '='))
         value.remove_prefix(1);
-    std::int64_t first = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), first);
-    if (error != std::errc{} || end == value.data() + value.size() || *end != '-')
+    ContentRange range;
+    const char* const stop = value.data() + value.size();
+    const auto [end, error] = std::from_chars(value.data(), stop, range.first);
+    if (error != std::errc{} || end == stop || *end != '-')
         return std::nullopt;
-    return first;
+    const char* slash = std::find(end, stop, '/');
+    std::int64_t total = 0;
+    if (slash != stop) {
+        const auto [total_end, total_error] = std::from_chars(slash + 1, stop, total);
+        if (total_error == std::errc{} && total_end != slash + 1)
+            range.total = total;
+    }
+    return range;
 }
 
 } // namespace
@@ -88,7 +102,7 @@ struct HttpClient::Handles {
 struct HttpClient::Transfer {
     HttpClient* client = nullptr;
     const HttpGetRequest* request = nullptr;
-    std::optional<std::int64_t> content_range_first;
+    std::optional<ContentRange> content_range;
     bool response_accepted = false;
     std::int64_t received = 0;
     std::string refusal; // why the body was refused
@@ -96,10 +110,11 @@ struct HttpClient::Transfer {
     static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* self) {
         auto& transfer = *static_cast<Transfer*>(self);
         const std::string_view line(data, size * count);
+        transfer.client->activity_.fetch_add(static_cast<std::int64_t>(line.size()));
         if (line.starts_with("HTTP/"))
-            transfer.content_range_first.reset(); // a new answer (after 100 Continue)
-        else if (auto first = parse_content_range_first(line))
-            transfer.content_range_first = first;
+            transfer.content_range.reset(); // a new answer (after 100 Continue)
+        else if (auto range = parse_content_range(line))
+            transfer.content_range = range;
         return size * count;
     }
 
@@ -110,6 +125,7 @@ struct HttpClient::Transfer {
     }
 
     bool accept(const char* data, std::size_t bytes) {
+        client->activity_.fetch_add(static_cast<std::int64_t>(bytes));
         if (client->aborted_.load()) {
             refusal = "aborted";
             return false;
@@ -121,8 +137,18 @@ struct HttpClient::Transfer {
                 refusal = "HTTP status " + std::to_string(status);
                 return false;
             }
-            if (request && request->on_response &&
-                !request->on_response(HttpResponseHead{status, content_range_first})) {
+            HttpResponseHead head;
+            head.status = status;
+            if (content_range) {
+                head.content_range_first = content_range->first;
+                head.content_range_total = content_range->total;
+            }
+            curl_off_t length = -1;
+            if (curl_easy_getinfo(client->handles_->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T,
+                                  &length) == CURLE_OK &&
+                length >= 0)
+                head.content_length = length;
+            if (request && request->on_response && !request->on_response(head)) {
                 refusal = "answer refused";
                 return false;
             }

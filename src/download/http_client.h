@@ -34,7 +34,9 @@ struct HttpHeadResult {
 // first body byte is delivered.
 struct HttpResponseHead {
     long status = 0;
-    std::optional<std::int64_t> content_range_first; // from "Content-Range: bytes a-b/c"
+    std::optional<std::int64_t> content_range_first; // a of "Content-Range: bytes a-b/c"
+    std::optional<std::int64_t> content_range_total; // c, when it is not "*"
+    std::optional<std::int64_t> content_length;
 };
 
 struct HttpGetRequest {
@@ -66,6 +68,11 @@ public:
     void abort();
     void clear_abort();
 
+    // Grows with every byte of an answer (status line, headers and body)
+    // the client receives; a watchdog that sees it standing still knows the
+    // request makes no progress, whatever phase it is in.
+    std::int64_t activity() const { return activity_.load(); }
+
 private:
     struct Handles;
     struct Transfer;
@@ -74,6 +81,7 @@ private:
 
     std::unique_ptr<Handles> handles_;
     std::atomic<bool> aborted_{false};
+    std::atomic<std::int64_t> activity_{0};
 };
 
 // The address as it is sent: backslashes before the query or fragment become

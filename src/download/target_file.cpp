@@ -1,50 +1,49 @@
 #include "download/target_file.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace launcher {
-
-TargetFile::~TargetFile() {
-    close();
-}
 
 bool TargetFile::create(const std::filesystem::path& path, std::int64_t length) {
     close();
-    descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor_ < 0)
-        return false;
-    // Sizing the file up front lets every range be written at its offset in
-    // any order; the unwritten parts read as zeros.
-    if (::ftruncate(descriptor_, static_cast<off_t>(length)) != 0) {
-        close();
+    {
+        std::lock_guard guard(failure_mutex_);
+        failure_.reset();
+    }
+    try {
+        file_ = platform::File::create_new(path);
+        // Sizing the file up front lets every range be written at its offset
+        // in any order; the unwritten parts read as zeros.
+        file_.set_size(length);
+        return true;
+    } catch (const platform::FileError& error) {
+        keep_failure(error);
+        file_.close();
         return false;
     }
-    return true;
 }
 
 bool TargetFile::write_at(std::int64_t offset, const char* data, std::size_t size) const {
-    while (size > 0) {
-        const ssize_t written = ::pwrite(descriptor_, data, size, static_cast<off_t>(offset));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (written == 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        offset += written;
+    try {
+        file_.write_at(offset, data, size);
+        return true;
+    } catch (const platform::FileError& error) {
+        keep_failure(error);
+        return false;
     }
-    return true;
 }
 
 void TargetFile::close() {
-    if (descriptor_ >= 0)
-        ::close(descriptor_);
-    descriptor_ = -1;
+    file_.close();
+}
+
+std::optional<platform::FileError> TargetFile::failure() const {
+    std::lock_guard guard(failure_mutex_);
+    return failure_;
+}
+
+void TargetFile::keep_failure(const platform::FileError& error) const {
+    std::lock_guard guard(failure_mutex_);
+    if (!failure_)
+        failure_ = error;
 }
 
 } // namespace launcher

@@ -1,0 +1,85 @@
+#include "download/request_watch.h"
+
+#include "platform/terminate_flag.h"
+
+#include <system_error>
+#include <thread>
+
+namespace launcher {
+namespace {
+
+constexpr platform::Milliseconds kWaitSlice{1000};
+
+} // namespace
+
+StallWatch::StallWatch(platform::EventLoop& loop, HttpClient& client, platform::Milliseconds period)
+    : loop_(loop), client_(client), seen_(client.activity()) {
+    timer_ = loop_.start_timer(period, [this] { on_tick(); });
+}
+
+StallWatch::~StallWatch() {
+    if (timer_)
+        loop_.stop_timer(*timer_);
+}
+
+void StallWatch::on_tick() {
+    const std::int64_t now = client_.activity();
+    if (now != seen_) {
+        seen_ = now; // bytes arrived during the period
+        return;
+    }
+    fired_ = true;
+    loop_.stop_timer(*timer_);
+    timer_.reset();
+    client_.abort();
+}
+
+HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
+                                const std::string& url,
+                                std::optional<platform::Milliseconds> time_limit) {
+    HeadOutcome outcome;
+    const platform::TimePoint started = loop.clock().now();
+    client.clear_abort();
+    StallWatch watch(loop, client);
+    std::optional<platform::EventLoop::TimerId> limit;
+    if (time_limit) {
+        limit = loop.start_timer(*time_limit, [&] {
+            loop.stop_timer(*limit);
+            outcome.over_time_limit = true;
+            client.abort();
+        });
+    }
+
+    bool answered = false;
+    std::thread request;
+    try {
+        request = std::thread([&] {
+            HttpHeadResult result = client.head(url);
+            loop.run_and_wait([&] {
+                outcome.result = std::move(result);
+                answered = true;
+            });
+        });
+    } catch (const std::system_error& error) {
+        outcome.result.outcome.error = std::string("Cannot start a thread: ") + error.what();
+        answered = true;
+    }
+    while (!answered) {
+        platform::end_process_if_terminated();
+        loop.process_pending(kWaitSlice);
+    }
+    if (request.joinable())
+        request.join();
+    platform::end_process_if_terminated();
+    if (limit)
+        loop.stop_timer(*limit);
+    outcome.stalled = watch.Fired();
+    outcome.elapsed =
+        std::chrono::duration_cast<platform::Milliseconds>(loop.clock().now() - started);
+    if (outcome.stalled)
+        outcome.result.outcome = HttpOutcome{
+            false, 0, "no answer for " + std::to_string(kStallPeriod.count() / 1000) + " seconds"};
+    return outcome;
+}
+
+} // namespace launcher

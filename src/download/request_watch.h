@@ -1,0 +1,54 @@
+#pragma once
+
+#include "download/http_client.h"
+#include "platform/event_loop.h"
+
+#include <optional>
+#include <string>
+
+namespace launcher {
+
+// A request that receives nothing for this long is abandoned.
+inline constexpr platform::Milliseconds kStallPeriod{20000};
+
+// Abandons the request `client` is making on another thread when no byte of
+// an answer (status line, headers or body) arrives during a whole period of
+// the interface thread's clock; a request that never connects makes no
+// progress either. Lives on the interface thread, for one request.
+class StallWatch {
+public:
+    StallWatch(platform::EventLoop& loop, HttpClient& client,
+               platform::Milliseconds period = kStallPeriod);
+    ~StallWatch();
+    StallWatch(const StallWatch&) = delete;
+    StallWatch& operator=(const StallWatch&) = delete;
+
+    // The request was abandoned as stalled.
+    bool Fired() const { return fired_; }
+
+private:
+    void on_tick();
+
+    platform::EventLoop& loop_;
+    HttpClient& client_;
+    std::int64_t seen_;
+    bool fired_ = false;
+    std::optional<platform::EventLoop::TimerId> timer_;
+};
+
+struct HeadOutcome {
+    HttpHeadResult result;
+    bool stalled = false;              // abandoned after a stall period without progress
+    bool over_time_limit = false;      // abandoned when the caller's time limit passed
+    platform::Milliseconds elapsed{0}; // on the interface thread's clock
+};
+
+// Sends HEAD `url` through `client` on a helper thread while the interface
+// thread keeps processing its loop, so the window stays responsive. The
+// request is abandoned when it stalls for a whole stall period, and when
+// `time_limit` is given, once it has taken that long. Interface thread only.
+HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
+                                const std::string& url,
+                                std::optional<platform::Milliseconds> time_limit = std::nullopt);
+
+} // namespace launcher
