@@ -1,5 +1,8 @@
 #include "archive/rar_archive.h"
 
+#include "archive/temporary_name.h"
+#include "catalogue/md5.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "platform/utf8_locale.h"
 
@@ -161,6 +164,39 @@ private:
     std::string password_;
 };
 
+std::string TRARErrorText(int code) {
+    switch (code) {
+    case ERAR_SUCCESS:
+        return "no error";
+    case ERAR_END_ARCHIVE:
+        return "end of the archive";
+    case ERAR_NO_MEMORY:
+        return "not enough memory";
+    case ERAR_BAD_DATA:
+        return "the data is damaged";
+    case ERAR_BAD_ARCHIVE:
+        return "the archive is damaged";
+    case ERAR_UNKNOWN_FORMAT:
+        return "not an archive of a known format";
+    case ERAR_EOPEN:
+        return "cannot open the archive";
+    case ERAR_ECREATE:
+        return "cannot create the file";
+    case ERAR_ECLOSE:
+        return "cannot close the archive";
+    case ERAR_EREAD:
+        return "cannot read the archive";
+    case ERAR_EWRITE:
+        return "cannot write the file";
+    case ERAR_MISSING_PASSWORD:
+        return "it is encrypted";
+    case ERAR_NOT_OPENED:
+        return "the archive could not be opened";
+    default:
+        return "extraction failed";
+    }
+}
+
 int TRAR::GetDllVersion() const {
     return archive_version_number();
 }
@@ -210,6 +246,8 @@ bool TRAR::walk(TRAROperation operation, Visit visit) {
     fAbort = false;
     Reader reader(*this, fArchiveInformation.FileName);
     if (!reader.opened()) {
+        if (operation == TRAROperation::roExtract)
+            note_failure(TRARErrorText(ERAR_NOT_OPENED));
         report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
         return false;
     }
@@ -224,7 +262,10 @@ bool TRAR::walk(TRAROperation operation, Visit visit) {
         if (status == ARCHIVE_EOF)
             break;
         if (status < ARCHIVE_WARN) {
-            report(error_code_of(reader.handle(), ERAR_BAD_ARCHIVE), operation);
+            const int code = error_code_of(reader.handle(), ERAR_BAD_ARCHIVE);
+            if (operation == TRAROperation::roExtract)
+                note_failure(TRARErrorText(code));
+            report(code, operation);
             ok = false;
             break;
         }
@@ -279,27 +320,63 @@ bool TRAR::List() {
     });
 }
 
-bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
-    std::error_code ignored;
-    std::filesystem::create_directories(target.parent_path(), ignored);
-    std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
+void TRAR::note_failure(std::string why) {
+    if (fLastExtract.Failure.empty())
+        fLastExtract.Failure = std::move(why);
+}
+
+bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
+                          const TRARMemberCheck* check) {
+    const std::int64_t declared = fProgressInfo.FileBytesTotal;
+    if (check && check->MaxSize && declared > *check->MaxSize) {
+        note_failure(reader.current_name + " is larger than the file list says (" +
+                     std::to_string(declared) + " bytes)");
+        report(ERAR_BAD_DATA, TRAROperation::roExtract);
+        return false;
+    }
+    const std::filesystem::path temporary = TemporaryNameBeside(target);
+    platform::File file;
+    try {
+        std::error_code ignored;
+        std::filesystem::create_directories(target.parent_path(), ignored);
+        file = platform::File::create_new(temporary);
+    } catch (const platform::FileError& error) {
+        fLastExtract.LocalFailure = error;
+        note_failure(error.what());
         report(ERAR_ECREATE, TRAROperation::roExtract);
         return false;
     }
+
+    TMD5 digest;
+    std::int64_t fed = 0; // bytes of the member digested so far, holes included
+    std::string refusal;
     int failure =
         read_member(reader, [&](const char* block, std::size_t size, std::int64_t offset) {
-            for (std::size_t written = 0; written < size;) {
-                const ssize_t n =
-                    ::pwrite(fd, block + written, size - written,
-                             static_cast<off_t>(offset) + static_cast<off_t>(written));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    return ERAR_EWRITE;
-                written += static_cast<std::size_t>(n);
+            const std::int64_t end = offset + static_cast<std::int64_t>(size);
+            if (check && check->MaxSize && end > *check->MaxSize) {
+                refusal = reader.current_name + " grows past the size the file list gives (" +
+                          std::to_string(*check->MaxSize) + " bytes)";
+                return ERAR_BAD_DATA;
+            }
+            try {
+                file.write_at(offset, block, size);
+            } catch (const platform::FileError& error) {
+                fLastExtract.LocalFailure = error;
+                refusal = error.what();
+                return ERAR_EWRITE;
+            }
+            if (check && !check->MD5.empty()) {
+                static constexpr char kZeros[4096] = {};
+                while (fed < offset) { // a hole reads as zeros
+                    const auto gap = static_cast<std::size_t>(
+                        std::min<std::int64_t>(offset - fed, sizeof kZeros));
+                    digest.Add(kZeros, gap);
+                    fed += static_cast<std::int64_t>(gap);
+                }
+                if (offset == fed) {
+                    digest.Add(block, size);
+                    fed = end;
+                }
             }
             fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
             fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
@@ -309,18 +386,48 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
                            fProgressInfo.FileBytesDone);
             return ERAR_SUCCESS;
         });
-    if (failure == ERAR_SUCCESS) {
-        // A sparse tail leaves the file shorter than the member; give it its size.
-        const auto size = fProgressInfo.FileBytesTotal;
-        if ((size > 0 && ::ftruncate(fd, size) != 0) || ::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)
-            failure = ERAR_EWRITE;
+    try {
+        if (failure == ERAR_SUCCESS) {
+            // A sparse tail leaves the file shorter than the member; give it its size.
+            if (declared > 0 && file.size() < declared)
+                file.set_size(declared);
+            if (check && !check->MD5.empty()) {
+                static constexpr char kZeros[4096] = {};
+                for (; fed < declared;) {
+                    const auto gap = static_cast<std::size_t>(
+                        std::min<std::int64_t>(declared - fed, sizeof kZeros));
+                    digest.Add(kZeros, gap);
+                    fed += static_cast<std::int64_t>(gap);
+                }
+                if (platform::to_lower_ascii(digest.DigestStr()) !=
+                    platform::to_lower_ascii(check->MD5)) {
+                    refusal = reader.current_name + " differs from the file list (MD5 " +
+                              digest.DigestStr() + ", expected " + check->MD5 + ")";
+                    failure = ERAR_BAD_DATA;
+                }
+            }
+        }
+        if (failure == ERAR_SUCCESS) {
+            file.sync();
+            file.close();
+            if (check && check->KeepStaged)
+                fLastExtract.Staged = temporary;
+            else
+                platform::rename_replace(temporary, target);
+            if (check)
+                fLastExtract.MemberPlaced = true;
+            return true;
+        }
+    } catch (const platform::FileError& error) {
+        fLastExtract.LocalFailure = error;
+        refusal = error.what();
+        failure = ERAR_EWRITE;
     }
-    ::close(fd);
-    if (failure == ERAR_SUCCESS && ::rename(temporary.c_str(), target.c_str()) != 0)
-        failure = ERAR_ECREATE;
-    if (failure == ERAR_SUCCESS)
-        return true;
-    ::unlink(temporary.c_str());
+    file.close();
+    platform::remove_file(temporary);
+    if (refusal.empty())
+        refusal = reader.current_name + ": " + TRARErrorText(failure);
+    note_failure(std::move(refusal));
     if (!fAbort || failure != ERAR_UNKNOWN)
         report(failure, TRAROperation::roExtract);
     return false;
@@ -329,7 +436,9 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
 bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
                    const std::vector<std::string>* Files) {
     fProgressInfo.TotalSize = 0;
-    return walk(TRAROperation::roExtract, [&](Reader& reader, archive_entry* entry) {
+    fLastExtract = TRARExtractResult{};
+    const TRARMemberCheck* check = MemberCheck ? &*MemberCheck : nullptr;
+    const bool walked = walk(TRAROperation::roExtract, [&](Reader& reader, archive_entry* entry) {
         const std::string& name = reader.current_name;
         fProgressInfo.FileBytesDone = 0;
         fProgressInfo.FileBytesTotal = archive_entry_size(entry);
@@ -347,11 +456,25 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
             relative = std::filesystem::path(*file_name);
         if (!selected || !relative || (!regular && !(RestoreFolder && type == AE_IFDIR)))
             return true; // the next header read passes over this member
-        const std::filesystem::path target = Path / *relative;
+        std::filesystem::path target = Path / *relative;
         if (type == AE_IFDIR) {
             std::error_code ignored;
             std::filesystem::create_directories(target, ignored);
             return true;
+        }
+        const TRARMemberCheck* member_check = nullptr;
+        if (check && platform::to_lower(relative->filename().string()) ==
+                         platform::to_lower(check->FileName)) {
+            if (fLastExtract.MemberFound)
+                return true; // the first member of that name is the file
+            member_check = check;
+            fLastExtract.MemberFound = true;
+            target = target.parent_path() / check->FileName;
+        }
+        if (archive_entry_is_encrypted(entry) && Password.empty() && !OnPasswordRequired) {
+            note_failure(name + " is encrypted");
+            report(ERAR_MISSING_PASSWORD, TRAROperation::roExtract);
+            return !member_check;
         }
 
         TRARReplace action = TRARReplace::rrOverwrite;
@@ -376,8 +499,14 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
             fProgressInfo.FileBytesDone += fProgressInfo.FileBytesTotal;
             return true;
         }
-        return extract_member(reader, target);
+        // A member that fails ends the extraction only when it was the checked one.
+        return extract_member(reader, target, member_check) || !member_check;
     });
+    if (!walked && fLastExtract.Failure.empty())
+        note_failure(TRARErrorText(ERAR_BAD_ARCHIVE));
+    if (check)
+        return fLastExtract.MemberPlaced;
+    return walked && fLastExtract.Failure.empty();
 }
 
 bool TRAR::Test() {

@@ -61,6 +61,11 @@ public:
     const TRARArchiveInformation& ArchiveInformation() const { return fArchiveInformation; }
     const TRARProgressInfo& ProgressInfo() const { return fProgressInfo; }
 
+    // The member the next `Extract` must verify while writing it; see
+    // TRARMemberCheck. `LastExtract` says what became of it.
+    std::optional<TRARMemberCheck> MemberCheck;
+    const TRARExtractResult& LastExtract() const { return fLastExtract; }
+
     bool ReadMultiVolumeToEnd = false;
     std::string Password;
     std::string DllName = "libarchive";
@@ -86,11 +91,14 @@ private:
     int read_member(Reader& reader, const BlockSink& sink);
     void report(int error_code, TRAROperation operation);
     void record_header(const TRARFileItem& item, bool is_directory);
-    bool extract_member(Reader& reader, const std::filesystem::path& target);
+    bool extract_member(Reader& reader, const std::filesystem::path& target,
+                        const TRARMemberCheck* check);
+    void note_failure(std::string why);
 
     std::atomic<bool> fAbort{false};
     TRARProgressInfo fProgressInfo;
     TRARArchiveInformation fArchiveInformation;
+    TRARExtractResult fLastExtract;
 };
 
 // The process-wide reader that unpacks the update's packed archives.

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "catalogue/date_time.h"
+#include "platform/files.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 namespace launcher {
@@ -24,6 +27,9 @@ inline constexpr int ERAR_UNKNOWN = 21;
 inline constexpr int ERAR_MISSING_PASSWORD = 22;
 // The reader is not available or the archive could not be opened.
 inline constexpr int ERAR_NOT_OPENED = 99;
+
+// A short English text for a result code.
+std::string TRARErrorText(int code);
 
 enum class TRAROperation { roInitArchive, roListFiles, roExtract, roTest };
 enum class TRARReplace { rrCancel, rrOverwrite, rrSkip };
@@ -80,6 +86,28 @@ struct TRARArchiveInformation {
     bool SFX = false;
 
     void Reset() { *this = TRARArchiveInformation{}; }
+};
+
+// A member that extraction must verify while it writes it: the member whose
+// file name equals `FileName` (in any letter case) is written under that
+// spelling, refused once it grows past `MaxSize`, and refused when its
+// content's MD5 differs from `MD5` (compared without regard to letter case;
+// empty: no comparison). With `KeepStaged` the verified file stays under its
+// temporary name for the caller to put in place.
+struct TRARMemberCheck {
+    std::string FileName;
+    std::string MD5;
+    std::optional<std::int64_t> MaxSize;
+    bool KeepStaged = false;
+};
+
+// What the last extraction did with the checked member, and why it failed.
+struct TRARExtractResult {
+    bool MemberFound = false;     // the archive held the checked member
+    bool MemberPlaced = false;    // it passed every check and is in place (or staged)
+    std::filesystem::path Staged; // its verified temporary file, with KeepStaged
+    std::string Failure;          // why a member or the archive failed, in words
+    std::optional<platform::FileError> LocalFailure; // a member could not be written here
 };
 
 } // namespace launcher
