@@ -153,7 +153,7 @@ void TFMain::FormCreate() {
     workflow_ = std::make_unique<UpdateWorkflow>(loop_, *this, config, settings_, LanguageStrings(),
                                                  workflow_setup);
     workflow_->proxy_probe = probe_.get();
-    workflow_->RestartLauncher = [this] { restart_launcher(); };
+    workflow_->RestartLauncher = [this] { return restart_launcher(); };
 
     background_ = ToQImage(background);
     TrayIcon.setIcon(LauncherIcon(background_));
@@ -469,12 +469,11 @@ void TFMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TFMain::restart_launcher() {
+std::string TFMain::restart_launcher() {
     save_settings();
     std::vector<std::string> arguments{setup_.self_executable.string()};
     arguments.insert(arguments.end(), setup_.arguments.begin(), setup_.arguments.end());
-    cli::ReplaceProcess(setup_.self_executable, arguments);
-    std::cerr << "The updated launcher could not be started\n";
+    return cli::ReplaceProcess(setup_.self_executable, arguments);
 }
 
 // Dragging by the background

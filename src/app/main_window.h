@@ -134,7 +134,7 @@ private:
     void take_back_settings(const SettingsChoices& choices);
     void probe_chosen_proxy();
     void save_settings();
-    void restart_launcher();
+    std::string restart_launcher();
     // The news page's part of taking the settings back: its navigation
     // handlers are detached and a changed news address is loaded.
     void news_after_settings_closed();

@@ -181,7 +181,8 @@ void TFileList::LoadFromStrings(const std::vector<std::string>& source) {
     LoadLines(std::vector<std::string_view>(source.begin(), source.end()));
 }
 
-void TFileList::LoadLines(const std::vector<std::string_view>& lines) {
+void TFileList::LoadLines(const std::vector<std::string_view>& lines,
+                          std::vector<std::string>* skipped) {
     Clear();
     const LocaleDateTimeFormat format = date_format_.value_or(LocaleDateTimeFormat::user_default());
     // Lines are gathered first and put in key order once, so a large
@@ -198,7 +199,14 @@ void TFileList::LoadLines(const std::vector<std::string_view>& lines) {
             if (platform::application_terminated())
                 break;
             auto item = std::make_unique<TFileItem>();
-            item->Content = ParseCatalogueLine(line, format);
+            try {
+                item->Content = ParseCatalogueLine(line, format);
+            } catch (const EConvertError&) {
+                if (!skipped)
+                    throw;
+                skipped->emplace_back(line);
+                continue;
+            }
             std::string key = MakeKey(item->Content.Name);
             list_.push_back({std::move(key), std::move(item)});
         }
@@ -212,6 +220,14 @@ void TFileList::LoadLines(const std::vector<std::string_view>& lines) {
 void TFileList::LoadFromFile(const std::filesystem::path& filename) {
     const std::string text = platform::decode_text(platform::read_file(filename));
     LoadLines(split_line_views(text));
+}
+
+std::vector<std::string>
+TFileList::LoadFromFileSkippingBadLines(const std::filesystem::path& filename) {
+    const std::string text = platform::decode_text(platform::read_file(filename));
+    std::vector<std::string> skipped;
+    LoadLines(split_line_views(text), &skipped);
+    return skipped;
 }
 
 void TFileList::SaveToStrings(std::vector<std::string>* target) const {

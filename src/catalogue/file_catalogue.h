@@ -62,6 +62,10 @@ public:
     // Reads the text file (byte-order mark honoured; CR LF, LF or CR) and
     // loads its lines. A file error leaves the catalogue untouched.
     void LoadFromFile(const std::filesystem::path& filename);
+    // LoadFromFile for a list the launcher keeps for itself: a line that does
+    // not parse is left out rather than ending the load, so one damaged line
+    // cannot keep every later run from working. Returns the lines left out.
+    std::vector<std::string> LoadFromFileSkippingBadLines(const std::filesystem::path& filename);
     // One line per entry in id order; nothing when `target` is null.
     void SaveToStrings(std::vector<std::string>* target) const;
     // Writes every line ended by CR LF to a temporary file beside `filename`
@@ -99,7 +103,10 @@ private:
     // Key order, entries of one key in their present order; with
     // `drop_repeated_keys` only the first of them stays.
     void SortEntries(bool drop_repeated_keys);
-    void LoadLines(const std::vector<std::string_view>& lines);
+    // Loads the lines; with `skipped`, lines that do not parse go there
+    // instead of raising.
+    void LoadLines(const std::vector<std::string_view>& lines,
+                   std::vector<std::string>* skipped = nullptr);
 
     std::vector<Entry> list_;
     bool sorted_;

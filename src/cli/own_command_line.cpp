@@ -2,7 +2,9 @@
 
 #include "platform/files.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <unistd.h>
 
@@ -22,8 +24,8 @@ std::vector<std::string> OwnCommandLine() {
     return arguments;
 }
 
-void ReplaceProcess(const std::filesystem::path& program,
-                    const std::vector<std::string>& arguments) {
+std::string ReplaceProcess(const std::filesystem::path& program,
+                           const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -32,6 +34,7 @@ void ReplaceProcess(const std::filesystem::path& program,
     std::cerr.flush();
     std::fflush(nullptr);
     ::execv(program.c_str(), argv.data());
+    return std::strerror(errno);
 }
 
 } // namespace launcher::cli

@@ -11,8 +11,9 @@ std::vector<std::string> OwnCommandLine();
 
 // Replaces this process with `program` run with `arguments` (the first being
 // its name), keeping the process, its terminal and its working folder, so
-// the caller's shell waits for the new program. Returns only on failure.
-void ReplaceProcess(const std::filesystem::path& program,
+// the caller's shell waits for the new program. Returns only on failure,
+// with the reason.
+std::string ReplaceProcess(const std::filesystem::path& program,
                     const std::vector<std::string>& arguments);
 
 } // namespace launcher::cli

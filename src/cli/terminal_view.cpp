@@ -1,5 +1,7 @@
 #include "cli/terminal_view.h"
 
+#include "platform/text.h"
+
 #include <ostream>
 
 namespace launcher::cli {
@@ -13,7 +15,7 @@ void TerminalView::SetStatus(std::string_view text) {
         return;
     last_status_ = text;
     finish_progress();
-    out_ << text << "\n" << std::flush;
+    out_ << platform::printable(text) << "\n" << std::flush;
 }
 
 void TerminalView::SetTotalStatus(std::string_view text) {
@@ -21,17 +23,17 @@ void TerminalView::SetTotalStatus(std::string_view text) {
         return;
     last_total_ = text;
     finish_progress();
-    out_ << text << "\n" << std::flush;
+    out_ << platform::printable(text) << "\n" << std::flush;
 }
 
 void TerminalView::MsgShow(std::string_view text) {
     finish_progress();
-    err_ << "! " << text << "\n" << std::flush;
+    err_ << "! " << platform::printable(text) << "\n" << std::flush;
 }
 
 void TerminalView::DownloadProgress(std::string_view name, std::int64_t loaded, std::int64_t size) {
     out_ << std::flush;
-    progress_.show(name, loaded, size);
+    progress_.show(platform::printable(name), loaded, size);
 }
 
 } // namespace launcher::cli

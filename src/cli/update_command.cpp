@@ -10,6 +10,7 @@
 #include "launch/proxy_probe.h"
 #include "platform/files.h"
 #include "platform/plain_event_loop.h"
+#include "platform/text.h"
 #include "update/update_workflow.h"
 
 #include <iostream>
@@ -32,6 +33,11 @@ struct UpdateOptions {
     bool start = false;
 };
 
+constexpr int kExitUpToDate = 0;
+constexpr int kExitError = 1;
+constexpr int kExitNoServer = 2;
+constexpr int kExitFilesFailed = 3;
+
 const std::map<std::string, std::string> kCheckModes{{"hard", "Hard: MD5 Hash"},
                                                      {"medium", "Medium: Size & Date"},
                                                      {"light", "Light: Previous List"}};
@@ -46,6 +52,40 @@ void save_settings(const LauncherContext& context, const UserSettings& saved) {
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
     }
+}
+
+// Tells what the run could not do, on standard error, and gives the exit
+// status: 0 the folder is up to date, 1 an error ended the run, 2 no update
+// server or no usable file list, 3 some files could not be updated.
+int exit_code_of(const UpdateWorkflow& workflow) {
+    switch (workflow.end()) {
+    case WorkflowEnd::NoServer:
+        std::cerr << "No update server served the file list\n";
+        return kExitNoServer;
+    case WorkflowEnd::BadManifest:
+        std::cerr << "The file list from the update server is not usable: "
+                  << platform::printable(workflow.EndReason()) << "\n";
+        return kExitNoServer;
+    case WorkflowEnd::DiskProblem:
+        std::cerr << platform::printable(workflow.EndReason()) << "\n";
+        return kExitError;
+    case WorkflowEnd::NotRun:
+    case WorkflowEnd::Restarted:
+        return kExitError;
+    case WorkflowEnd::Updated:
+        break;
+    }
+    const auto& failed = workflow.FailedFiles();
+    for (const FailedFile& file : failed)
+        std::cerr << "not updated: " << platform::printable(file.name) << ": "
+                  << (file.disk_problem ? "disk problem: " : "") << platform::printable(file.reason)
+                  << "\n";
+    if (!failed.empty()) {
+        std::cerr << failed.size() << (failed.size() == 1 ? " file" : " files")
+                  << " could not be updated\n";
+        return kExitFilesFailed;
+    }
+    return kExitUpToDate;
 }
 
 // A launcher that replaced itself leaves the previous executable as ".bak";
@@ -75,8 +115,6 @@ int run_update(const UpdateOptions& options, bool full_check) {
         context.settings.DriveType = kDrives.at(*options.drive);
 
     remove_left_backup(context.launcher_folder, self);
-    std::error_code ignored;
-    std::filesystem::create_directories(UpdaterFolder(context.launcher_folder), ignored);
 
     UpdateWorkflowSetup setup;
     setup.MainPath = context.launcher_folder;
@@ -93,38 +131,32 @@ int run_update(const UpdateOptions& options, bool full_check) {
     if (context.startup.command_line.DebugMode)
         workflow.debug_file = context.startup.DebugFile.get();
     workflow.proxy_probe = &probe;
-    workflow.RestartLauncher = [&] {
+    workflow.RestartLauncher = [&]() -> std::string {
         view.finish_progress();
         save_settings(context, saved);
         std::cout << "Restarting the updated launcher\n";
-        ReplaceProcess(setup.self_executable, command_line);
-        std::cerr << "The updated launcher could not be started\n";
+        return ReplaceProcess(setup.self_executable, command_line);
     };
 
     try {
         workflow.MainTimerTimer();
-        if (full_check) {
-            if (!view.check_all_visible()) {
-                view.finish_progress();
-                std::cerr << "The full check needs an update server\n";
-                save_settings(context, saved);
-                return 1;
-            }
+        if (full_check && workflow.end() == WorkflowEnd::Updated)
             workflow.Button_CheckAllFilesClick();
-        }
     } catch (const std::exception& error) {
         view.finish_progress();
-        std::cerr << error.what() << "\n";
+        std::cerr << platform::printable(error.what()) << "\n";
         save_settings(context, saved);
-        return 1;
+        return kExitError;
     }
     view.finish_progress();
     save_settings(context, saved);
-    if (workflow.end() == WorkflowEnd::Restarted || !view.start_enabled())
-        return 1;
-    if (options.start)
-        return StartClient(context, workflow.ProxyLine);
-    return 0;
+
+    const int code = exit_code_of(workflow);
+    if (options.start && view.start_enabled()) {
+        if (const int started = StartClient(context, workflow.ProxyLine); started != 0)
+            return started;
+    }
+    return code;
 }
 
 CLI::App* add_command(CLI::App& app, const char* name, const char* description,

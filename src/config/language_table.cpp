@@ -7,4 +7,20 @@ LanguageTable& LanguageStrings() {
     return table;
 }
 
+std::string LanguageText(const LanguageTable& table, std::size_t index) {
+    const std::string& text = table.at(index);
+    if (!text.empty())
+        return text;
+    switch (index) {
+    case kFilesNotUpdatedPrefix:
+        return "Files that could not be updated: ";
+    case kManifestDamaged:
+        return "The file list from the update server is damaged";
+    case kDiskProblemPrefix:
+        return "Cannot write to the game folder: ";
+    default:
+        return text;
+    }
+}
+
 } // namespace launcher

@@ -1,7 +1,10 @@
 // Updating files: fetching, verifying, extracting and dating each file of the
 // work list, the launcher's own executable first.
+#include "archive/temporary_name.h"
 #include "catalogue/md5.h"
 #include "config/debug_file.h"
+#include "platform/crash_point.h"
+#include "platform/file.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "update/file_date_time.h"
@@ -12,7 +15,6 @@
 
 #include <cmath>
 #include <optional>
-#include <system_error>
 
 namespace launcher {
 namespace {
@@ -51,25 +53,26 @@ void UpdateWorkflow::UpdateRequiredFiles() {
     if (self > 0)
         Required.SwapItems(0, self);
 
+    restart_after_self_ = true;
     for (int i = 0; i < count; ++i) {
         set_position(Indicator::ProgressBar_OneFile, 0);
         set_position(Indicator::Gauge_OneFile, 0);
         _self = false;
         UpdateOneFile(*Required.GetItemByID(i));
-        if (_self) {
-            end_ = WorkflowEnd::Restarted;
-            if (RestartLauncher)
-                RestartLauncher();
+        if (end_ == WorkflowEnd::Restarted)
             return;
-        }
         total_to(i + 1);
         total_percent(i, count);
     }
+    restart_after_self_ = false;
     totals_to_maxima();
     view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
     Required.Clear();
     Required.SetSorted(true);
-    view_.SetStatus(strings_[kUpdateFinished]);
+    if (failed_.empty())
+        view_.SetStatus(strings_[kUpdateFinished]);
+    else
+        report_failed_files();
     enable_start();
     OldFileList.SaveToFile(TmpPath() / kPreviousListName);
 }
@@ -84,13 +87,20 @@ bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) const
     }
 }
 
-bool UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem::path& source,
-                                       const std::string& expected_hash) {
+std::optional<std::string> UpdateWorkflow::fetch_packed_file(const std::string& url,
+                                                             const std::filesystem::path& source,
+                                                             const std::string& expected_hash,
+                                                             bool& disk_problem) {
     for (int pass = 1; pass <= kFetchPasses; ++pass) {
         if (setup_.FileModeActive) {
-            std::error_code ignored;
-            std::filesystem::copy_file(source, TemporaryPackedFile(),
-                                       std::filesystem::copy_options::overwrite_existing, ignored);
+            if (platform::entry_kind(source) != platform::EntryKind::File)
+                return source.string() + " is missing";
+            try {
+                platform::copy_file_to(source, TemporaryPackedFile());
+            } catch (const platform::FileError& error) {
+                disk_problem = error.is_disk_problem();
+                return std::string(error.what());
+            }
         } else {
             log("Download file: " + OldName + " (try " + std::to_string(pass) + ")");
             for (int call = 0; call < kDownloadCallsPerPass; ++call) {
@@ -98,82 +108,171 @@ bool UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesy
                     DM.GetFile(url, TemporaryPackedFile());
                 } catch (const std::exception&) {
                     // A failed call is retried like one that reported an error.
+                    DM.HaveError = true;
                 }
-                if (!DM.HaveError)
+                if (!DM.HaveError ||
+                    (DM.LastFailure && DM.LastFailure->kind == DownloadFailure::Kind::LocalFile))
                     break;
+            }
+            if (DM.HaveError) {
+                // Another pass would only repeat the same calls: passes are
+                // for archives that arrived but do not match.
+                const DownloadFailure failure = DM.LastFailure.value_or(DownloadFailure{});
+                disk_problem = failure.kind == DownloadFailure::Kind::LocalFile;
+                return failure.describe();
             }
         }
         if (packed_file_matches(expected_hash))
-            return true;
+            return std::nullopt;
     }
+    std::string got;
+    try {
+        got = MD5File(TemporaryPackedFile());
+    } catch (const platform::FileError&) {
+    }
+    return "the fetched archive differs from the file list (MD5 " + got + ", expected " +
+           expected_hash + ")";
+}
+
+void UpdateWorkflow::remove_leftovers(const std::filesystem::path& folder) {
+    if (!cleaned_folders_.insert(folder).second)
+        return;
+    for (const std::string& name : platform::folder_entries(folder)) {
+        if (!IsTemporaryName(name))
+            continue;
+        const std::filesystem::path path = folder / name;
+        const platform::EntryKind kind = platform::entry_kind(path);
+        if (kind == platform::EntryKind::File || kind == platform::EntryKind::Link)
+            platform::remove_file(path);
+    }
+}
+
+bool UpdateWorkflow::replace_self(const TFileRecord& item, const std::filesystem::path& target,
+                                  const std::filesystem::path& staged) {
+    SelfReplacement replacement(target, staged);
+    platform::crash_point("self-update:staged");
+    try {
+        replacement.SwapIn();
+    } catch (const platform::FileError& error) {
+        fail_file(item.Name, error.what(), error.is_disk_problem());
+        return false;
+    }
+    platform::crash_point("self-update:swapped");
+    if (!restart_after_self_)
+        return true; // the new executable runs from the next start on
+
+    // The restarted run must not replace itself with this file again.
+    const std::filesystem::path marker = TmpPath() / kSelfUpdateMarkerName;
+    TFileList installed(true);
+    installed.AddItemSimple(item.Name, item.Hash, item.HashPacked, item.Size, item.Date);
+    try {
+        installed.SaveToFile(marker);
+    } catch (const platform::FileError& error) {
+        log(std::string("Cannot write the self-update marker: ") + error.what());
+    }
+    _self = true;
+    end_ = WorkflowEnd::Restarted;
+    platform::crash_point("self-update:restarting");
+    const std::string why = RestartLauncher ? RestartLauncher() : std::string();
+    if (why.empty())
+        return true; // handed over to the new executable
+    end_ = WorkflowEnd::NotRun;
+    _self = false;
+    platform::remove_file(marker);
+    try {
+        replacement.RollBack();
+    } catch (const platform::FileError& error) {
+        log(std::string("Cannot put the previous launcher back: ") + error.what());
+    }
+    fail_file(item.Name, "the new launcher could not be started: " + why);
     return false;
 }
 
 void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
-    const TFileRecord& item = FItem.Content;
+    const TFileRecord item = FItem.Content;
     const std::filesystem::path& main = setup_.MainPath;
     view_.SetStatus(strings_[kDownloadPrefix] + item.Name);
     if (!IsSafeGameName(platform::trim(item.Name))) {
         refuse(item.Name);
+        fail_file(item.Name, "the name leaves the game folder");
         return;
     }
 
-    // The folders of the name, created when missing.
-    const std::filesystem::path target = platform::native_path(main, item.Name);
-    std::error_code ignored;
-    std::filesystem::create_directories(target.parent_path(), ignored);
+    const std::filesystem::path relative = platform::native_path({}, item.Name);
+    const std::filesystem::path target = main / relative;
+    // Nothing is written through a link: a folder of the name that is one
+    // could point anywhere.
+    if (const auto link = platform::first_link_below(main, relative.parent_path()); !link.empty()) {
+        fail_file(item.Name, "its folder " + link.string() + " is a symbolic link");
+        return;
+    }
+    try {
+        platform::make_folders(main, relative.parent_path());
+    } catch (const platform::FileError& error) {
+        fail_file(item.Name, error.what(), error.is_disk_problem());
+        return;
+    }
+    remove_leftovers(target.parent_path());
 
     URLName = target.filename().string();
     OldName = item.Name.substr(1);
     const std::string expected_hash = item.HashPacked == kPlaceholderHash ? "" : item.HashPacked;
-
-    // The launcher's own executable (by file name, in any folder) is moved
-    // aside rather than deleted, so that it can be put back.
-    std::optional<SelfReplacement> replacement;
-    if (platform::to_lower(URLName) ==
-        platform::to_lower(setup_.self_executable.filename().string())) {
-        replacement.emplace(target);
-        _self = true;
-    } else {
-        std::filesystem::remove(target, ignored);
+    const bool is_self = platform::to_lower(URLName) ==
+                         platform::to_lower(setup_.self_executable.filename().string());
+    if (is_self && restart_after_self_ && self_update_before_ &&
+        self_update_before_->Hash == item.Hash &&
+        self_update_before_->HashPacked == item.HashPacked) {
+        fail_file(item.Name, "the launcher replaced itself with this file in the run before and "
+                             "would do so again: the file list does not match the file it gives");
+        return;
     }
 
-    std::string url = URLMain + OldName + std::string(kPackedSuffix);
-    for (char& c : url)
-        if (c == '\\')
-            c = '/';
+    const std::string url = PackedFileAddress(URLMain, item.Name);
     const std::filesystem::path source =
         platform::native_path(setup_.FileModeFolder, item.Name + std::string(kPackedSuffix));
     current_name_ = item.Name;
 
-    if (!fetch_packed_file(url, source, expected_hash)) {
+    bool disk_problem = false;
+    if (const auto why = fetch_packed_file(url, source, expected_hash, disk_problem)) {
         log("FItem.Content.Name " + OldName + ": hash error !!!");
-        if (replacement) {
-            replacement->RollBack();
-            _self = false;
-        }
+        fail_file(item.Name, *why, disk_problem);
         return;
     }
+    platform::crash_point("file-update:fetched");
 
     view_.SetStatus(strings_[kUnpackingPrefix] + item.Name);
     loop_.process_pending(platform::Milliseconds(0));
     log("Unpack:: " + OldName);
-    UnpackArchive(TemporaryPackedFile(), target.parent_path(), main);
+    ExpectedFile expected;
+    expected.file_name = URLName;
+    const bool hashed = item.Hash != kPlaceholderHash;
+    if (hashed)
+        expected.hash = item.Hash;
+    if (hashed || item.Size > 0)
+        expected.size = item.Size;
+    expected.keep_staged = is_self;
+    const TRARExtractResult result =
+        UnpackArchive(TemporaryPackedFile(), target.parent_path(), main, expected);
     log("Set DateTime: " + OldName);
-    std::filesystem::remove(TemporaryPackedFile(), ignored);
+    platform::remove_file(TemporaryPackedFile());
 
-    if (replacement && !replacement->Installed()) {
-        // The archive did not hold the new executable: keep the running one.
-        replacement->RollBack();
-        _self = false;
+    if (!result.MemberPlaced) {
+        std::string why = result.MemberFound || !result.Failure.empty()
+                              ? result.Failure
+                              : "the archive does not hold " + URLName;
+        if (why.empty())
+            why = "it could not be extracted";
+        fail_file(item.Name, std::move(why),
+                  result.LocalFailure && result.LocalFailure->is_disk_problem());
         return;
     }
+    if (is_self && !replace_self(item, target, result.Staged))
+        return;
+    if (end_ == WorkflowEnd::Restarted)
+        return;
     if (item.Date != 0.0)
         SetFileDateTime(target, kAllTimes, item.Date);
-    // Only a file that is there counts as installed: a previous list naming a
-    // file the archive did not give would keep light mode from fetching it.
-    if (std::filesystem::exists(target, ignored))
-        record_previous(item);
+    record_previous(item);
 }
 
 void UpdateWorkflow::UpdateDMProgress(std::int64_t loaded, std::int64_t size) {

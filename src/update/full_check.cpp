@@ -16,8 +16,18 @@ constexpr int kAllTimes = 7;
 } // namespace
 
 void UpdateWorkflow::Button_CheckAllFilesClick() {
-    CheckingAllFiles();
-    view_.SetStatus(strings_[kFullCheckFinished]);
+    try {
+        CheckingAllFiles();
+    } catch (const platform::FileError& error) {
+        if (!error.is_disk_problem())
+            throw;
+        report_disk_problem(error);
+        return;
+    }
+    if (failed_.empty())
+        view_.SetStatus(strings_[kFullCheckFinished]);
+    else
+        report_failed_files();
 }
 
 void UpdateWorkflow::CheckingAllFiles() {
@@ -30,7 +40,12 @@ void UpdateWorkflow::CheckingAllFiles() {
 
     reset_one_file(CheckAll.Count());
     if (check_level_ != kLevelLight) {
+        // The total line follows the hashing pass while it runs.
+        hash_pass_count_ = CheckAll.Count();
+        hash_pass_done_ = 0;
+        view_.SetTotalStatus(strings_[kTotalPrefix] + "0%");
         CheckAll = std::move(*hash_files(CheckAll));
+        hash_pass_count_ = 0;
     } else {
         for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile})
             set_maximum(which, OldFileList.Count());

@@ -45,6 +45,38 @@ bool IsSafeGameName(std::string_view name) {
     return true;
 }
 
+std::optional<std::string> RemovalGameName(std::string_view name) {
+    if (name.empty() || name.front() == '/')
+        return std::nullopt;
+    std::string game_name = name.front() == '\\' ? std::string(name) : "\\" + std::string(name);
+    if (!IsSafeGameName(game_name))
+        return std::nullopt;
+    return game_name;
+}
+
+std::string PackedFileAddress(std::string_view base, std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string address(base);
+    if (!name.empty() && (name.front() == '\\' || name.front() == '/'))
+        name.remove_prefix(1);
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                                byte == '_' || byte == '~';
+        if (unreserved) {
+            address += c;
+        } else if (c == '\\' || c == '/') {
+            address += '/';
+        } else {
+            address += '%';
+            address += kHex[byte >> 4];
+            address += kHex[byte & 0x0F];
+        }
+    }
+    return address + ".vdp";
+}
+
 std::filesystem::path ResolveGamePath(const std::filesystem::path& base, std::string_view name) {
     const std::filesystem::path plain = platform::native_path(base, name);
     std::error_code error;

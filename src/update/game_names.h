@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace launcher {
@@ -11,6 +13,19 @@ namespace launcher {
 // leading separator. Both "\" and "/" count as separators, since either
 // separates folders once the name reaches this file system.
 bool IsSafeGameName(std::string_view name);
+
+// A name of the manifest's removal section as a game name: the section's
+// names are taken below the launcher folder whether or not they begin with a
+// backslash ("system\old.dll" is "\system\old.dll"). None when the name is
+// empty or leaves the game folder.
+std::optional<std::string> RemovalGameName(std::string_view name);
+
+// The address of a game file's packed archive: `base` followed by the name
+// without its leading backslash, with "/" between folders, every byte
+// outside the unreserved characters of RFC 3986 percent-encoded (so blanks,
+// "#", "%", "?" and non-ASCII letters reach the server as they are named),
+// and ".vdp".
+std::string PackedFileAddress(std::string_view base, std::string_view name);
 
 // The path of a game name below `base`. When no file has exactly that name,
 // each component is matched without regard to letter case, so that the

@@ -1,6 +1,8 @@
 // The required-file check: reading the manifest, deleting withdrawn files and
 // deciding which missing and check-section files must be fetched now.
+#include "catalogue/catalogue_line.h"
 #include "catalogue/parallel_hasher.h"
+#include "platform/file.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "update/check_settings.h"
@@ -8,7 +10,7 @@
 #include "update/game_names.h"
 #include "update/update_workflow.h"
 
-#include <system_error>
+#include <optional>
 #include <vector>
 
 namespace launcher {
@@ -38,6 +40,26 @@ bool file_exists(const std::filesystem::path& path) {
 
 } // namespace
 
+void UpdateWorkflow::remove_withdrawn(const std::string& line) {
+    if (line.empty())
+        return;
+    const std::optional<std::string> name = RemovalGameName(line);
+    if (!name) {
+        refuse(line);
+        return;
+    }
+    const std::filesystem::path& main = setup_.MainPath;
+    const std::filesystem::path target = ResolveGamePath(main, *name);
+    const std::filesystem::path relative = target.lexically_relative(main);
+    // Only a regular file is deleted, and never through a folder that is a link.
+    if (!platform::first_link_below(main, relative.parent_path()).empty()) {
+        log("Refused a name below a symbolic link: " + *name);
+        return;
+    }
+    if (platform::entry_kind(target) == platform::EntryKind::File)
+        platform::remove_file(target);
+}
+
 void UpdateWorkflow::apply_check_settings() {
     hash_threads_ = HashThreadsForDrive(settings_.DriveType, hash_threads_);
     check_level_ = CheckLevelForMode(settings_.CheckMode, check_level_);
@@ -59,6 +81,8 @@ void UpdateWorkflow::OneHashCheched(const std::string& filename, const std::stri
         const IndicatorValue& value = indicator(which);
         set_position(which, value.Position + value.Step);
     }
+    if (hash_pass_count_ > 0)
+        total_percent(++hash_pass_done_, hash_pass_count_);
 }
 
 void UpdateWorkflow::CheckingRequiredFiles() {
@@ -68,17 +92,19 @@ void UpdateWorkflow::CheckingRequiredFiles() {
 
     if (file_exists(manifest)) {
         const std::filesystem::path previous = TmpPath() / kPreviousListName;
-        if (file_exists(previous))
-            OldFileList.LoadFromFile(previous);
+        if (file_exists(previous)) {
+            for (const std::string& line : OldFileList.LoadFromFileSkippingBadLines(previous))
+                log("Skipped a damaged line of " + previous.string() + ": " + line);
+        }
 
         std::vector<std::string> lines =
             platform::split_lines(platform::decode_text(platform::read_file(manifest)));
-        std::error_code ignored;
-        std::filesystem::remove(manifest, ignored);
+        platform::remove_file(manifest);
         reset_one_file(Required.Count());
 
         // Catalogue section: up to the first line that begins with "#".
         std::size_t check_line = lines.size();
+        std::vector<std::string> missing;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::string line = platform::trim(lines[i]);
             if (!line.empty() && line.front() == '#') {
@@ -90,7 +116,7 @@ void UpdateWorkflow::CheckingRequiredFiles() {
                 if (!IsSafeGameName(name))
                     refuse(name);
                 else if (!file_exists(platform::native_path(main, name)))
-                    Required.AddItemEmpty(name);
+                    missing.push_back(name);
             }
             if (i % 10 == 0) {
                 set_position(Indicator::ProgressBar_OneFile, static_cast<int>(i));
@@ -118,8 +144,18 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         }
         lines.resize(check_line);
 
-        NewFileList.LoadFromStrings(lines);
+        // The whole file list is read before anything is deleted: a damaged
+        // one must leave the game folder as it was.
+        try {
+            NewFileList.LoadFromStrings(lines);
+        } catch (const EConvertError& error) {
+            NewFileList.Clear();
+            report_bad_manifest(error.what());
+            return;
+        }
         lines.clear();
+        for (const std::string& name : missing)
+            Required.AddItemEmpty(name);
         for (int id = 0; id < NewFileList.Count();) {
             const std::string& name = NewFileList.GetItemByID(id)->Content.Name;
             if (IsSafeGameName(platform::trim(name))) {
@@ -138,17 +174,8 @@ void UpdateWorkflow::CheckingRequiredFiles() {
             const TFileItem* listed = NewFileList.GetItemByName(name);
             Required.AddItemEmpty(listed ? listed->Content.Name : name);
         }
-        for (const std::string& name : removal_names) {
-            if (name.empty())
-                continue;
-            if (!IsSafeGameName(name)) {
-                refuse(name);
-                continue;
-            }
-            const std::filesystem::path target = ResolveGamePath(main, name);
-            if (!std::filesystem::is_directory(std::filesystem::symlink_status(target, ignored)))
-                std::filesystem::remove(target, ignored);
-        }
+        for (const std::string& line : removal_names)
+            remove_withdrawn(line);
         reset_one_file(Required.Count());
 
         if (check_level_ != kLevelLight)

@@ -1,41 +1,38 @@
 #include "update/self_replacement.h"
 
+#include "platform/file.h"
 #include "update/update_workflow.h"
-
-#include <system_error>
 
 namespace launcher {
 
-SelfReplacement::SelfReplacement(std::filesystem::path executable)
-    : executable_(std::move(executable)),
-      backup_(executable_.string() + std::string(kBackupSuffix)) {
-    std::error_code ignored;
-    std::filesystem::remove(backup_, ignored);
-    std::filesystem::rename(executable_, backup_, ignored);
+SelfReplacement::SelfReplacement(std::filesystem::path executable, std::filesystem::path staged)
+    : executable_(std::move(executable)), staged_(std::move(staged)),
+      backup_(executable_.string() + std::string(kBackupSuffix)) {}
+
+SelfReplacement::~SelfReplacement() {
+    if (!swapped_)
+        platform::remove_file(staged_);
 }
 
-bool SelfReplacement::Installed() const {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(executable_, error))
-        return false;
-    using std::filesystem::perms;
-    const auto previous = std::filesystem::status(backup_, error);
-    if (!error && std::filesystem::exists(previous))
-        std::filesystem::permissions(executable_, previous.permissions(),
-                                     std::filesystem::perm_options::replace, error);
+void SelfReplacement::SwapIn() {
+    platform::make_executable(staged_);
+    had_previous_ = platform::entry_kind(executable_) == platform::EntryKind::File;
+    if (had_previous_)
+        platform::swap_in_file(executable_, staged_, backup_);
     else
-        std::filesystem::permissions(executable_,
-                                     perms::owner_exec | perms::group_exec | perms::others_exec,
-                                     std::filesystem::perm_options::add, error);
-    return true;
+        platform::rename_replace(staged_, executable_);
+    swapped_ = true;
 }
 
-void SelfReplacement::RollBack() const {
-    std::error_code ignored;
-    if (!std::filesystem::exists(backup_, ignored))
+void SelfReplacement::RollBack() {
+    if (!swapped_)
         return;
-    std::filesystem::remove(executable_, ignored);
-    std::filesystem::rename(backup_, executable_, ignored);
+    if (had_previous_)
+        platform::rename_replace(backup_, executable_);
+    else
+        platform::remove_file(executable_);
+    swapped_ = false;
+    staged_.clear(); // nothing is left to remove
 }
 
 } // namespace launcher

@@ -2,44 +2,27 @@
 
 #include "config/debug_file.h"
 #include "download/http_client.h"
-#include "platform/terminate_flag.h"
+#include "download/request_watch.h"
 #include "platform/text.h"
 
-#include <chrono>
-#include <thread>
-
 namespace launcher {
-namespace {
-constexpr platform::Milliseconds kWaitSlice{1000};
-}
 
 HttpServerProbe::HttpServerProbe(platform::EventLoop& loop)
     : loop_(loop), client_(std::make_unique<HttpClient>()) {}
 
 HttpServerProbe::~HttpServerProbe() = default;
 
-std::optional<std::int64_t> HttpServerProbe::Head(const std::string& url) {
-    const auto started = std::chrono::steady_clock::now();
-    HttpHeadResult result;
-    bool answered = false;
-    std::thread request([&] {
-        HttpHeadResult outcome = client_->head(url);
-        loop_.run_and_wait([&] {
-            result = outcome;
-            answered = true;
-        });
-    });
-    while (!answered) {
-        platform::end_process_if_terminated();
-        loop_.process_pending(kWaitSlice);
-    }
-    request.join();
-    platform::end_process_if_terminated();
-    if (!result.outcome.ok)
+std::optional<std::int64_t> HttpServerProbe::Head(const std::string& url,
+                                                  std::optional<std::int64_t> time_limit_ms) {
+    std::optional<platform::Milliseconds> limit;
+    if (time_limit_ms)
+        limit = platform::Milliseconds(*time_limit_ms);
+    const HeadOutcome head = HeadWhileProcessing(loop_, *client_, url, limit);
+    if (head.over_time_limit)
+        return *time_limit_ms;
+    if (!head.result.outcome.ok)
         return std::nullopt;
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 started)
-        .count();
+    return head.elapsed.count();
 }
 
 std::string CheckUpdateServers(tUpdateServersRecord& servers, ServerProbe& probe,
@@ -62,7 +45,9 @@ std::string CheckUpdateServers(tUpdateServersRecord& servers, ServerProbe& probe
         }
         if (s.back() != '\\')
             s += '\\';
-        const auto time = probe.Head(normalise_url(s + std::string(kProbeFileName)));
+        const auto time = probe.Head(
+            normalise_url(s + std::string(kProbeFileName)),
+            servers.UsePing ? std::optional<std::int64_t>(kProbeTimeLimitMs) : std::nullopt);
         if (!time) {
             list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
             continue;

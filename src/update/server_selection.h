@@ -23,8 +23,12 @@ class ServerProbe {
 public:
     virtual ~ServerProbe() = default;
     // The probe time in whole milliseconds, or none when the request did not
-    // succeed (connection failure, error status).
-    virtual std::optional<std::int64_t> Head(const std::string& url) = 0;
+    // succeed (connection failure, error status, no answer for a whole stall
+    // period). With a time limit, a request still running when the limit has
+    // passed is abandoned and reported as taking the limit: it can no longer
+    // be the fastest.
+    virtual std::optional<std::int64_t> Head(const std::string& url,
+                                             std::optional<std::int64_t> time_limit_ms) = 0;
 };
 
 // The real probe: one HTTP client for all probes of one selection. The
@@ -37,7 +41,8 @@ public:
     HttpServerProbe(const HttpServerProbe&) = delete;
     HttpServerProbe& operator=(const HttpServerProbe&) = delete;
 
-    std::optional<std::int64_t> Head(const std::string& url) override;
+    std::optional<std::int64_t> Head(const std::string& url,
+                                     std::optional<std::int64_t> time_limit_ms) override;
 
 private:
     platform::EventLoop& loop_;

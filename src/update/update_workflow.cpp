@@ -3,6 +3,7 @@
 #include "config/debug_file.h"
 #include "config/player_choices.h"
 #include "launch/proxy_list.h"
+#include "platform/file.h"
 #include "platform/files.h"
 #include "update/packed_files.h"
 
@@ -119,50 +120,145 @@ void UpdateWorkflow::report_no_server() {
     end_ = WorkflowEnd::NoServer;
 }
 
-bool UpdateWorkflow::fetch_manifest() {
-    const std::string packed_name = std::string(kManifestName) + std::string(kPackedSuffix);
-    std::error_code ignored;
-    std::filesystem::create_directories(TmpPath(), ignored);
-    // A packed file left by an earlier run must not pass for this manifest.
-    std::filesystem::remove(TemporaryPackedFile(), ignored);
-    if (setup_.FileModeActive) {
-        std::filesystem::copy_file(platform::native_path(setup_.FileModeFolder, packed_name),
-                                   TemporaryPackedFile(),
-                                   std::filesystem::copy_options::overwrite_existing, ignored);
-    } else {
-        current_name_ = packed_name;
-        DM.GetFile(URLMain + packed_name, TemporaryPackedFile());
-        if (DM.HaveError)
-            std::filesystem::remove(TemporaryPackedFile(), ignored);
+void UpdateWorkflow::report_bad_manifest(const std::string& why) {
+    log("Damaged file list: " + why);
+    end_reason_ = why;
+    const std::string text = LanguageText(strings_, kManifestDamaged);
+    view_.MsgShow(text);
+    view_.SetStatus(text);
+    view_.SetStartGameEnabled(true);
+    end_ = WorkflowEnd::BadManifest;
+}
+
+void UpdateWorkflow::report_disk_problem(const platform::FileError& error) {
+    log(std::string("Disk problem: ") + error.what());
+    end_reason_ = error.what();
+    const std::string text = LanguageText(strings_, kDiskProblemPrefix) + error.what();
+    view_.MsgShow(text);
+    view_.SetStatus(text);
+    view_.SetStartGameEnabled(true);
+    end_ = WorkflowEnd::DiskProblem;
+}
+
+void UpdateWorkflow::fail_file(const std::string& name, std::string reason, bool disk_problem) {
+    log("Not updated: " + name + ": " + reason);
+    failed_.push_back(FailedFile{name, std::move(reason), disk_problem});
+}
+
+void UpdateWorkflow::report_failed_files() {
+    const std::string text =
+        LanguageText(strings_, kFilesNotUpdatedPrefix) + std::to_string(failed_.size());
+    view_.SetStatus(text);
+    view_.MsgShow(text);
+}
+
+void UpdateWorkflow::prepare_updater_folder() {
+    // The launcher's own folder: a link standing there is removed, never
+    // followed, so nothing the launcher writes lands outside the game.
+    const std::filesystem::path updater = TmpPath();
+    std::error_code ignored; // a folder that cannot be made is named by make_folders
+    std::filesystem::create_directories(setup_.MainPath, ignored);
+    if (platform::entry_kind(updater) == platform::EntryKind::Link)
+        platform::remove_file(updater);
+    platform::make_folders(setup_.MainPath, updater.filename());
+    remove_leftovers(updater);
+}
+
+void UpdateWorkflow::read_self_update_marker() {
+    const std::filesystem::path marker = TmpPath() / kSelfUpdateMarkerName;
+    if (platform::entry_kind(marker) == platform::EntryKind::None)
+        return;
+    TFileList installed(true);
+    try {
+        installed.LoadFromFileSkippingBadLines(marker);
+    } catch (const platform::FileError&) {
     }
-    return std::filesystem::exists(TemporaryPackedFile(), ignored);
+    if (installed.Count() > 0)
+        self_update_before_ = installed.GetItemByID(0)->Content;
+    platform::remove_file(marker);
+}
+
+std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
+    const std::string packed_name = std::string(kManifestName) + std::string(kPackedSuffix);
+    // A packed file left by an earlier run must not pass for this manifest.
+    platform::remove_file(TemporaryPackedFile());
+    if (setup_.FileModeActive) {
+        const std::filesystem::path source =
+            platform::native_path(setup_.FileModeFolder, packed_name);
+        if (platform::entry_kind(source) != platform::EntryKind::File)
+            return DownloadFailure::http_status(404, source.string() + " is missing");
+        platform::copy_file_to(source, TemporaryPackedFile());
+        return std::nullopt;
+    }
+    current_name_ = packed_name;
+    // One dropped connection must not end the update: the file list is
+    // fetched again like a game file.
+    for (int call = 0; call < kDownloadCallsPerPass; ++call) {
+        DM.GetFile(URLMain + packed_name, TemporaryPackedFile());
+        if (!DM.HaveError)
+            return std::nullopt;
+        if (DM.LastFailure && DM.LastFailure->kind == DownloadFailure::Kind::LocalFile)
+            break;
+    }
+    platform::remove_file(TemporaryPackedFile());
+    return DM.LastFailure.value_or(DownloadFailure{});
 }
 
 void UpdateWorkflow::MainTimerTimer() {
+    failed_.clear();
+    end_reason_.clear();
+    try {
+        run_stage();
+    } catch (const platform::FileError& error) {
+        if (!error.is_disk_problem())
+            throw;
+        report_disk_problem(error);
+    }
+    if (end_ == WorkflowEnd::Restarted)
+        return;
+    if (proxy_probe)
+        ProxyLine = LoadProxyList(config_, settings_, *proxy_probe, view_, strings_);
+}
+
+void UpdateWorkflow::run_stage() {
+    prepare_updater_folder();
+    read_self_update_marker();
     URLMain = CheckUpdateServers();
     if (URLMain.empty()) {
         report_no_server();
-    } else {
-        view_.SetStatus(strings_[kFetchingManifest]);
-        URLName = std::string(kManifestName);
-        // A manifest that could not be fetched means no server served this
-        // run: saying that every file is up to date would be wrong.
-        if (!fetch_manifest()) {
-            report_no_server();
-        } else {
-            view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
-            UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
-            std::error_code ignored;
-            std::filesystem::remove(TemporaryPackedFile(), ignored);
-            set_position(Indicator::ProgressBar_OneFile, 0);
-            set_position(Indicator::Gauge_OneFile, 0);
-            CheckingRequiredFiles();
-            if (end_ == WorkflowEnd::Restarted)
-                return;
-        }
+        return;
     }
-    if (proxy_probe)
-        ProxyLine = LoadProxyList(config_, settings_, *proxy_probe, view_, strings_);
+    view_.SetStatus(strings_[kFetchingManifest]);
+    URLName = std::string(kManifestName);
+    if (const auto failure = fetch_manifest()) {
+        using Kind = DownloadFailure::Kind;
+        if (failure->kind == Kind::LocalFile && failure->local)
+            throw *failure->local;
+        log("File list not fetched: " + failure->describe());
+        // An empty file list is a damaged one; otherwise no server served
+        // this run, and saying that every file is up to date would be wrong.
+        if (failure->kind == Kind::NoLength || failure->kind == Kind::LengthMismatch)
+            report_bad_manifest("the file list on the update server is empty");
+        else
+            report_no_server();
+        return;
+    }
+    view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
+    try {
+        UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
+    } catch (const platform::FileError&) {
+        throw;
+    } catch (const std::exception& error) {
+        // The packed file stays for the debug log's reader; the manifest
+        // written so far must not be read as a smaller release.
+        platform::remove_file(setup_.MainPath / kManifestName);
+        report_bad_manifest(error.what());
+        return;
+    }
+    platform::remove_file(TemporaryPackedFile());
+    set_position(Indicator::ProgressBar_OneFile, 0);
+    set_position(Indicator::Gauge_OneFile, 0);
+    CheckingRequiredFiles();
 }
 
 } // namespace launcher

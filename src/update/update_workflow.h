@@ -6,6 +6,7 @@
 #include "config/user_settings.h"
 #include "download/download_multi_thread.h"
 #include "platform/event_loop.h"
+#include "update/failed_file.h"
 #include "update/launcher_view.h"
 #include "update/server_selection.h"
 
@@ -14,8 +15,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace launcher {
 
@@ -25,6 +29,10 @@ class tDebugFile;
 inline constexpr std::string_view kManifestName = "updater.lst";
 inline constexpr std::string_view kPreviousListName = "OldList.lst";
 inline constexpr std::string_view kBackupSuffix = ".bak";
+// Written in the updater folder right before the launcher restarts into a
+// new executable of itself: the record it installed, so that the restarted
+// run does not replace itself with the same file again.
+inline constexpr std::string_view kSelfUpdateMarkerName = "SelfUpdate.lst";
 inline constexpr int kFetchPasses = 3;
 inline constexpr int kDownloadCallsPerPass = 3;
 inline constexpr int kDownloadSegments = 6;
@@ -42,18 +50,22 @@ struct UpdateWorkflowSetup {
 // How far the workflow got.
 enum class WorkflowEnd {
     NotRun,
-    NoServer,  // no update server could be chosen; the game may be started
-    Updated,   // the required files were checked and updated; the game may be started
-    Restarted, // the launcher replaced itself and handed over to its new executable
+    NoServer,    // no update server could be chosen or none served the file list
+    BadManifest, // the file list the server gave is empty or damaged; nothing was changed
+    DiskProblem, // the launcher's own files could not be written in the game folder
+    Updated,     // the files were checked and updated (see FailedFiles); the game may be started
+    Restarted,   // the launcher replaced itself and handed over to its new executable
 };
 
 // The update workflow of the main window: server selection and manifest
 // retrieval, the required-file check, updating files (the launcher's own
 // executable first, replacing it and restarting) and the full check. It runs
 // on the interface thread and drives the window through `LauncherView`.
-// Errors that end a run of the workflow (a damaged manifest) leave it as
-// exceptions for the program's top-level handler; the start button then
-// stays disabled.
+// Every failure is told: files that could not be installed are listed in
+// `FailedFiles` with their reason and counted in the status line; a damaged
+// file list and a game folder that cannot be written end the stage with
+// their own texts and leave the start button enabled, so the installed game
+// can still be played. A working file is never lost for its replacement.
 class UpdateWorkflow {
 public:
     UpdateWorkflow(platform::EventLoop& loop, LauncherView& view, tConfigData& config,
@@ -68,8 +80,10 @@ public:
     ProxyProbe* proxy_probe = nullptr;
     // Called right after the launcher's own executable was replaced: saves
     // the player's settings, starts the new executable and ends the process.
-    // When it returns (tests) the workflow stops as if the process had ended.
-    std::function<void()> RestartLauncher;
+    // Returns why the new executable could not be started; the workflow then
+    // puts the previous one back and goes on. Returning an empty text (tests)
+    // stops the workflow as if the process had ended.
+    std::function<std::string()> RestartLauncher;
     // Makes the probe of each server selection; the HTTP probe by default.
     std::function<std::unique_ptr<ServerProbe>()> MakeServerProbe;
 
@@ -87,6 +101,10 @@ public:
     void Button_CheckAllFilesClick();
 
     WorkflowEnd end() const { return end_; }
+    // Files of this run that could not be installed, in the order they failed.
+    const std::vector<FailedFile>& FailedFiles() const { return failed_; }
+    // Why the stage ended early (BadManifest, DiskProblem), in words.
+    const std::string& EndReason() const { return end_reason_; }
     const IndicatorValue& indicator(Indicator which) const {
         return indicators_[static_cast<std::size_t>(which)];
     }
@@ -116,15 +134,32 @@ private:
     void totals_to_maxima();
     void total_percent(int done, int count);
     void report_no_server();
-    // Fetches the packed manifest into the temporary packed file; false when
-    // nothing was fetched.
-    bool fetch_manifest();
+    void report_bad_manifest(const std::string& why);
+    void report_disk_problem(const platform::FileError& error);
+    void report_failed_files();
+    void fail_file(const std::string& name, std::string reason, bool disk_problem = false);
+    void run_stage();
+    // Fetches the packed manifest into the temporary packed file (three
+    // calls at most); the failure when nothing usable was fetched.
+    std::optional<DownloadFailure> fetch_manifest();
+    void prepare_updater_folder();
+    void read_self_update_marker();
+    void remove_leftovers(const std::filesystem::path& folder);
+    // Deletes one file the removal section names, when it is a regular file.
+    void remove_withdrawn(const std::string& line);
     void enable_start();
     void record_previous(const TFileRecord& record);
     std::unique_ptr<TFileList> hash_files(const TFileList& files);
-    bool fetch_packed_file(const std::string& url, const std::filesystem::path& source,
-                           const std::string& expected_hash);
+    // Fetches and verifies the packed archive; the reason when it failed.
+    std::optional<std::string> fetch_packed_file(const std::string& url,
+                                                 const std::filesystem::path& source,
+                                                 const std::string& expected_hash,
+                                                 bool& disk_problem);
     bool packed_file_matches(const std::string& expected_hash) const;
+    // Swaps the verified new executable in and restarts; false when the run
+    // goes on with the previous executable.
+    bool replace_self(const TFileRecord& item, const std::filesystem::path& target,
+                      const std::filesystem::path& staged);
 
     platform::EventLoop& loop_;
     LauncherView& view_;
@@ -137,9 +172,16 @@ private:
     int check_level_ = 2;
     int hash_threads_ = 1;
     bool _self = false;
+    bool restart_after_self_ = false; // the launcher restarts right after replacing itself
     bool check_all_done_ = false;
+    int hash_pass_count_ = 0; // files of the full check's hashing pass, while it runs
+    int hash_pass_done_ = 0;
     std::string current_name_;
     WorkflowEnd end_ = WorkflowEnd::NotRun;
+    std::string end_reason_;
+    std::vector<FailedFile> failed_;
+    std::set<std::filesystem::path> cleaned_folders_;
+    std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
 };
 
 } // namespace launcher

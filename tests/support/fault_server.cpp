@@ -275,12 +275,15 @@ bool FaultServer::answer(int socket, int connection, const std::string& request_
     const std::string location = "Location: " + url("/moved") + "\r\n";
 
     if (request.method == "HEAD") {
+        if (resource.head_never_answers)
+            return hold_until_closed(socket);
         if (resource.head_status >= 300 && resource.head_status < 400)
             return send_all(socket, header("302 Found", 0, location));
         const std::string status = std::to_string(resource.head_status) + " Status";
         switch (resource.head_length) {
         case HeadLength::Given:
-            return send_all(socket, header(status, length, "Accept-Ranges: bytes\r\n"));
+            return send_all(socket, header(status, resource.head_stated_length.value_or(length),
+                                           "Accept-Ranges: bytes\r\n"));
         case HeadLength::Zero:
             return send_all(socket, header(status, 0));
         case HeadLength::Absent:

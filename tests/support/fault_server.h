@@ -37,6 +37,10 @@ struct Resource {
     bool ignore_range = false; // answer every GET with 200 and the whole body
     HeadLength head_length = HeadLength::Given;
     int head_status = 200; // 3xx answers carry a Location header
+    // The length a HEAD answer states instead of the body's (a server whose
+    // answers disagree).
+    std::optional<std::int64_t> head_stated_length{};
+    bool head_never_answers = false; // accept a HEAD request, then send nothing
 };
 
 struct LoggedRequest {

@@ -18,12 +18,15 @@ class ScriptedProbe final : public ServerProbe {
 public:
     explicit ScriptedProbe(std::map<std::string, std::optional<std::int64_t>> answers)
         : answers_(std::move(answers)) {}
-    std::optional<std::int64_t> Head(const std::string& url) override {
+    std::optional<std::int64_t> Head(const std::string& url,
+                                     std::optional<std::int64_t> limit) override {
         probed.push_back(url);
+        limits.push_back(limit);
         const auto found = answers_.find(url);
         return found == answers_.end() ? std::nullopt : found->second;
     }
     std::vector<std::string> probed;
+    std::vector<std::optional<std::int64_t>> limits;
 
 private:
     std::map<std::string, std::optional<std::int64_t>> answers_;

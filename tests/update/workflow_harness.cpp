@@ -41,7 +41,10 @@ UpdateWorkflow& WorkflowHarness::make_workflow() {
     workflow.reset();
     workflow = std::make_unique<UpdateWorkflow>(loop, view, config, settings, strings, setup);
     workflow->debug_file = &log;
-    workflow->RestartLauncher = [this] { ++restarts; };
+    workflow->RestartLauncher = [this] {
+        ++restarts;
+        return restart_failure;
+    };
     return *workflow;
 }
 

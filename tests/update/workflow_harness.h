@@ -79,6 +79,7 @@ public:
     RecordingView view;
     UpdateWorkflowSetup setup;
     int restarts = 0;
+    std::string restart_failure; // what a restart answers: empty when it started
     std::unique_ptr<UpdateWorkflow> workflow;
 };
 
