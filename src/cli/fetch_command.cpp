@@ -1,8 +1,11 @@
 #include "cli/fetch_command.h"
 
+#include "archive/temporary_name.h"
 #include "cli/progress_line.h"
 #include "download/download_multi_thread.h"
+#include "platform/file.h"
 #include "platform/plain_event_loop.h"
+#include "platform/text.h"
 
 #include <cstdio>
 #include <memory>
@@ -26,10 +29,25 @@ int run_fetch(const FetchOptions& options) {
     ProgressLine progress;
     download.OnProgress = [&progress](TDownloadMultiThread&, std::int64_t loaded,
                                       std::int64_t size) { progress.show(loaded, size); };
-    download.GetFile(options.url, options.file);
+    // The file is written under a temporary name and renamed when complete:
+    // a failed fetch leaves a file already at the name as it was.
+    const std::filesystem::path target = std::filesystem::absolute(options.file);
+    const std::filesystem::path temporary = TemporaryNameBeside(target);
+    download.GetFile(options.url, temporary);
     progress.finish();
     if (download.HaveError) {
-        std::fprintf(stderr, "fetch: %s could not be downloaded completely\n", options.url.c_str());
+        platform::remove_file(temporary);
+        const std::string why =
+            download.LastFailure ? download.LastFailure->describe() : "the download failed";
+        std::fprintf(stderr, "fetch: %s could not be downloaded completely: %s\n",
+                     platform::printable(options.url).c_str(), platform::printable(why).c_str());
+        return 1;
+    }
+    try {
+        platform::rename_replace(temporary, target);
+    } catch (const platform::FileError& error) {
+        platform::remove_file(temporary);
+        std::fprintf(stderr, "fetch: %s\n", platform::printable(error.what()).c_str());
         return 1;
     }
     return 0;

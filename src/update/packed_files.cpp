@@ -6,7 +6,6 @@
 #include "platform/files.h"
 #include "platform/memory_stream.h"
 
-
 namespace launcher {
 namespace {
 
@@ -56,7 +55,8 @@ TRARExtractResult UnpackArchive(const std::filesystem::path& archive,
         reader.Extract(destination, false, nullptr);
         result = reader.LastExtract();
     } else {
-        result.Failure = "the fetched file is not an archive of a known format";
+        result.Failure =
+            "the fetched file is not a readable archive (damaged, or of an unknown format)";
     }
     reader.MemberCheck.reset();
     return result;

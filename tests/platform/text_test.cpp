@@ -33,6 +33,12 @@ TEST(TextTest, LowerCasesUnicodeAndKeepsInvalidBytes) {
     EXPECT_EQ(to_lower_ascii("ÄB"), "Äb");
 }
 
+TEST(TextTest, PrintableReplacesEveryControlCharacter) {
+    EXPECT_EQ(printable("a\x1B[31mred\x07\r\n\x7F"), "a?[31mred????");
+    EXPECT_EQ(printable("C1 \xC2\x9B here, \xC3\xA9 kept"), "C1 ? here, \xC3\xA9 kept");
+    EXPECT_EQ(printable("plain text"), "plain text");
+}
+
 TEST(TextTest, ParsesDecimalIntegers) {
     EXPECT_EQ(parse_int32("42"), 42);
     EXPECT_EQ(parse_int32("+42"), 42);

@@ -36,5 +36,26 @@ TEST(ResolveGamePathTest, FindsMixedCaseSpellings) {
     EXPECT_EQ(ResolveGamePath(dir.path(), "\\none\\x"), dir / "none/x");
 }
 
+TEST(PackedFileAddressTest, EveryByteOutsideTheUnreservedSetIsEncoded) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\\system\\jux.ini", "http://s/u/system/jux.ini.vdp"},
+        {"\\my file.txt", "http://s/u/my%20file.txt.vdp"},
+        {"\\a#b", "http://s/u/a%23b.vdp"},
+        {"\\100%.dat", "http://s/u/100%25.dat.vdp"},
+        {"\\why?.txt", "http://s/u/why%3F.txt.vdp"},
+        {"\\a+b&c=d", "http://s/u/a%2Bb%26c%3Dd.vdp"},
+        {"\\d\u00e9j\u00e0\\~_-.x", "http://s/u/d%C3%A9j%C3%A0/~_-.x.vdp"},
+    };
+    for (const auto& [name, address] : cases)
+        EXPECT_EQ(PackedFileAddress("http://s/u/", name), address) << name;
+}
+
+TEST(RemovalGameNameTest, NamesWithoutALeadingBackslashAreBelowTheLauncherFolder) {
+    EXPECT_EQ(RemovalGameName("system\\old.dll"), "\\system\\old.dll");
+    EXPECT_EQ(RemovalGameName("\\system\\old.dll"), "\\system\\old.dll");
+    for (const char* refused : {"", "/etc/passwd", "..\\x", "c:\\x", "\\a\\..\\..\\x"})
+        EXPECT_EQ(RemovalGameName(refused), std::nullopt) << refused;
+}
+
 } // namespace
 } // namespace launcher

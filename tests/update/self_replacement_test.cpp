@@ -1,11 +1,14 @@
 // The launcher replacing its own executable.
+#include "archive/archive_fixtures.h"
 #include "archive/rar4_writer.h"
 #include "catalogue/file_catalogue.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "update/workflow_harness.h"
 
 #include <sys/stat.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace launcher::testing {
@@ -122,6 +125,45 @@ TEST_F(SelfReplacementTest, ExecutableNameInASubfolderIsTreatedTheSame) {
     EXPECT_EQ(h.restarts, 1) << "only the file name is compared";
     EXPECT_EQ(h.read("\\bin\\Launcher.EXE"), "other copy");
     EXPECT_EQ(h.read("\\bin\\Launcher.EXE.bak"), "stale copy");
+}
+
+TEST_F(SelfReplacementTest, NewExecutableThatCannotStartIsSwappedBackAndTheRunGoesOn) {
+    h.publish(
+        with_launcher_checked(Release{{{"\\launcher.exe", "new launcher"}, {"\\b.txt", "b"}}}));
+    h.restart_failure = "Exec format error";
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(h.restarts, 1);
+    EXPECT_EQ(h.read("\\launcher.exe"), "old launcher");
+    EXPECT_EQ(h.read("\\b.txt"), "b");
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    ASSERT_EQ(workflow.FailedFiles().size(), 1u);
+    EXPECT_THAT(workflow.FailedFiles()[0].reason, ::testing::HasSubstr("Exec format error"));
+    EXPECT_FALSE(std::filesystem::exists(h.game / "updater" / "SelfUpdate.lst"));
+}
+
+TEST_F(SelfReplacementTest, TheRestartedRunDoesNotReplaceItselfWithTheSameFileAgain) {
+    // A catalogue hash in lower case: the installed file is right, but the
+    // check section's exact comparison would fetch it at every start.
+    Release release = with_launcher_checked(Release{{{"\\a.txt", "a"}}});
+    release.extra_catalogue_lines = {platform::to_lower_ascii(Md5Of("new launcher")) +
+                                     "|\\launcher.exe|12|0|" + "00000000000000000000000000000000"};
+    h.publish(release);
+    h.server.serve("/launcher.exe.vdp", Resource{[] {
+                       TempDir scratch;
+                       write_rar(scratch / "l.rar", {{"launcher.exe", "new launcher"}});
+                       return platform::read_file_text(scratch / "l.rar");
+                   }()});
+    h.run();
+    EXPECT_EQ(h.restarts, 1);
+    EXPECT_EQ(h.read("\\launcher.exe"), "new launcher");
+
+    UpdateWorkflow& restarted = h.run();
+    EXPECT_EQ(h.restarts, 1) << "no second restart";
+    EXPECT_EQ(restarted.end(), WorkflowEnd::Updated);
+    ASSERT_EQ(restarted.FailedFiles().size(), 1u);
+    EXPECT_THAT(restarted.FailedFiles()[0].reason, ::testing::HasSubstr("would do so again"));
+    EXPECT_EQ(h.read("\\a.txt"), "a");
+    EXPECT_EQ(h.read("\\launcher.exe"), "new launcher");
 }
 
 } // namespace

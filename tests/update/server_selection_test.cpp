@@ -1,5 +1,7 @@
 // Choosing the update server.
 #include "config/debug_file.h"
+#include "download/request_watch.h"
+#include "support/tcp_listener.h"
 #include "update/server_selection.h"
 #include "update/workflow_harness.h"
 
@@ -172,6 +174,44 @@ TEST(ServerSelectionEndToEndTest, DeadFirstServerIsDroppedAndTheSecondServes) {
     EXPECT_EQ(heads.front().path, "//updater.lst.vdp");
     EXPECT_EQ(heads.front().user_agent,
               "Opera/9.80 (Windows NT 6.2; WOW64) Presto/2.12.388 Version/12.16");
+}
+
+// Servers that accept a connection and never answer cost one stall period
+// per request (or the probe's time limit), in virtual time here.
+TEST(ServerSelectionHangTest, ProbeOfAServerThatNeverAnswersIsAbandonedAtTheLimit) {
+    WorkflowHarness h(true);
+    h.publish(Release{{{"\\a.txt", "a"}}});
+    TcpListener silent("127.0.0.1", 0);
+    const std::string dead = "http://127.0.0.1:" + std::to_string(silent.port()) + "/";
+    h.config.UpdateServers = {true, false, {dead, h.server.url("/")}};
+    const auto start = h.clock.now();
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.URLMain, h.server.url("/"));
+    EXPECT_EQ(h.read("\\a.txt"), "a");
+    EXPECT_LT(h.clock.now() - start, kStallPeriod) << "abandoned once it could not win";
+    EXPECT_EQ(h.config.UpdateServers.Servers.size(), 2u) << "too slow is not failed";
+}
+
+TEST(ServerSelectionHangTest, ManifestFromAServerThatNeverAnswersEndsInThreeStallPeriods) {
+    WorkflowHarness h(true);
+    TcpListener silent("127.0.0.1", 0);
+    h.config.UpdateServers.Servers = {"http://127.0.0.1:" + std::to_string(silent.port()) + "/"};
+    const auto start = h.clock.now();
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::NoServer);
+    EXPECT_TRUE(h.view.start_enabled);
+    EXPECT_GE(h.clock.now() - start, 3 * kStallPeriod);
+    EXPECT_LT(h.clock.now() - start, 4 * kStallPeriod);
+}
+
+TEST(ServerSelectionHangTest, OneDroppedManifestConnectionDoesNotEndTheUpdate) {
+    WorkflowHarness h;
+    h.publish(Release{{{"\\a.txt", "a"}}});
+    h.server.add_fault("/updater.lst.vdp",
+                       Fault{.kind = Fault::Kind::DropAfterBytes, .after_bytes = 3, .times = 1});
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(h.read("\\a.txt"), "a");
 }
 
 } // namespace

@@ -17,7 +17,11 @@ std::vector<int> RecordingView::positions(Indicator which) const {
     return result;
 }
 
-WorkflowHarness::WorkflowHarness() {
+WorkflowHarness::WorkflowHarness(bool virtual_time)
+    : loop_owner(virtual_time ? std::make_unique<platform::PlainEventLoop>(clock)
+                              : std::make_unique<platform::PlainEventLoop>()),
+      loop(*loop_owner) {
+    clock.set_auto_advance(virtual_time);
     for (std::size_t i = 0; i < strings.size(); ++i)
         strings[i] = "S" + std::to_string(i) + " ";
     log.enabled = true;

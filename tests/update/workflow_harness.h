@@ -52,7 +52,10 @@ public:
 // workflow needs. Language string N reads "SN ".
 class WorkflowHarness {
 public:
-    WorkflowHarness();
+    // With `virtual_time` the loop runs on a clock that jumps to the next
+    // timer whenever the interface thread is idle, so stall periods pass in
+    // moments.
+    explicit WorkflowHarness(bool virtual_time = false);
 
     // Publishes `release` into the server tree and serves it.
     std::vector<TFileRecord> publish(const Release& release);
@@ -71,7 +74,9 @@ public:
     TempDir game;
     TempDir tree;
     FaultServer server;
-    platform::PlainEventLoop loop;
+    platform::ManualClock clock;
+    std::unique_ptr<platform::PlainEventLoop> loop_owner;
+    platform::PlainEventLoop& loop;
     tConfigData config;
     UserSettings settings;
     LanguageTable strings;
