@@ -128,7 +128,7 @@ TEST_P(KeepOldFileTest, OldFileStaysAndTheFailureIsTold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, KeepOldFileTest, ::testing::ValuesIn(fault_cases()),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         [](const auto& param) { return "case" + std::to_string(param.index); });
 
 TEST(KeepOldFileFullCheckTest, AFileTheFullCheckCannotReplaceStaysAndIsCounted) {
     WorkflowHarness h;
