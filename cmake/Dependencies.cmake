@@ -8,6 +8,7 @@ find_package(OpenSSL REQUIRED)
 find_package(CLI11 CONFIG REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(utf8proc REQUIRED IMPORTED_TARGET libutf8proc)
+pkg_check_modules(sodium REQUIRED IMPORTED_TARGET libsodium)
 
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 add_library(stb_headers INTERFACE)

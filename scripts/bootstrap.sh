@@ -8,7 +8,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   # libraries of the core
-  libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev libutf8proc-dev libstb-dev libcli11-dev
+  libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev libutf8proc-dev libstb-dev libcli11-dev libsodium-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl
   libarchive-tools bc

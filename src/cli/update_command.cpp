@@ -37,6 +37,7 @@ constexpr int kExitUpToDate = 0;
 constexpr int kExitError = 1;
 constexpr int kExitNoServer = 2;
 constexpr int kExitFilesFailed = 3;
+constexpr int kExitRefused = 4;
 
 const std::map<std::string, std::string> kCheckModes{{"hard", "Hard: MD5 Hash"},
                                                      {"medium", "Medium: Size & Date"},
@@ -56,7 +57,8 @@ void save_settings(const LauncherContext& context, const UserSettings& saved) {
 
 // Tells what the run could not do, on standard error, and gives the exit
 // status: 0 the folder is up to date, 1 an error ended the run, 2 no update
-// server or no usable file list, 3 some files could not be updated.
+// server or no usable file list, 3 some files could not be updated, 4 the
+// file list is not a valid signed release.
 int exit_code_of(const UpdateWorkflow& workflow) {
     switch (workflow.end()) {
     case WorkflowEnd::NoServer:
@@ -66,6 +68,10 @@ int exit_code_of(const UpdateWorkflow& workflow) {
         std::cerr << "The file list from the update server is not usable: "
                   << platform::printable(workflow.EndReason()) << "\n";
         return kExitNoServer;
+    case WorkflowEnd::Refused:
+        std::cerr << "The update was refused: " << platform::printable(workflow.EndReason())
+                  << "\n";
+        return kExitRefused;
     case WorkflowEnd::DiskProblem:
         std::cerr << platform::printable(workflow.EndReason()) << "\n";
         return kExitError;

@@ -117,6 +117,8 @@ void tConfigData::apply_entry(const std::string& section, const std::string& key
             UpdateServers.RandomSelect = flag;
         else if (key == "url")
             UpdateServers.Servers.push_back(platform::trim(value));
+        else if (key == "publickey")
+            UpdateServers.PublicKeys.push_back(platform::trim(value));
     } else if (section == "gameproxys") {
         if (key == "useproxy")
             ProxyServers.UseProxy = flag;

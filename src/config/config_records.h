@@ -33,6 +33,9 @@ struct tUpdateServersRecord {
     bool UsePing = false;
     bool RandomSelect = false;
     std::vector<std::string> Servers;
+    // The publisher's release-signing keys ("publickey=" lines); with one or
+    // more, only signed file lists are used.
+    std::vector<std::string> PublicKeys{};
 };
 
 struct tGameProxysRecord {

@@ -18,6 +18,12 @@ std::string LanguageText(const LanguageTable& table, std::size_t index) {
         return "The file list from the update server is damaged";
     case kDiskProblemPrefix:
         return "Cannot write to the game folder: ";
+    case kReleaseNotSigned:
+        return "The update was refused: it is not signed by the publisher";
+    case kReleaseOlder:
+        return "The update was refused: it is older than the installed release";
+    case kReleaseExpired:
+        return "The update was refused: the release has expired";
     default:
         return text;
     }

@@ -18,6 +18,9 @@ LanguageTable& LanguageStrings();
 inline constexpr std::size_t kFilesNotUpdatedPrefix = 26; // followed by a count
 inline constexpr std::size_t kManifestDamaged = 27;
 inline constexpr std::size_t kDiskProblemPrefix = 28; // followed by the path and the reason
+inline constexpr std::size_t kReleaseNotSigned = 29;
+inline constexpr std::size_t kReleaseOlder = 30;
+inline constexpr std::size_t kReleaseExpired = 31;
 
 // Entry `index` of the table, or its English default when the entry is empty
 // and it has one.

@@ -53,6 +53,7 @@ enum class WorkflowEnd {
     NoServer,    // no update server could be chosen or none served the file list
     BadManifest, // the file list the server gave is empty or damaged; nothing was changed
     DiskProblem, // the launcher's own files could not be written in the game folder
+    Refused,     // the file list is not a valid signed release; nothing was changed
     Updated,     // the files were checked and updated (see FailedFiles); the game may be started
     Restarted,   // the launcher replaced itself and handed over to its new executable
 };
@@ -84,6 +85,9 @@ public:
     // puts the previous one back and goes on. Returning an empty text (tests)
     // stops the workflow as if the process had ended.
     std::function<std::string()> RestartLauncher;
+    // Seconds since 1970 UTC, for the expiry of signed releases; the system
+    // clock by default.
+    std::function<std::int64_t()> UnixTime;
     // Makes the probe of each server selection; the HTTP probe by default.
     std::function<std::unique_ptr<ServerProbe>()> MakeServerProbe;
 
@@ -143,6 +147,10 @@ private:
     // calls at most); the failure when nothing usable was fetched.
     std::optional<DownloadFailure> fetch_manifest();
     void prepare_updater_folder();
+    // With release keys configured: true when the fetched file list is a
+    // valid signed release; otherwise it is refused and told.
+    bool verify_release();
+    std::optional<std::string> fetch_signature(const std::filesystem::path& target);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
     // Deletes one file the removal section names, when it is a regular file.
