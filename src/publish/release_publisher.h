@@ -20,10 +20,10 @@ public:
 struct PublishOptions {
     std::filesystem::path game_dir;
     std::filesystem::path out_dir;
-    std::vector<std::string> check_names;  // the manifest's check section
-    std::vector<std::string> remove_names; // the manifest's removal section
+    std::vector<std::string> check_names{};  // the manifest's check section
+    std::vector<std::string> remove_names{}; // the manifest's removal section
     PackedFormat format = PackedFormat::rar;
-    std::vector<std::string> exclude_globs; // matched against the relative path and the file name
+    std::vector<std::string> exclude_globs{}; // matched against the relative path and the file name
     // Compare every file's content by MD5, and every kept archive with its
     // packed hash, rather than trust an unchanged size and date.
     bool checksum = false;
