@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/memory_stream.h"
 #include "platform/text.h"
+#include "publish/gone_archives.h"
 #include "publish/release_publisher.h"
 #include "publish/release_staging.h"
 
@@ -94,6 +95,8 @@ PreviousRelease ReadPreviousRelease(const std::filesystem::path& out_dir) {
         add_names(catalogue_lines(*staged_text), previous.names);
     if (staged_packed)
         add_names(catalogue_lines(*staged_packed), previous.names);
+    const auto gone = ReadGoneArchives(out_dir);
+    previous.names.insert(previous.names.end(), gone.begin(), gone.end());
     return previous;
 }
 

@@ -14,7 +14,8 @@ struct PreviousRelease {
     // there is none or it cannot be decoded.
     TFileList served{true};
     // Every name that a manifest in the folder lists, the staged ones of an
-    // unfinished publish included: whatever archives may lie there.
+    // unfinished publish and the list of an unfinished removal included:
+    // whatever archives may lie there.
     std::vector<std::string> names;
     // Staged manifests were left: a publish may have stopped after renaming
     // some of its archives, so a served archive may not be the one the

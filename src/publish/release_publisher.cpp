@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/folder_lock.h"
 #include "platform/text.h"
+#include "publish/gone_archives.h"
 #include "publish/previous_release.h"
 #include "publish/release_names.h"
 #include "publish/release_staging.h"
@@ -14,7 +15,6 @@
 #include <algorithm>
 #include <fnmatch.h>
 #include <optional>
-#include <set>
 #include <sys/stat.h>
 
 namespace launcher::publish {
@@ -137,38 +137,6 @@ bool archive_matches(const TFileRecord& record, const std::filesystem::path& arc
     }
 }
 
-// Removes the archives of names that the new catalogue no longer lists.
-std::size_t remove_gone_archives(const std::filesystem::path& out_dir,
-                                 const std::vector<std::string>& names,
-                                 const TFileList& catalogue) {
-    std::set<std::string> current;
-    for (int id = 0; id < catalogue.Count(); ++id)
-        current.insert(catalogue.GetItemByID(id)->Content.Name);
-    std::set<std::string> seen;
-    std::size_t removed = 0;
-    for (const auto& name : names) {
-        if (current.contains(name) || !seen.insert(name).second)
-            continue;
-        // Only archives below the folder, never a manifest.
-        if (!ManifestNameProblem(name).empty())
-            continue;
-        const auto archive = ArchivePath(out_dir, name);
-        std::error_code error;
-        if (const auto* now = catalogue.GetItemByName(name);
-            now != nullptr &&
-            std::filesystem::equivalent(archive, ArchivePath(out_dir, now->Content.Name), error))
-            continue; // the same file, its letter case changed on a server that ignores case
-        if (std::filesystem::symlink_status(archive, error).type() !=
-            std::filesystem::file_type::regular)
-            continue;
-        if (std::filesystem::remove(archive, error)) {
-            ++removed;
-            RemoveEmptyFolders(archive.parent_path(), out_dir);
-        }
-    }
-    return removed;
-}
-
 } // namespace
 
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress) {
@@ -259,7 +227,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                            " may be partly replaced; publish again to complete it.");
     }
     summary.reused = summary.files - summary.packed;
-    summary.removed = remove_gone_archives(out_dir, previous.names, catalogue);
+    summary.removed = RemoveGoneArchives(out_dir, previous.names, catalogue);
     RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);
     return summary;
 }

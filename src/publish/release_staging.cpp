@@ -2,6 +2,7 @@
 
 #include "platform/durable_file.h"
 #include "platform/files.h"
+#include "publish/gone_archives.h"
 #include "publish/release_publisher.h"
 
 #include <set>
@@ -117,8 +118,9 @@ void ReleaseStaging::commit() {
 
 Leftovers FindLeftovers(const std::filesystem::path& out_dir) {
     Leftovers found;
-    const std::set<std::filesystem::path> staged_manifests{
-        StagedPath(out_dir / kManifestName), StagedPath(out_dir / kPackedManifestName)};
+    const std::set<std::filesystem::path> kept{StagedPath(out_dir / kManifestName),
+                                               StagedPath(out_dir / kPackedManifestName),
+                                               out_dir / kGoneJournalName};
     const std::set<std::filesystem::path> earlier_manifests{
         out_dir / (std::string(kManifestName) + std::string(kEarlierManifestSuffix)),
         out_dir / (std::string(kPackedManifestName) + std::string(kEarlierManifestSuffix))};
@@ -129,7 +131,7 @@ Leftovers FindLeftovers(const std::filesystem::path& out_dir) {
             continue;
         const auto& path = it->path();
         const std::string name = path.filename().string();
-        if (name.ends_with(kStagingSuffix) && !staged_manifests.contains(path))
+        if (name.ends_with(kStagingSuffix) && !kept.contains(path))
             found.staged_archives.push_back(path);
         else if (name.ends_with(kEarlierArchiveSuffix) || earlier_manifests.contains(path))
             found.earlier_version_files.push_back(path);

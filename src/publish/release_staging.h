@@ -62,7 +62,8 @@ private:
 // Temporary files that earlier publishes left behind (killed, or stopped by a
 // power loss): archives this tool was staging, and files of earlier versions
 // of it, which replaced archives one by one while the old manifest was
-// served. The staged manifests at the top are not among them.
+// served. The staged manifests and the list of gone archives at the top are
+// not among them.
 struct Leftovers {
     std::vector<std::filesystem::path> staged_archives;
     std::vector<std::filesystem::path> earlier_version_files;

@@ -192,6 +192,25 @@ TEST_F(StagingTest, LeftoversOfAKilledPublishAreRemoved) {
     EXPECT_FALSE(std::filesystem::exists(dir / "server/new"));
 }
 
+TEST_F(StagingTest, ARemovalKilledHalfWayIsCompletedByTheNextPublish) {
+    std::filesystem::copy(dir / "server", dir / "first", std::filesystem::copy_options::recursive);
+    std::filesystem::remove(dir / "game/data/f3.dat");
+    std::filesystem::remove(dir / "game/system/jux.ini");
+    PublishRelease(options);
+    const auto second = FolderContent(dir / "server");
+    // As a kill after the release changed leaves it: the archives of gone
+    // files still there, their names in the list of the removal.
+    std::filesystem::copy_file(dir / "first/data/f3.dat.vdp", dir / "server/data/f3.dat.vdp");
+    dir.write("server/system/jux.ini.vdp",
+              platform::read_file_text(dir / "first/system/jux.ini.vdp"));
+    dir.write("server/updater.lst.gone.publish-tmp", "\\data\\f3.dat\r\n\\system\\jux.ini\r\n");
+
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.removed, 2u);
+    EXPECT_EQ(FolderContent(dir / "server"), second);
+    EXPECT_FALSE(std::filesystem::exists(dir / "server/system"));
+}
+
 struct InterruptedCase {
     std::string what;
     std::vector<std::string> left; // files an earlier run left in the server folder
