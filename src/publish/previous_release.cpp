@@ -95,7 +95,7 @@ PreviousRelease ReadPreviousRelease(const std::filesystem::path& out_dir) {
         add_names(catalogue_lines(*staged_text), previous.names);
     if (staged_packed)
         add_names(catalogue_lines(*staged_packed), previous.names);
-    const auto gone = ReadGoneArchives(out_dir);
+    const auto gone = ReadGoneList(out_dir);
     previous.names.insert(previous.names.end(), gone.begin(), gone.end());
     return previous;
 }

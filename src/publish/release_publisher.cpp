@@ -162,13 +162,12 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     PreviousRelease previous = ReadPreviousRelease(out_dir);
     const Leftovers leftovers = FindLeftovers(out_dir);
     RemoveLeftoverFiles(leftovers.staged_archives, out_dir);
-    const bool keep_staged_manifests = previous.interrupted;
     // After an interrupted publish an archive may be newer than the manifest
     // that names it: each is checked before it is kept.
     const bool verify_archives =
         options.checksum || previous.interrupted || !leftovers.earlier_version_files.empty();
 
-    ReleaseStaging staging(out_dir, keep_staged_manifests);
+    ReleaseStaging staging(out_dir);
     ArchivePacker packer(options.format);
     std::vector<std::uint8_t> hash_buffer(1 << 20);
     TFileList catalogue(false); // in folder order
@@ -214,7 +213,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         const std::string text = manifest_text(catalogue, check_section, removal_section);
         const auto packed_manifest =
             EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-        staging.manifests(text, packed_manifest);
+        staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue));
         summary.bytes_written += text.size() + packed_manifest.size();
     } catch (const std::exception& error) {
         throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +
@@ -227,7 +226,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                            " may be partly replaced; publish again to complete it.");
     }
     summary.reused = summary.files - summary.packed;
-    summary.removed = RemoveGoneArchives(out_dir, previous.names, catalogue);
+    summary.removed = RemoveGoneArchives(out_dir, catalogue);
     RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);
     return summary;
 }

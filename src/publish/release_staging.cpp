@@ -2,6 +2,7 @@
 
 #include "platform/durable_file.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "publish/gone_archives.h"
 #include "publish/release_publisher.h"
 
@@ -18,6 +19,10 @@ void write_whole(const std::filesystem::path& path, std::span<const std::uint8_t
     platform::OutputFile file(path);
     file.write(bytes);
     file.close();
+}
+
+std::span<const std::uint8_t> bytes_of(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 } // namespace
@@ -44,8 +49,13 @@ void RemoveEmptyFolders(const std::filesystem::path& folder, const std::filesyst
     }
 }
 
-ReleaseStaging::ReleaseStaging(std::filesystem::path out_dir, bool keep_staged_manifests)
-    : out_dir_(std::move(out_dir)), keep_staged_manifests_(keep_staged_manifests) {}
+ReleaseStaging::ReleaseStaging(std::filesystem::path out_dir) : out_dir_(std::move(out_dir)) {
+    std::error_code error;
+    keep_staged_manifests_ =
+        std::filesystem::exists(StagedPath(out_dir_ / kManifestName), error) ||
+        std::filesystem::exists(StagedPath(out_dir_ / kPackedManifestName), error);
+    keep_gone_list_ = std::filesystem::exists(out_dir_ / kGoneListName, error);
+}
 
 ReleaseStaging::~ReleaseStaging() {
     if (committed_)
@@ -58,6 +68,8 @@ ReleaseStaging::~ReleaseStaging() {
         std::filesystem::remove(StagedPath(out_dir_ / kManifestName), ignored);
         std::filesystem::remove(StagedPath(out_dir_ / kPackedManifestName), ignored);
     }
+    if (!keep_gone_list_ && !renaming_begun_)
+        std::filesystem::remove(out_dir_ / kGoneListName, ignored);
     // Deepest first; a folder that holds a renamed archive stays.
     for (auto it = made_folders_.rbegin(); it != made_folders_.rend(); ++it)
         if (std::filesystem::is_empty(*it, ignored) && !ignored)
@@ -81,10 +93,11 @@ std::filesystem::path ReleaseStaging::archive(std::string_view name) {
     return archives_.back().staged;
 }
 
-void ReleaseStaging::manifests(std::string_view text, std::span<const std::uint8_t> packed) {
-    write_whole(StagedPath(out_dir_ / kManifestName),
-                {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+void ReleaseStaging::manifests(std::string_view text, std::span<const std::uint8_t> packed,
+                               const std::vector<std::string>& gone) {
+    write_whole(StagedPath(out_dir_ / kManifestName), bytes_of(text));
     write_whole(StagedPath(out_dir_ / kPackedManifestName), packed);
+    write_whole(out_dir_ / kGoneListName, bytes_of(platform::join_crlf(gone)));
 }
 
 void ReleaseStaging::commit() {
@@ -97,6 +110,7 @@ void ReleaseStaging::commit() {
         staged.push_back(archive.staged);
     staged.push_back(StagedPath(manifest));
     staged.push_back(StagedPath(packed_manifest));
+    staged.push_back(out_dir_ / kGoneListName);
     platform::flush_to_disk(staged);
 
     renaming_begun_ = true;
@@ -120,7 +134,7 @@ Leftovers FindLeftovers(const std::filesystem::path& out_dir) {
     Leftovers found;
     const std::set<std::filesystem::path> kept{StagedPath(out_dir / kManifestName),
                                                StagedPath(out_dir / kPackedManifestName),
-                                               out_dir / kGoneJournalName};
+                                               out_dir / kGoneListName};
     const std::set<std::filesystem::path> earlier_manifests{
         out_dir / (std::string(kManifestName) + std::string(kEarlierManifestSuffix)),
         out_dir / (std::string(kPackedManifestName) + std::string(kEarlierManifestSuffix))};

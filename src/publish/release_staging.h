@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,14 +24,15 @@ std::filesystem::path StagedPath(const std::filesystem::path& path);
 // a manifest whose archives are not there yet.
 class ReleaseStaging {
 public:
-    // `keep_staged_manifests`: the folder held staged manifests when this
-    // publish began, left by one that may have stopped while renaming. They
-    // (or ours, written over them) stay until a publish completes, as the
-    // sign that the served archives must be checked.
-    ReleaseStaging(std::filesystem::path out_dir, bool keep_staged_manifests);
-    // Without a completed `commit`, removes the staged files (the staged
-    // manifests only while nothing was renamed and none were there before)
-    // and the folders made for them.
+    // Staged manifests that are already in the folder were left by a publish
+    // that may have stopped while renaming: they (or ours, written over
+    // them) stay until a publish completes, as the sign that the served
+    // archives must be checked. A list of gone archives already there stays
+    // likewise.
+    explicit ReleaseStaging(std::filesystem::path out_dir);
+    // Without a completed `commit`, removes the staged files and the folders
+    // made for them; the staged manifests and the list of gone archives only
+    // while nothing was renamed and none were there before.
     ~ReleaseStaging();
     ReleaseStaging(const ReleaseStaging&) = delete;
     ReleaseStaging& operator=(const ReleaseStaging&) = delete;
@@ -38,8 +40,10 @@ public:
     // Where to write the new archive of the game file `name`; its folders
     // are made.
     std::filesystem::path archive(std::string_view name);
-    // Writes the manifest and the packed manifest under their staged names.
-    void manifests(std::string_view text, std::span<const std::uint8_t> packed);
+    // Writes the manifest and the packed manifest under their staged names,
+    // and the list of archives to remove once the release is served.
+    void manifests(std::string_view text, std::span<const std::uint8_t> packed,
+                   const std::vector<std::string>& gone);
     // Flushes every staged file to the disk, renames the archives into place,
     // flushes their folders, then renames "updater.lst" and "updater.lst.vdp".
     void commit();
@@ -53,6 +57,7 @@ private:
 
     std::filesystem::path out_dir_;
     bool keep_staged_manifests_;
+    bool keep_gone_list_;
     std::vector<StagedArchive> archives_;
     std::vector<std::filesystem::path> made_folders_;
     bool renaming_begun_ = false;
