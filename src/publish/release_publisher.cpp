@@ -51,7 +51,7 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
             throw PublishError("Cannot read the game folder: " + error.message());
         if (!it->is_regular_file(error) || it->is_symlink(error))
             continue;
-        const auto relative = std::filesystem::relative(it->path(), options.game_dir);
+        const auto relative = it->path().lexically_relative(options.game_dir);
         const std::string relative_text = relative.generic_string();
         if (excluded(relative_text, options.exclude_globs))
             continue;

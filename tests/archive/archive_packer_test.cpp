@@ -63,6 +63,7 @@ TEST_P(ArchivePackerTest, HashesAreThoseOfTheFileAndOfTheArchiveWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, ArchivePackerTest,
     ::testing::Values(PackCase{PackedFormat::rar, 300000, ArchivePacker::kWholeFileLimit},
+                      PackCase{PackedFormat::rar, 5u << 20, ArchivePacker::kWholeFileLimit},
                       PackCase{PackedFormat::rar, 3000000, 65536},
                       PackCase{PackedFormat::rar, 0, ArchivePacker::kWholeFileLimit},
                       PackCase{PackedFormat::sevenzip, 300000, ArchivePacker::kWholeFileLimit},
