@@ -137,6 +137,27 @@ bool archive_matches(const TFileRecord& record, const std::filesystem::path& arc
     }
 }
 
+// The catalogue record of a file whose served archive can stay, or none when
+// the file must be packed again.
+std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* before,
+                                       const std::filesystem::path& archive, bool verify,
+                                       bool checksum, std::span<std::uint8_t> hash_buffer) {
+    if (before == nullptr || before->Content.Size != file.size ||
+        !archive_matches(before->Content, archive, verify))
+        return std::nullopt;
+    const auto& old = before->Content;
+    if (!checksum && old.Date == file.date)
+        return TFileRecord{file.name, old.Hash, old.HashPacked, file.size, file.date};
+    // The same size: the content may well be the same (a file touched, or
+    // checked out again), which one read tells.
+    TMD5 md5;
+    const auto status = md5.AddFileWithStatus(file.path, hash_buffer);
+    if (md5.DigestStr() != old.Hash)
+        return std::nullopt;
+    return TFileRecord{file.name, old.Hash, old.HashPacked, status.size,
+                       local_date_time_from_file_time(status.modified)};
+}
+
 } // namespace
 
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress) {
@@ -174,30 +195,13 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     PublishSummary summary;
     try {
         for (const auto& file : files) {
-            const auto archive = ArchivePath(out_dir, file.name);
-            const TFileItem* before = previous.served.GetItemByName(file.name);
-            const bool kept =
-                before != nullptr && archive_matches(before->Content, archive, verify_archives);
-            bool reused = false;
-            if (kept && before->Content.Size == file.size) {
-                const auto& old = before->Content;
-                if (!options.checksum && old.Date == file.date) {
-                    catalogue.AddItemSimple(file.name, old.Hash, old.HashPacked, file.size,
-                                            file.date);
-                    reused = true;
-                } else {
-                    // Same size: the content may well be the same (a file
-                    // touched, or checked out again), which one read tells.
-                    TMD5 md5;
-                    const auto status = md5.AddFileWithStatus(file.path, hash_buffer);
-                    if (md5.DigestStr() == old.Hash) {
-                        catalogue.AddItemSimple(file.name, old.Hash, old.HashPacked, status.size,
-                                                local_date_time_from_file_time(status.modified));
-                        reused = true;
-                    }
-                }
-            }
-            if (!reused) {
+            const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
+                                          ArchivePath(out_dir, file.name), verify_archives,
+                                          options.checksum, hash_buffer);
+            if (kept) {
+                catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
+                                        kept->Date);
+            } else {
                 const auto packed = packer.pack(file.path, file.path.filename().string(),
                                                 staging.archive(file.name));
                 catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash,
@@ -223,11 +227,20 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         staging.commit();
     } catch (const std::exception& error) {
         throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +
-                           " may be partly replaced; publish again to complete it.");
+                           (staging.renaming_begun()
+                                ? " may be partly replaced; publish again to complete it."
+                                : " is unchanged."));
     }
     summary.reused = summary.files - summary.packed;
-    summary.removed = RemoveGoneArchives(out_dir, catalogue);
-    RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);
+    try {
+        summary.removed = RemoveGoneArchives(out_dir, catalogue);
+        RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);
+    } catch (const std::exception& error) {
+        throw PublishError("The release in " + out_dir.string() +
+                           " is published, but not every old file could be removed (the next "
+                           "publish tries again): " +
+                           error.what());
+    }
     return summary;
 }
 

@@ -47,6 +47,8 @@ public:
     // Flushes every staged file to the disk, renames the archives into place,
     // flushes their folders, then renames "updater.lst" and "updater.lst.vdp".
     void commit();
+    // Whether `commit` got as far as replacing served files.
+    bool renaming_begun() const { return renaming_begun_; }
 
 private:
     struct StagedArchive {
