@@ -18,6 +18,13 @@ namespace {
 
 } // namespace
 
+InputFileStatus file_status(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        fail("Cannot read", path, errno);
+    return {static_cast<std::int64_t>(info.st_size), info.st_mtim};
+}
+
 InputFile::InputFile(std::filesystem::path path) : path_(std::move(path)) {
     // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -19,6 +19,9 @@ struct InputFileStatus {
     }
 };
 
+// The size and time of the file at `path` (links followed); throws FileError.
+InputFileStatus file_status(const std::filesystem::path& path);
+
 // A regular file opened for reading under a shared lock, so a writer that
 // locks the file keeps us out rather than let us read it half-written.
 class InputFile {

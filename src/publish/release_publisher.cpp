@@ -6,6 +6,7 @@
 #include "config/config_package.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
+#include "platform/input_file.h"
 #include "platform/text.h"
 #include "publish/gone_archives.h"
 #include "publish/previous_release.h"
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <fnmatch.h>
 #include <optional>
-#include <sys/stat.h>
 
 namespace launcher::publish {
 namespace {
@@ -62,12 +62,9 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
             problems.emplace_back(refused.what());
             continue;
         }
-        struct stat info {};
-        if (::stat(it->path().c_str(), &info) != 0)
-            throw PublishError("Cannot read " + it->path().string());
-        files.push_back({it->path(), relative_text, std::move(name),
-                         static_cast<std::int64_t>(info.st_size),
-                         local_date_time_from_file_time(info.st_mtim)});
+        const auto status = platform::file_status(it->path());
+        files.push_back({it->path(), relative_text, std::move(name), status.size,
+                         local_date_time_from_file_time(status.modified)});
     }
     std::sort(files.begin(), files.end(),
               [](const GameFile& a, const GameFile& b) { return a.relative < b.relative; });
