@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times `launcher-publish publish` on a 2,000-file, 1 GiB game folder: the
-# first release, then a release after one file changed.
+# first release, then a release after one file changed. Beside them the floor
+# of disk and hashing: `md5sum` of every file plus `cp` of the folder (and
+# with `sync`, since a publish flushes what it wrote to the disk).
 #   bench/publish.sh [BUILD_DIR]
 set -euo pipefail
 build_dir=${1:-build}
@@ -30,9 +32,30 @@ time_it() {
   echo "$end - $start" | bc
 }
 
+floor() {
+  find "$work/game" -type f -print0 | xargs -0 md5sum > /dev/null
+  cp -r "$work/game" "$work/copy"
+}
+floor_synced() {
+  floor
+  sync
+}
+
 first=$(time_it "$publish" publish "$work/game" "$work/server")
 echo "changed" >> "$work/game/data7/file3.dat"
 second=$(time_it "$publish" publish "$work/game" "$work/server")
+rm -rf "$work/copy"
+copy=$(time_it floor)
+rm -rf "$work/copy"
+sync
+copy_synced=$(time_it floor_synced)
+
+ratio() { echo "scale=2; $1 / $2" | bc; }
 echo "files: $(find "$work/game" -type f | wc -l), size: $(du -sh "$work/game" | cut -f1)"
 echo "first release:            ${first} s"
 echo "after a one-file change:  ${second} s"
+echo "md5sum + cp:              ${copy} s"
+echo "md5sum + cp + sync:       ${copy_synced} s"
+echo "first release / (md5sum + cp):          $(ratio "$first" "$copy")"
+echo "first release / (md5sum + cp + sync):   $(ratio "$first" "$copy_synced")"
+echo "one-file change / (md5sum + cp + sync): $(ratio "$second" "$copy_synced")"

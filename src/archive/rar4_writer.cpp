@@ -85,6 +85,68 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
     return crc;
 }
 
+namespace {
+
+std::vector<std::uint8_t> member_header(std::string_view name, std::uint64_t size,
+                                        std::uint32_t crc, std::time_t modified, bool directory) {
+    const bool large = size > 0xFFFFFFFFull;
+    std::uint16_t flags = kLongBlock;
+    if (large)
+        flags |= kLargeSizes;
+    // A Unicode-flagged name without a zero byte is read as UTF-8.
+    if (!is_ascii(name))
+        flags |= kUnicodeName;
+    if (directory)
+        flags |= kDirectory;
+    HeaderBytes h;
+    h.u8(kFileHeader);
+    h.u16(flags);
+    h.u16(static_cast<std::uint16_t>(32 + (large ? 8 : 0) + name.size()));
+    h.u32(static_cast<std::uint32_t>(size)); // packed size: stored as is
+    h.u32(static_cast<std::uint32_t>(size));
+    h.u8(kHostWindows);
+    h.u32(crc);
+    h.u32(dos_time(modified));
+    h.u8(kVersion20);
+    h.u8(kMethodStore);
+    h.u16(static_cast<std::uint16_t>(name.size()));
+    h.u32(directory ? 0x10 : 0x20);
+    if (large) {
+        h.u32(static_cast<std::uint32_t>(size >> 32));
+        h.u32(static_cast<std::uint32_t>(size >> 32));
+    }
+    h.text(name);
+    return h.sealed();
+}
+
+} // namespace
+
+std::vector<std::uint8_t> Rar4ArchiveStart() {
+    static constexpr std::array<std::uint8_t, 7> kMarker{0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+    HeaderBytes main;
+    main.u8(kMainHeader);
+    main.u16(0);
+    main.u16(13);
+    main.u16(0);
+    main.u32(0);
+    auto start = main.sealed();
+    start.insert(start.begin(), kMarker.begin(), kMarker.end());
+    return start;
+}
+
+std::vector<std::uint8_t> Rar4StoredFileHeader(std::string_view member_name, std::uint64_t size,
+                                               std::uint32_t crc, std::time_t modified) {
+    return member_header(member_name, size, crc, modified, false);
+}
+
+std::vector<std::uint8_t> Rar4ArchiveEnd() {
+    HeaderBytes end;
+    end.u8(kEndHeader);
+    end.u16(kSkipIfUnknown);
+    end.u16(7);
+    return end.sealed();
+}
+
 struct Rar4StoreWriter::Member {
     std::string name;
     std::uint64_t size = 0;
@@ -93,34 +155,7 @@ struct Rar4StoreWriter::Member {
     bool directory = false;
 
     std::vector<std::uint8_t> header() const {
-        const bool large = size > 0xFFFFFFFFull;
-        std::uint16_t flags = kLongBlock;
-        if (large)
-            flags |= kLargeSizes;
-        // A Unicode-flagged name without a zero byte is read as UTF-8.
-        if (!is_ascii(name))
-            flags |= kUnicodeName;
-        if (directory)
-            flags |= kDirectory;
-        HeaderBytes h;
-        h.u8(kFileHeader);
-        h.u16(flags);
-        h.u16(static_cast<std::uint16_t>(32 + (large ? 8 : 0) + name.size()));
-        h.u32(static_cast<std::uint32_t>(size)); // packed size: stored as is
-        h.u32(static_cast<std::uint32_t>(size));
-        h.u8(kHostWindows);
-        h.u32(crc);
-        h.u32(dos_time(modified));
-        h.u8(kVersion20);
-        h.u8(kMethodStore);
-        h.u16(static_cast<std::uint16_t>(name.size()));
-        h.u32(directory ? 0x10 : 0x20);
-        if (large) {
-            h.u32(static_cast<std::uint32_t>(size >> 32));
-            h.u32(static_cast<std::uint32_t>(size >> 32));
-        }
-        h.text(name);
-        return h.sealed();
+        return member_header(name, size, crc, modified, directory);
     }
 };
 
@@ -131,15 +166,7 @@ Rar4StoreWriter::Rar4StoreWriter(std::filesystem::path archive) : archive_(std::
     if (fd_ < 0)
         throw platform::FileError("Cannot create " + temporary_.string() + ": " +
                                   std::strerror(errno));
-    static constexpr std::array<std::uint8_t, 7> kMarker{0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-    write_all(kMarker);
-    HeaderBytes main;
-    main.u8(kMainHeader);
-    main.u16(0);
-    main.u16(13);
-    main.u16(0);
-    main.u32(0);
-    write_all(main.sealed());
+    write_all(Rar4ArchiveStart());
 }
 
 Rar4StoreWriter::~Rar4StoreWriter() {
@@ -230,11 +257,7 @@ void Rar4StoreWriter::add_directory(std::string_view member_name, std::time_t mo
 }
 
 void Rar4StoreWriter::finish() {
-    HeaderBytes end;
-    end.u8(kEndHeader);
-    end.u16(kSkipIfUnknown);
-    end.u16(7);
-    write_all(end.sealed());
+    write_all(Rar4ArchiveEnd());
     if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
         fd_ = -1;
         ::unlink(temporary_.c_str());

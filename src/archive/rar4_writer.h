@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace launcher {
 
@@ -37,6 +38,16 @@ private:
     int fd_ = -1;
     std::uint64_t position_ = 0;
 };
+
+// The pieces of a RAR 4 archive with stored members, for writers that produce
+// the archive's bytes strictly in order: the archive's start (marker and main
+// header), a file member's header (it carries the CRC-32 of the content that
+// follows it, so the content must be known before it is written) and the
+// archive's end.
+std::vector<std::uint8_t> Rar4ArchiveStart();
+std::vector<std::uint8_t> Rar4StoredFileHeader(std::string_view member_name, std::uint64_t size,
+                                               std::uint32_t crc, std::time_t modified);
+std::vector<std::uint8_t> Rar4ArchiveEnd();
 
 // CRC-32 as RAR and zip use it.
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);

@@ -1,8 +1,8 @@
 #include "config/config_package.h"
 #include "platform/executable_image.h"
 #include "publish/executable_package.h"
-#include "publish/release_publisher.h"
 #include "publish/preview_command.h"
+#include "publish/release_publisher.h"
 
 #include <exception>
 #include <iostream>
@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"rar", "7z", "zip"}));
     publish->add_option("--exclude", release.exclude_globs,
                         "Leave out files matching this pattern (repeatable)");
+    publish->add_flag("--checksum", release.checksum,
+                      "Compare every file's content by MD5, and every kept archive with its "
+                      "packed hash, even when size and date are unchanged");
     publish::PreviewRequest preview_request;
     auto* preview = publish::AddPreviewCommand(app, preview_request);
 
@@ -102,7 +105,8 @@ int main(int argc, char** argv) {
                 std::cout << "\n";
             std::cout << "Published " << summary.files << " files to " << release.out_dir.string()
                       << ": " << summary.packed << " packed, " << summary.reused << " unchanged, "
-                      << summary.removed << " removed\n";
+                      << summary.removed << " removed, " << summary.bytes_written
+                      << " bytes written\n";
         } else if (unpack->parsed()) {
             const auto stream = publish::ReadConfigStreamFromExecutable(executable);
             publish::DecomposeConfigStream(stream, skin_dir, config_file);

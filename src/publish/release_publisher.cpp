@@ -1,18 +1,21 @@
 #include "publish/release_publisher.h"
 
-#include "catalogue/catalogue_line.h"
 #include "catalogue/date_time.h"
 #include "catalogue/file_catalogue.h"
 #include "catalogue/md5.h"
 #include "config/config_package.h"
 #include "platform/files.h"
+#include "platform/folder_lock.h"
+#include "platform/input_file.h"
 #include "platform/text.h"
+#include "publish/gone_archives.h"
+#include "publish/previous_release.h"
+#include "publish/release_names.h"
+#include "publish/release_staging.h"
 
 #include <algorithm>
 #include <fnmatch.h>
-#include <sys/stat.h>
-
-#include <utf8proc.h>
+#include <optional>
 
 namespace launcher::publish {
 namespace {
@@ -33,8 +36,11 @@ bool excluded(const std::string& relative, const std::vector<std::string>& globs
     });
 }
 
+// The game's files in name order; every name that cannot be published is
+// gathered into one error, so the publisher sees them all at once.
 std::vector<GameFile> list_game_files(const PublishOptions& options) {
     std::vector<GameFile> files;
+    std::vector<std::string> problems;
     std::error_code error;
     auto it = std::filesystem::recursive_directory_iterator(options.game_dir, error);
     if (error)
@@ -45,170 +51,193 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
             throw PublishError("Cannot read the game folder: " + error.message());
         if (!it->is_regular_file(error) || it->is_symlink(error))
             continue;
-        const auto relative = std::filesystem::relative(it->path(), options.game_dir);
+        const auto relative = it->path().lexically_relative(options.game_dir);
         const std::string relative_text = relative.generic_string();
         if (excluded(relative_text, options.exclude_globs))
             continue;
-        struct stat info {};
-        if (::stat(it->path().c_str(), &info) != 0)
-            throw PublishError("Cannot read " + it->path().string());
-        files.push_back({it->path(), relative_text, ManifestName(relative),
-                         static_cast<std::int64_t>(info.st_size),
-                         local_date_time_from_file_time(info.st_mtim)});
+        std::string name;
+        try {
+            name = ManifestName(relative);
+        } catch (const PublishError& refused) {
+            problems.emplace_back(refused.what());
+            continue;
+        }
+        const auto status = platform::file_status(it->path());
+        files.push_back({it->path(), relative_text, std::move(name), status.size,
+                         local_date_time_from_file_time(status.modified)});
     }
     std::sort(files.begin(), files.end(),
               [](const GameFile& a, const GameFile& b) { return a.relative < b.relative; });
+
+    std::sort(problems.begin(), problems.end());
+    std::vector<NamedFile> named;
+    for (const auto& file : files)
+        named.push_back({file.name, file.relative});
+    const auto clashes = NameClashes(named);
+    problems.insert(problems.end(), clashes.begin(), clashes.end());
+    if (!problems.empty()) {
+        std::string message = "Nothing was published: " + std::to_string(problems.size()) +
+                              (problems.size() == 1 ? " name" : " names") +
+                              " of the game folder cannot reach a player intact";
+        for (const auto& problem : problems)
+            message += "\n  " + problem;
+        throw PublishError(message);
+    }
     return files;
 }
 
-// A name given for the check or removal section: "\\system\\jux.ini" or "system/jux.ini".
-std::string section_name(std::string name) {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    return ManifestName(std::filesystem::path(name).relative_path());
-}
-
-std::filesystem::path archive_path(const std::filesystem::path& out_dir, std::string_view name) {
-    std::filesystem::path path = platform::native_path(out_dir, name);
-    path += ".vdp";
-    return path;
+void refuse_nested_folders(const PublishOptions& options) {
+    const auto resolved = [](const std::filesystem::path& path) {
+        std::error_code error;
+        auto full = std::filesystem::weakly_canonical(path, error);
+        if (error)
+            full = std::filesystem::absolute(path).lexically_normal();
+        return full.filename().empty() ? full.parent_path() : full;
+    };
+    const auto game = resolved(options.game_dir);
+    const auto out = resolved(options.out_dir);
+    if (std::mismatch(game.begin(), game.end(), out.begin(), out.end()).first == game.end())
+        throw PublishError("The update-server folder " + options.out_dir.string() +
+                           " lies inside the game folder: its archives would be published as "
+                           "game files");
 }
 
 // The manifest: catalogue lines, then "#" and the check section, then "@"
 // and the removal section when there are any.
-std::string manifest_text(const TFileList& catalogue, const PublishOptions& options) {
+std::string manifest_text(const TFileList& catalogue, const std::vector<std::string>& check,
+                          const std::vector<std::string>& remove) {
     std::vector<std::string> lines;
     catalogue.SaveToStrings(&lines);
-    if (!options.check_names.empty() || !options.remove_names.empty()) {
+    if (!check.empty() || !remove.empty()) {
         lines.emplace_back("#");
-        for (const auto& name : options.check_names)
-            lines.push_back(section_name(name));
+        lines.insert(lines.end(), check.begin(), check.end());
     }
-    if (!options.remove_names.empty()) {
+    if (!remove.empty()) {
         lines.emplace_back("@");
-        for (const auto& name : options.remove_names)
-            lines.push_back(section_name(name));
+        lines.insert(lines.end(), remove.begin(), remove.end());
     }
     return platform::join_crlf(lines);
 }
 
-TFileList previous_release(const std::filesystem::path& out_dir) {
-    TFileList previous(true);
-    const auto manifest = out_dir / kManifestName;
+// Whether the served archive is the one `record` describes: it is there and,
+// when `verify`, its MD5 is the record's packed hash.
+bool archive_matches(const TFileRecord& record, const std::filesystem::path& archive, bool verify) {
     std::error_code error;
-    if (!std::filesystem::exists(manifest, error))
-        return previous;
-    // Only the catalogue section: lines up to the first that begins with "#".
-    std::vector<std::string> lines;
-    for (auto& line :
-         platform::split_lines(platform::decode_text(platform::read_file_text(manifest)))) {
-        if (platform::trim(line).starts_with("#"))
-            break;
-        lines.push_back(std::move(line));
+    if (!std::filesystem::is_regular_file(archive, error))
+        return false;
+    if (!verify)
+        return true;
+    try {
+        return MD5File(archive) == record.HashPacked;
+    } catch (const platform::FileError&) {
+        return false; // packed again
     }
-    previous.LoadFromStrings(lines);
-    return previous;
 }
 
-void remove_empty_folders(const std::filesystem::path& folder, const std::filesystem::path& top) {
-    std::error_code error;
-    for (auto current = folder; current != top && current.has_parent_path();
-         current = current.parent_path()) {
-        if (!std::filesystem::is_empty(current, error) || error)
-            return;
-        std::filesystem::remove(current, error);
-    }
+// The catalogue record of a file whose served archive can stay, or none when
+// the file must be packed again.
+std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* before,
+                                       const std::filesystem::path& archive, bool verify,
+                                       bool checksum, std::span<std::uint8_t> hash_buffer) {
+    if (before == nullptr || before->Content.Size != file.size ||
+        !archive_matches(before->Content, archive, verify))
+        return std::nullopt;
+    const auto& old = before->Content;
+    if (!checksum && old.Date == file.date)
+        return TFileRecord{file.name, old.Hash, old.HashPacked, file.size, file.date};
+    // The same size: the content may well be the same (a file touched, or
+    // checked out again), which one read tells.
+    TMD5 md5;
+    const auto status = md5.AddFileWithStatus(file.path, hash_buffer);
+    if (md5.DigestStr() != old.Hash)
+        return std::nullopt;
+    return TFileRecord{file.name, old.Hash, old.HashPacked, status.size,
+                       local_date_time_from_file_time(status.modified)};
 }
 
 } // namespace
 
-std::string ManifestName(const std::filesystem::path& relative) {
-    std::string name;
-    for (const auto& part : relative) {
-        const std::string text = part.string();
-        if (text.empty() || text == "." || text == ".." || text == "/")
-            throw PublishError("The name " + relative.string() + " leaves the game folder");
-        name += '\\';
-        name += text;
-    }
-    if (name.empty())
-        throw PublishError("An empty name cannot be published");
-    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(name.data());
-    for (std::size_t i = 0; i < name.size();) {
-        utf8proc_int32_t code = 0;
-        const auto length =
-            utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(name.size() - i), &code);
-        if (length <= 0)
-            throw PublishError("The name " + relative.string() + " is not valid UTF-8");
-        if (code < 0x20 || code == 0x7F)
-            throw PublishError("The name " + relative.string() + " holds a control character");
-        if (code == '|')
-            throw PublishError("The name " + relative.string() + " holds a \"|\"");
-        i += static_cast<std::size_t>(length);
-    }
-    if (name.back() == ' ')
-        throw PublishError("The name " + relative.string() + " ends with a blank");
-    return name;
-}
-
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress) {
+    std::vector<std::string> check_section;
+    std::vector<std::string> removal_section;
+    for (const auto& name : options.check_names)
+        check_section.push_back(SectionName(name));
+    for (const auto& name : options.remove_names)
+        removal_section.push_back(SectionName(name));
+    refuse_nested_folders(options);
     const auto files = list_game_files(options);
     if (files.empty())
         throw PublishError("The game folder " + options.game_dir.string() + " holds no files");
-    std::filesystem::create_directories(options.out_dir);
-    const TFileList previous = previous_release(options.out_dir);
 
-    PublishSummary summary;
+    const auto& out_dir = options.out_dir;
+    std::filesystem::create_directories(out_dir);
+    std::optional<platform::FolderLock> lock;
+    try {
+        lock.emplace(out_dir);
+    } catch (const platform::FileError& error) {
+        throw PublishError(std::string(error.what()) + ": is another publish writing to it?");
+    }
+    PreviousRelease previous = ReadPreviousRelease(out_dir);
+    const Leftovers leftovers = FindLeftovers(out_dir);
+    RemoveLeftoverFiles(leftovers.staged_archives, out_dir);
+    // After an interrupted publish an archive may be newer than the manifest
+    // that names it: each is checked before it is kept.
+    const bool verify_archives =
+        options.checksum || previous.interrupted || !leftovers.earlier_version_files.empty();
+
+    ReleaseStaging staging(out_dir);
+    ArchivePacker packer(options.format);
+    std::vector<std::uint8_t> hash_buffer(1 << 20);
     TFileList catalogue(false); // in folder order
-    for (const auto& file : files) {
-        const auto archive = archive_path(options.out_dir, file.name);
-        const TFileItem* before = previous.GetItemByName(file.name);
-        std::error_code error;
-        const bool archive_kept = before != nullptr && std::filesystem::exists(archive, error);
-
-        std::string hash;
-        std::string hash_packed;
-        if (archive_kept && before->Content.Size == file.size &&
-            before->Content.Date == file.date) {
-            hash = before->Content.Hash; // unchanged since the last release
-            hash_packed = before->Content.HashPacked;
-        } else {
-            hash = MD5File(file.path);
-            if (archive_kept && before->Content.Hash == hash) {
-                hash_packed = before->Content.HashPacked; // touched, not changed
+    PublishSummary summary;
+    try {
+        for (const auto& file : files) {
+            const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
+                                          ArchivePath(out_dir, file.name), verify_archives,
+                                          options.checksum, hash_buffer);
+            if (kept) {
+                catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
+                                        kept->Date);
             } else {
-                std::filesystem::create_directories(archive.parent_path());
-                WritePackedArchive(options.format, file.path, file.path.filename().string(),
-                                   archive);
-                hash_packed = MD5File(archive);
+                const auto packed = packer.pack(file.path, file.path.filename().string(),
+                                                staging.archive(file.name));
+                catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash,
+                                        packed.size,
+                                        local_date_time_from_file_time(packed.modified));
+                summary.bytes_written += packed.archive_size;
                 ++summary.packed;
             }
+            ++summary.files;
+            if (progress)
+                progress(file.relative, summary.files, files.size());
         }
-        catalogue.AddItemSimple(file.name, hash, hash_packed, file.size, file.date);
-        ++summary.files;
-        if (progress)
-            progress(file.relative, summary.files, files.size());
+        const std::string text = manifest_text(catalogue, check_section, removal_section);
+        const auto packed_manifest =
+            EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue));
+        summary.bytes_written += text.size() + packed_manifest.size();
+    } catch (const std::exception& error) {
+        throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +
+                           " is unchanged.");
+    }
+    try {
+        staging.commit();
+    } catch (const std::exception& error) {
+        throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +
+                           (staging.renaming_begun()
+                                ? " may be partly replaced; publish again to complete it."
+                                : " is unchanged."));
     }
     summary.reused = summary.files - summary.packed;
-
-    // Archives of files that left the game.
-    for (int id = 0; id < previous.Count(); ++id) {
-        const auto& name = previous.GetItemByID(id)->Content.Name;
-        if (catalogue.GetItemByName(name) != nullptr)
-            continue;
-        const auto archive = archive_path(options.out_dir, name);
-        std::error_code error;
-        if (std::filesystem::remove(archive, error)) {
-            ++summary.removed;
-            remove_empty_folders(archive.parent_path(), options.out_dir);
-        }
+    try {
+        summary.removed = RemoveGoneArchives(out_dir, catalogue);
+        RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);
+    } catch (const std::exception& error) {
+        throw PublishError("The release in " + out_dir.string() +
+                           " is published, but not every old file could be removed (the next "
+                           "publish tries again): " +
+                           error.what());
     }
-
-    const std::string text = manifest_text(catalogue, options);
-    platform::write_file_atomic(options.out_dir / kManifestName, text);
-    const auto packed =
-        EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    platform::write_file_atomic(options.out_dir / kPackedManifestName,
-                                {reinterpret_cast<const char*>(packed.data()), packed.size()});
     return summary;
 }
 

@@ -3,6 +3,7 @@
 #include "publish/packed_archive_writer.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -19,17 +20,21 @@ public:
 struct PublishOptions {
     std::filesystem::path game_dir;
     std::filesystem::path out_dir;
-    std::vector<std::string> check_names;  // the manifest's check section
-    std::vector<std::string> remove_names; // the manifest's removal section
+    std::vector<std::string> check_names{};  // the manifest's check section
+    std::vector<std::string> remove_names{}; // the manifest's removal section
     PackedFormat format = PackedFormat::rar;
-    std::vector<std::string> exclude_globs; // matched against the relative path and the file name
+    std::vector<std::string> exclude_globs{}; // matched against the relative path and the file name
+    // Compare every file's content by MD5, and every kept archive with its
+    // packed hash, rather than trust an unchanged size and date.
+    bool checksum = false;
 };
 
 struct PublishSummary {
     std::size_t files = 0;
-    std::size_t packed = 0;  // archives written this time
-    std::size_t reused = 0;  // archives kept from the previous release
-    std::size_t removed = 0; // archives of files that are gone
+    std::size_t packed = 0;          // archives written this time
+    std::size_t reused = 0;          // archives kept from the previous release
+    std::size_t removed = 0;         // archives of files that are gone
+    std::uint64_t bytes_written = 0; // the new archives and both manifests
 };
 
 // Called after each file: its relative name, how many are done, how many in all.
@@ -44,10 +49,12 @@ inline constexpr std::string_view kPackedManifestName = "updater.lst.vdp";
 // its packed form "updater.lst.vdp". Publishing again over a previous release
 // rewrites only the archives of changed files and removes those of files that
 // are gone.
+//
+// The served release changes at one moment: every new file is staged under a
+// temporary name first, so a publish that fails or is killed before its end
+// leaves the release as it was (see ReleaseStaging). Names that cannot reach
+// a player intact are refused, all of them in one PublishError, before
+// anything is written.
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress = {});
-
-// A game file's name as the manifest writes it ("\system\jux.exe"), or a
-// PublishError when the name cannot be published.
-std::string ManifestName(const std::filesystem::path& relative);
 
 } // namespace launcher::publish

@@ -1,14 +1,19 @@
-#include "archive_fixtures.h"
 #include "catalogue/file_catalogue.h"
 #include "catalogue/md5.h"
 #include "platform/files.h"
+#include "platform/folder_lock.h"
 #include "platform/text.h"
 #include "publish/release_publisher.h"
+#include "served_tree.h"
 #include "support/temp_dir.h"
 #include "update/packed_files.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace launcher {
@@ -18,6 +23,10 @@ using publish::PackedFormat;
 using publish::PublishError;
 using publish::PublishOptions;
 using publish::PublishRelease;
+using testing::FolderContent;
+using ::testing::HasSubstr;
+using testing::ServedCatalogue;
+using testing::ServedTreeProblem;
 using testing::TempDir;
 
 class PublishReleaseTest : public ::testing::TestWithParam<PackedFormat> {
@@ -32,23 +41,6 @@ protected:
         options.format = GetParam();
     }
 
-    // What the launcher does with a release: unpack the packed manifest and
-    // read its catalogue section.
-    TFileList fetch_catalogue() const {
-        std::filesystem::copy_file(dir / "server/updater.lst.vdp", dir / "$tmp.vdp",
-                                   std::filesystem::copy_options::overwrite_existing);
-        UnpackFile(dir / "$tmp.vdp", dir / "updater.lst");
-        std::vector<std::string> catalogue_lines;
-        for (auto& line : platform::split_lines(platform::read_file_text(dir / "updater.lst"))) {
-            if (platform::trim(line).starts_with("#"))
-                break;
-            catalogue_lines.push_back(line);
-        }
-        TFileList catalogue(true);
-        catalogue.LoadFromStrings(catalogue_lines);
-        return catalogue;
-    }
-
     TempDir dir;
     PublishOptions options;
 };
@@ -58,7 +50,7 @@ TEST_P(PublishReleaseTest, EveryPackedArchiveVerifiesAndExtractsToItsFile) {
     EXPECT_EQ(summary.files, 4u);
     EXPECT_EQ(summary.packed, 4u);
 
-    const TFileList catalogue = fetch_catalogue();
+    const TFileList catalogue = ServedCatalogue(dir / "server");
     ASSERT_EQ(catalogue.Count(), 4);
     for (int id = 0; id < catalogue.Count(); ++id) {
         const auto& record = catalogue.GetItemByID(id)->Content;
@@ -75,6 +67,7 @@ TEST_P(PublishReleaseTest, EveryPackedArchiveVerifiesAndExtractsToItsFile) {
     }
     EXPECT_NE(catalogue.GetItemByName("\\SYSTEM\\JUX.INI"), nullptr);
     EXPECT_NE(catalogue.GetItemByName("\\документ.txt"), nullptr);
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PublishReleaseTest,
@@ -87,22 +80,198 @@ TEST_P(RepublishTest, OnlyChangedFilesArePackedAgainAndGoneFilesRemoved) {
     PublishRelease(options);
     const auto untouched = std::filesystem::last_write_time(dir / "server/system/data/big.bin.vdp");
 
-    dir.write("game/system/jux.ini", "[client]\r\nserver=2\r\n");
+    dir.write("game/system/jux.ini", "[client]\r\nserver=22\r\n");
+    dir.write("game/new/folder/added.txt", "added");
     std::filesystem::remove(dir / "game/empty.dat");
     const auto summary = PublishRelease(options);
-    EXPECT_EQ(summary.packed, 1u);
+    EXPECT_EQ(summary.packed, 2u);
     EXPECT_EQ(summary.reused, 2u);
     EXPECT_EQ(summary.removed, 1u);
     EXPECT_FALSE(std::filesystem::exists(dir / "server/empty.dat.vdp"));
     EXPECT_EQ(std::filesystem::last_write_time(dir / "server/system/data/big.bin.vdp"), untouched);
+    const auto written = [&](std::string_view name) {
+        return std::filesystem::file_size(dir / "server" / name);
+    };
+    EXPECT_EQ(summary.bytes_written, written("system/jux.ini.vdp") +
+                                         written("new/folder/added.txt.vdp") +
+                                         written("updater.lst") + written("updater.lst.vdp"));
 
-    const TFileList catalogue = fetch_catalogue();
-    EXPECT_EQ(catalogue.Count(), 3);
+    const TFileList catalogue = ServedCatalogue(dir / "server");
+    EXPECT_EQ(catalogue.Count(), 4);
     EXPECT_EQ(catalogue.GetItemByName("\\system\\jux.ini")->Content.Hash,
               MD5File(dir / "game/system/jux.ini"));
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
+}
+
+TEST_P(RepublishTest, ATouchedFileKeepsItsArchiveAndTakesItsNewDate) {
+    PublishRelease(options);
+    const auto archive = dir / "server/system/jux.ini.vdp";
+    const auto archive_time = std::filesystem::last_write_time(archive);
+    const auto file = dir / "game/system/jux.ini";
+    std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) +
+                                               std::chrono::hours(3));
+
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.packed, 0u);
+    EXPECT_EQ(std::filesystem::last_write_time(archive), archive_time);
+    const auto record = ServedCatalogue(dir / "server").GetItemByName("\\system\\jux.ini")->Content;
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(record.Date, local_date_time_from_file_time(info.st_mtim));
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
+}
+
+TEST_P(RepublishTest, ChecksumFindsAContentChangeThatKeptSizeAndDate) {
+    PublishRelease(options);
+    const auto file = dir / "game/system/jux.ini";
+    const auto kept_time = std::filesystem::last_write_time(file);
+    dir.write("game/system/jux.ini", "[client]\r\nserver=2\r\n"); // the same size
+    std::filesystem::last_write_time(file, kept_time);            // as `touch -r` does
+
+    EXPECT_EQ(PublishRelease(options).packed, 0u) << "the quick check compares size and date";
+    options.checksum = true;
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.packed, 1u);
+    EXPECT_EQ(ServedCatalogue(dir / "server").GetItemByName("\\system\\jux.ini")->Content.Hash,
+              MD5File(file));
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rar, RepublishTest, ::testing::Values(PackedFormat::rar));
+
+class StagingTest : public ::testing::Test {
+protected:
+    StagingTest() {
+        for (int i = 0; i < 12; ++i)
+            dir.write("game/data/f" + std::to_string(i) + ".dat", std::string(1000 + i, 'a' + i));
+        dir.write("game/system/jux.ini", "[client]\r\nserver=1\r\n");
+        options.game_dir = dir / "game";
+        options.out_dir = dir / "server";
+        PublishRelease(options);
+        release = FolderContent(dir / "server");
+    }
+
+    TempDir dir;
+    PublishOptions options;
+    std::map<std::string, std::string> release; // the served tree of the first release
+};
+
+TEST_F(StagingTest, AFailedPublishLeavesTheReleaseAsItWasAndTheNextOneCompletes) {
+    for (int i = 0; i < 12; i += 2)
+        dir.write("game/data/f" + std::to_string(i) + ".dat", "changed " + std::to_string(i));
+    dir.write("game/new/deep/added.txt", "added");
+    // Sorted last, so every other change is staged when it fails; a lock
+    // taken by a writer fails the read even for root.
+    const auto locked = dir.write("game/zz/locked.bin", "being written");
+    const int fd = ::open(locked.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    try {
+        PublishRelease(options);
+        ADD_FAILURE() << "published";
+    } catch (const PublishError& error) {
+        EXPECT_THAT(error.what(), HasSubstr(locked.string()));
+        EXPECT_THAT(error.what(), HasSubstr("is unchanged"));
+    }
+    EXPECT_EQ(FolderContent(dir / "server"), release);
+    EXPECT_FALSE(std::filesystem::exists(dir / "server/new"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "server/zz"));
+    ::close(fd);
+
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.packed, 8u);
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
+    EXPECT_EQ(ServedCatalogue(dir / "server").Count(), 15);
+}
+
+TEST_F(StagingTest, LeftoversOfAKilledPublishAreRemoved) {
+    dir.write("server/data/f1.dat.vdp.publish-tmp", "half an archive");
+    dir.write("server/new/deep/added.txt.vdp.publish-tmp", "half an archive");
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.packed, 0u);
+    EXPECT_EQ(FolderContent(dir / "server"), release);
+    EXPECT_FALSE(std::filesystem::exists(dir / "server/new"));
+}
+
+TEST_F(StagingTest, ARemovalKilledHalfWayIsCompletedByTheNextPublish) {
+    std::filesystem::copy(dir / "server", dir / "first", std::filesystem::copy_options::recursive);
+    std::filesystem::remove(dir / "game/data/f3.dat");
+    std::filesystem::remove(dir / "game/system/jux.ini");
+    PublishRelease(options);
+    const auto second = FolderContent(dir / "server");
+    // As a kill after the release changed leaves it: the archives of gone
+    // files still there, their names in the list of the removal.
+    std::filesystem::copy_file(dir / "first/data/f3.dat.vdp", dir / "server/data/f3.dat.vdp");
+    dir.write("server/system/jux.ini.vdp",
+              platform::read_file_text(dir / "first/system/jux.ini.vdp"));
+    dir.write("server/updater.lst.gone.publish-tmp", "\\data\\f3.dat\r\n\\system\\jux.ini\r\n");
+
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.removed, 2u);
+    EXPECT_EQ(FolderContent(dir / "server"), second);
+    EXPECT_FALSE(std::filesystem::exists(dir / "server/system"));
+}
+
+struct InterruptedCase {
+    std::string what;
+    std::vector<std::string> left; // files an earlier run left in the server folder
+    bool checksum = false;
+};
+
+void PrintTo(const InterruptedCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+class InterruptedPublishTest : public StagingTest,
+                               public ::testing::WithParamInterface<InterruptedCase> {};
+
+TEST_P(InterruptedPublishTest, ArchivesNewerThanTheServedManifestAreFound) {
+    // A run stopped while renaming: one archive already replaced by the
+    // next release's, the game folder (and so size and date) as before.
+    std::filesystem::copy_file(dir / "server/data/f2.dat.vdp", dir / "server/data/f1.dat.vdp",
+                               std::filesystem::copy_options::overwrite_existing);
+    for (const auto& name : GetParam().left)
+        dir.write("server/" + name, "left");
+    options.checksum = GetParam().checksum;
+    const auto summary = PublishRelease(options);
+    EXPECT_EQ(summary.packed, 1u);
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
+    for (const auto& name : GetParam().left)
+        EXPECT_FALSE(std::filesystem::exists(dir / "server" / name)) << name;
+    EXPECT_EQ(FolderContent(dir / "server"), release);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signs, InterruptedPublishTest,
+    ::testing::Values(
+        InterruptedCase{"staged manifests", {"updater.lst.publish-tmp"}},
+        InterruptedCase{"staged packed manifest", {"updater.lst.vdp.publish-tmp"}},
+        InterruptedCase{"an archive an earlier version was writing", {"data/f5.dat.vdp.writing"}},
+        InterruptedCase{"a manifest an earlier version was writing", {"updater.lst.tmp"}},
+        InterruptedCase{"none, but --checksum", {}, true}),
+    [](const auto& named) {
+        std::string name;
+        for (char c : named.param.what)
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+TEST_F(StagingTest, APublishWhileAnotherHoldsTheFolderIsRefused) {
+    dir.write("game/data/f0.dat", "changed");
+    const platform::FolderLock other(dir / "server");
+    EXPECT_THROW(PublishRelease(options), PublishError);
+    EXPECT_EQ(FolderContent(dir / "server"), release);
+}
+
+TEST_F(StagingTest, NamesInAHandEditedManifestRemoveNothingOutsideTheArchives) {
+    dir.write("outside.vdp", "not the server's");
+    auto manifest = platform::read_file_text(dir / "server/updater.lst");
+    manifest += "00|\\..\\outside|1|0|00\r\n00|\\updater.lst|1|0|00\r\n";
+    dir.write("server/updater.lst", manifest);
+    std::filesystem::remove(dir / "game/data/f3.dat");
+    EXPECT_EQ(PublishRelease(options).removed, 1u);
+    EXPECT_TRUE(std::filesystem::exists(dir / "outside.vdp"));
+    EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
+}
 
 TEST(PublishManifestTest, CheckAndRemovalSectionsFollowTheCatalogue) {
     TempDir dir;
@@ -120,20 +289,16 @@ TEST(PublishManifestTest, CheckAndRemovalSectionsFollowTheCatalogue) {
     EXPECT_FALSE(std::filesystem::exists(dir / "server/skip.log.vdp"));
 }
 
-TEST(PublishManifestTest, NamesThatCannotBePublishedAreRefused) {
-    const std::vector<std::string> bad_names{"pipe|name.txt", "tab\tname.txt", "bad\xFF.txt",
-                                             "blank "};
-    for (const auto& bad : bad_names) {
-        TempDir dir;
-        dir.write("game/" + bad, "x");
-        PublishOptions options{dir / "game", dir / "server", {}, {}, PackedFormat::rar, {}};
-        EXPECT_THROW(PublishRelease(options), PublishError) << bad;
-        EXPECT_FALSE(std::filesystem::exists(dir / "server/updater.lst"));
-    }
+TEST(PublishManifestTest, AnEmptyGameOrAServerFolderInsideTheGameIsRefused) {
     TempDir empty;
     std::filesystem::create_directories(empty / "game");
-    PublishOptions options{empty / "game", empty / "server", {}, {}, PackedFormat::rar, {}};
-    EXPECT_THROW(PublishRelease(options), PublishError);
+    EXPECT_THROW(PublishRelease({empty / "game", empty / "server"}), PublishError);
+
+    TempDir dir;
+    dir.write("game/a.txt", "a");
+    EXPECT_THROW(PublishRelease({dir / "game", dir / "game/server"}), PublishError);
+    EXPECT_THROW(PublishRelease({dir / "game/", dir / "game/./server"}), PublishError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "game/server"));
 }
 
 } // namespace

@@ -1,0 +1,123 @@
+// Names a publish refuses before it writes anything, because they cannot
+// reach a player intact, and names close to them that it takes.
+#include "publish/release_publisher.h"
+#include "served_tree.h"
+#include "support/temp_dir.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+using publish::PublishError;
+using publish::PublishOptions;
+using publish::PublishRelease;
+using ::testing::HasSubstr;
+using testing::TempDir;
+
+struct RefusedCase {
+    std::string what;
+    std::vector<std::string> files; // written below the game folder
+    std::vector<std::string> shown; // each must be named in the message
+};
+
+void PrintTo(const RefusedCase& refused, std::ostream* out) {
+    *out << refused.what;
+}
+
+class RefusedNamesTest : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedNamesTest, AreAllNamedAndNothingIsWritten) {
+    TempDir dir;
+    for (const auto& file : GetParam().files)
+        dir.write("game/" + file, "content");
+    const PublishOptions options{dir / "game", dir / "server"};
+    try {
+        PublishRelease(options);
+        FAIL() << "published";
+    } catch (const PublishError& error) {
+        for (const auto& shown : GetParam().shown)
+            EXPECT_THAT(error.what(), HasSubstr("\n  " + shown + ": ")) << error.what();
+        EXPECT_THAT(error.what(), HasSubstr(std::to_string(GetParam().shown.size()) +
+                                            (GetParam().shown.size() == 1 ? " name " : " names ")));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "server"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RefusedNamesTest,
+    ::testing::Values(
+        RefusedCase{"the manifest's name at the top", {"updater.lst"}, {"updater.lst"}},
+        RefusedCase{"the manifest's name in capitals", {"Updater.LST"}, {"Updater.LST"}},
+        RefusedCase{"a backslash in a file name", {"data/a\\b.txt"}, {"data/a\\b.txt"}},
+        RefusedCase{"a backslash in a folder name", {"da\\ta/b.txt"}, {"da\\ta/b.txt"}},
+        RefusedCase{"a leading blank", {" lead.txt"}, {" lead.txt"}},
+        RefusedCase{"a trailing blank", {"trail.txt "}, {"trail.txt "}},
+        RefusedCase{"a folder with a trailing blank", {"dir /a.txt"}, {"dir /a.txt"}},
+        RefusedCase{"a folder with a leading blank", {" dir/a.txt"}, {" dir/a.txt"}},
+        RefusedCase{"the launcher's folder", {"updater/x.dll"}, {"updater/x.dll"}},
+        RefusedCase{"the launcher's folder in capitals", {"UPDATER/x.dll"}, {"UPDATER/x.dll"}},
+        RefusedCase{"a file named like the launcher's folder", {"updater"}, {"updater"}},
+        RefusedCase{
+            "names that differ in letter case", {"Readme.txt", "README.txt"}, {"Readme.txt"}},
+        RefusedCase{"Cyrillic names that differ in letter case",
+                    {"data/Документ.txt", "data/документ.txt"},
+                    {"data/документ.txt"}},
+        RefusedCase{
+            "folders that differ in letter case", {"Data/a.txt", "data/A.TXT"}, {"data/A.TXT"}},
+        RefusedCase{"the manifest's field separator", {"pipe|name.txt"}, {"pipe|name.txt"}},
+        RefusedCase{"a control character", {"tab\tname.txt"}, {"tab\tname.txt"}},
+        RefusedCase{"invalid UTF-8", {"bad\xFF.txt"}, {"bad\xFF.txt"}},
+        RefusedCase{"a colon", {"a:b.txt"}, {"a:b.txt"}},
+        RefusedCase{"a question mark", {"why?.txt"}, {"why?.txt"}},
+        RefusedCase{"a trailing dot", {"data./x.txt"}, {"data./x.txt"}},
+        RefusedCase{"a device name", {"sys/nul.txt", "COM1"}, {"sys/nul.txt", "COM1"}},
+        RefusedCase{
+            "an archive where a folder of archives is", {"data", "data.vdp/x.txt"}, {"data"}},
+        RefusedCase{"every offending file at once",
+                    {"updater.lst", "a|b", "ok.txt", "updater/x", "X.txt", "x.txt"},
+                    {"updater.lst", "a|b", "updater/x", "x.txt"}}),
+    [](const auto& named) {
+        std::string name;
+        for (char c : named.param.what)
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+class AcceptedNamesTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(AcceptedNamesTest, ArePublishedAndServed) {
+    TempDir dir;
+    dir.write("game/" + GetParam(), "content");
+    PublishRelease({dir / "game", dir / "server"});
+    EXPECT_EQ(testing::ServedTreeProblem(dir / "server"), "");
+    std::string name = "\\" + GetParam();
+    std::replace(name.begin(), name.end(), '/', '\\');
+    const auto catalogue = testing::ServedCatalogue(dir / "server");
+    ASSERT_EQ(catalogue.Count(), 1);
+    EXPECT_EQ(catalogue.GetItemByID(0)->Content.Name, name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, AcceptedNamesTest,
+                         ::testing::Values("inner blank.txt", "sub/updater.lst", "updater.txt",
+                                           "data/updater/x", "x.publish-tmp", "data.vdp",
+                                           "Документ.txt", "console.txt", "com10", "a.b.c"));
+
+TEST(SectionNamesTest, KeepTheirRulesAndAreCheckedBeforeAnythingIsWritten) {
+    TempDir dir;
+    dir.write("game/a.txt", "a");
+    PublishOptions options{dir / "game", dir / "server", {"updater\\Settings.ini"}, {"..\\x"}};
+    EXPECT_THROW(PublishRelease(options), PublishError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "server"));
+    options.remove_names = {"updater/old.dll", "/system//jux.ini"};
+    PublishRelease(options);
+    EXPECT_EQ(testing::ServedTreeProblem(dir / "server"), "");
+}
+
+} // namespace
+} // namespace launcher
