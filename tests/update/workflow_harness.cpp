@@ -17,7 +17,20 @@ std::vector<int> RecordingView::positions(Indicator which) const {
     return result;
 }
 
-WorkflowHarness::WorkflowHarness() {
+namespace {
+
+std::unique_ptr<platform::Clock> make_clock(bool virtual_time) {
+    if (!virtual_time)
+        return std::make_unique<platform::SteadyClock>();
+    auto clock = std::make_unique<platform::ManualClock>();
+    clock->set_auto_advance(true);
+    return clock;
+}
+
+} // namespace
+
+WorkflowHarness::WorkflowHarness(bool virtual_time)
+    : clock(make_clock(virtual_time)), loop(*clock) {
     for (std::size_t i = 0; i < strings.size(); ++i)
         strings[i] = "S" + std::to_string(i) + " ";
     log.enabled = true;

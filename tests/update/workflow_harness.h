@@ -4,6 +4,7 @@
 #include "config/debug_file.h"
 #include "config/language_table.h"
 #include "config/user_settings.h"
+#include "platform/clock.h"
 #include "platform/plain_event_loop.h"
 #include "support/fault_server.h"
 #include "support/temp_dir.h"
@@ -52,7 +53,10 @@ public:
 // workflow needs. Language string N reads "SN ".
 class WorkflowHarness {
 public:
-    WorkflowHarness();
+    // With `virtual_time` the interface thread runs on a ManualClock that
+    // jumps to the next timer whenever the loop is idle, so stall periods
+    // and time limits pass at once.
+    explicit WorkflowHarness(bool virtual_time = false);
 
     // Publishes `release` into the server tree and serves it.
     std::vector<TFileRecord> publish(const Release& release);
@@ -71,6 +75,7 @@ public:
     TempDir game;
     TempDir tree;
     FaultServer server;
+    std::unique_ptr<platform::Clock> clock;
     platform::PlainEventLoop loop;
     tConfigData config;
     UserSettings settings;
