@@ -401,7 +401,7 @@ protected:
     const std::filesystem::path outside = dir / "outside";
 };
 
-TEST_F(LinkTest, LinksAtTheLaunchersOwnFilesAreReplacedNotFollowed) {
+TEST_F(LinkTest, LinksAtTheLaunchersOwnFilesAndGameFilesAreReplacedNotFollowed) {
     struct Case {
         const char* at;
         bool to_folder; // the link points at the outside folder, else at its file
@@ -413,8 +413,9 @@ TEST_F(LinkTest, LinksAtTheLaunchersOwnFilesAreReplacedNotFollowed) {
         {"updater/$tmp.vdp", false},
         {"updater/OldList.lst", false},
         {"updater", true},
+        {"data/a.txt", false}, // a game file of the check section
     };
-    publish_and_serve();
+    publish_and_serve({"--check", "data\\a.txt"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.at);
         std::filesystem::remove_all(game);
