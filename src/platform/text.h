@@ -37,12 +37,12 @@ std::string to_lower_ascii(std::string_view text);
 // nothing after it.
 std::optional<std::int32_t> parse_int32(std::string_view text);
 
-// Text that the launcher writes: lines each ended by CR LF.
 // `text` with every control character (C0, DEL and the C1 range of UTF-8)
 // replaced by "?", so that text from a server or a file cannot move a
 // terminal's cursor or change its colours.
 std::string printable(std::string_view text);
 
+// Text that the launcher writes: lines each ended by CR LF.
 std::string join_crlf(const std::vector<std::string>& lines);
 
 } // namespace launcher::platform

@@ -235,6 +235,9 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     bool disk_problem = false;
     if (const auto why = fetch_packed_file(url, source, expected_hash, disk_problem)) {
         log("FItem.Content.Name " + OldName + ": hash error !!!");
+        // What arrived of a failed or mismatching archive is of no use, and
+        // on a full disk it takes the room the previous list needs.
+        platform::remove_file(TemporaryPackedFile());
         fail_file(item.Name, *why, disk_problem);
         return;
     }

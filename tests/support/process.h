@@ -7,8 +7,9 @@
 namespace launcher::testing {
 
 struct ProcessResult {
-    int exit_code = -1;
-    std::string output; // standard output and standard error, interleaved
+    int exit_code = -1;   // 128 + the signal when a signal ended it
+    std::string output;   // standard output and standard error, interleaved
+    std::string errors{}; // standard error alone
 };
 
 // Runs a program to its end in `working_dir` and collects what it printed.

@@ -6,15 +6,12 @@
 #include "support/nginx_server.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "update/launcher_programs.h"
 #include "update/published_game.h"
 
 #include <algorithm>
-#include <csignal>
-#include <fcntl.h>
 #include <random>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,40 +21,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-const std::string kCli = LAUNCHER_CLI;
-const std::string kPublish = LAUNCHER_PUBLISH;
-const std::filesystem::path kAssets = LAUNCHER_ASSETS;
-
-std::string config_text(const std::string& server, const std::string& tray = "Test") {
-    return "[config]\r\ninstance=Update test\r\ntrayhint=" + tray +
-           "\r\nusercan_changecheckmethod=true\r\nusercan_changedrivetype=true\r\n"
-           "[updateservers]\r\nurl=" +
-           server +
-           "\r\n[lang=1033:English]\r\n1=[Unpacking ]\r\n2=[Checking ]\r\n3=All files are up to "
-           "date\r\n4=[Updating ]\r\n5=Update complete\r\n6=All files checked\r\n7=Downloading "
-           "the file list\r\n15=No update server\r\n24=[Total: ]\r\n";
-}
-
-// A launcher executable whose configuration names `server`.
-std::filesystem::path pack_launcher(const TempDir& scratch, const std::filesystem::path& output,
-                                    const std::string& server, const std::string& tray = "Test") {
-    const auto config = scratch.write("launcher-" + tray + ".cfg", config_text(server, tray));
-    std::filesystem::create_directories(output.parent_path());
-    const auto result =
-        run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
-                     config.string(), "--into", kCli, "--output", output.string()});
-    EXPECT_EQ(result.exit_code, 0) << result.output;
-    return output;
-}
-
-void publish(const std::filesystem::path& game, const std::filesystem::path& out,
-             const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> arguments{kPublish, "publish", game.string(), out.string()};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    const auto result = run_process(arguments);
-    ASSERT_EQ(result.exit_code, 0) << result.output;
-}
 
 // A small game: nested folders, a client folder and one larger file.
 void make_game(const TempDir& dir, const std::string& folder = "game") {
@@ -70,21 +33,6 @@ void make_game(const TempDir& dir, const std::string& folder = "game") {
     for (char& c : large)
         c = static_cast<char>(random());
     dir.write(folder + "/data/large.pak", large);
-}
-
-// Every file below `folder` but the updater folder and hidden temporary files.
-std::map<std::string, std::string> game_files(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    if (!std::filesystem::exists(folder))
-        return files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        const std::string relative = entry.path().lexically_relative(folder).generic_string();
-        if (!entry.is_regular_file() || relative.starts_with("updater/") ||
-            entry.path().filename().string().starts_with("."))
-            continue;
-        files[relative] = platform::read_file_text(entry.path());
-    }
-    return files;
 }
 
 class CliUpdateTest : public ::testing::Test {
@@ -175,29 +123,6 @@ TEST_F(CliUpdateTest, ReplacedLauncherRestartsAndFinishesTheUpdate) {
                             }),
               1)
         << "the restarted launcher finds itself current";
-}
-
-// Starts a program with its output into a file; the caller ends it.
-pid_t spawn(const std::vector<std::string>& arguments, const std::filesystem::path& output) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        ::dup2(fd, STDOUT_FILENO);
-        ::dup2(fd, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (const auto& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
-void kill_and_wait(pid_t pid) {
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
 }
 
 // Whatever a killed run left: every game file present is complete, and the
