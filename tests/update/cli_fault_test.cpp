@@ -492,9 +492,11 @@ TEST(CliNamesTest, NamesWithBlanksReservedAndNonAsciiCharactersInstall) {
     if (!NginxServer::Available())
         GTEST_SKIP() << "nginx is not installed";
     TempDir dir;
+    // "?" is refused by the publisher (a Windows player could not hold the
+    // name); the address encoding of it is covered by PackedFileAddressTest.
     const std::vector<std::string> names = {
-        "data/with blank.txt", "data/hash#tag.txt", "data/100%.txt",        "data/what?.txt",
-        "data/plus+sign.txt",  "data/Grüße.txt",    "sub dir/ä b#1%20.txt", "data/%41.txt",
+        "data/with blank.txt", "data/hash#tag.txt", "data/100%.txt",        "data/plus+sign.txt",
+        "data/Grüße.txt",      "data/a&b=c;d.txt",  "sub dir/ä b#1%20.txt", "data/%41.txt",
     };
     for (std::size_t i = 0; i < names.size(); ++i)
         dir.write("game/" + names[i], "content " + std::to_string(i));
