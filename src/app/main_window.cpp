@@ -155,7 +155,7 @@ void TFMain::FormCreate() {
     workflow_->proxy_probe = probe_.get();
     workflow_->RestartLauncher = [this] { restart_launcher(); };
 
-    background_ = ToQImage(background);
+    background_ = ToQImage(WithoutAlpha(background));
     TrayIcon.setIcon(LauncherIcon(background_));
     setWindowIcon(TrayIcon.icon());
     if (QSystemTrayIcon::isSystemTrayAvailable())

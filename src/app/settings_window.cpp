@@ -101,7 +101,7 @@ void TFSettings::create_controls() {
 
 void TFSettings::FormCreate() {
     const Bitmap& background = skin_.BackGroundImage.image;
-    background_ = ToQImage(background);
+    background_ = ToQImage(WithoutAlpha(background));
     // Without a background the dialog keeps its rectangle rather than vanish.
     if (const auto region = SettingsWindowRegion(background))
         setMask(ToQRegion(*region));
@@ -127,7 +127,7 @@ void TFSettings::apply_permissions() {
 }
 
 void TFSettings::SetDataToForm() {
-    background_ = ToQImage(skin_.BackGroundImage.image);
+    background_ = ToQImage(WithoutAlpha(skin_.BackGroundImage.image));
     SettingsControls& c = controls_;
     ApplyLabelSkin(skin_.Text_Title, *c.Text_Title);
     ApplyLabelSkin(skin_.Text_Language, *c.Text_Language);
