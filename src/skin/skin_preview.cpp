@@ -2,6 +2,7 @@
 
 #include "skin/main_window_controls.h"
 #include "skin/skin_apply.h"
+#include "skin/skin_layout.h"
 #include "skin/skin_params.h"
 
 #include <algorithm>
@@ -137,8 +138,7 @@ Bitmap RenderMainWindowPreview(const TqorMainWindow& skin, const PreviewOptions&
 }
 
 Bitmap RenderSettingsWindowPreview(const TqorConfigWindow& skin, const PreviewOptions& options) {
-    constexpr int width = 520, height = 360;
-    Bitmap canvas(width, height, kTransparent);
+    Bitmap canvas(kSettingsWindowWidth, kSettingsWindowHeight, kTransparent);
     const Bitmap& background = skin.BackGroundImage.image;
     canvas.draw(WithoutAlpha(background), 0, 0);
     for (const TqorLabel* label : {&skin.Text_Title, &skin.Text_Language, &skin.Text_Autoclose,
