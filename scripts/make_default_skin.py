@@ -575,7 +575,12 @@ def main():
             "CheckType": 223}
     write(settings_dir / "Text_Title.txt", label((24, 12, 300, 16), 10, (244, 230, 204), True))
     for name, top in rows.items():
-        write(settings_dir / f"Text_{name}.txt", label((188, top + 1, 140, 14), 9, INK))
+        box = (188, top + 1, 140, 14)
+        if name == "Autoclose":
+            # Its long caption takes two lines between the row's separators,
+            # from just inside the panel's edge.
+            box = (180, 129, 148, 28)
+        write(settings_dir / f"Text_{name}.txt", label(box, 9, INK))
     for name, top in rows.items():
         if name == "Autoclose":
             write(settings_dir / "Check_Autoclose.txt", parameters((335, top, 13, 17)))

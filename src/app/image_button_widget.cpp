@@ -1,5 +1,7 @@
 #include "app/image_button_widget.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 
 namespace launcher::app {
@@ -44,6 +46,13 @@ ImageButtonWidget::ImageButtonWidget(TImageButton& button, QWidget* parent)
           button, [&button] { return button.Paint(); }, parent),
       button_(button) {
     setCursor(Qt::PointingHandCursor);
+    button_.PointerIsOver = [this] {
+        return isVisible() && QApplication::widgetAt(QCursor::pos()) == this;
+    };
+}
+
+ImageButtonWidget::~ImageButtonWidget() {
+    button_.PointerIsOver = nullptr;
 }
 
 void ImageButtonWidget::enterEvent(QEnterEvent* event) {

@@ -111,6 +111,9 @@ void TFMain::create_controls() {
     MainTimer.setInterval(1000);
     MainTimer.setSingleShot(true);
     connect(&MainTimer, &QTimer::timeout, this, [this] { MainTimerTimer(); });
+    NewsTimer.setInterval(kNewsTimeLimitMs);
+    NewsTimer.setSingleShot(true);
+    connect(&NewsTimer, &QTimer::timeout, this, [this] { NewsTimerTimer(); });
     FadeTimer.setInterval(100);
     connect(&FadeTimer, &QTimer::timeout, this, [this] { FadeTimerTimer(); });
     connect(&TrayIcon, &QSystemTrayIcon::activated, this,
@@ -155,7 +158,7 @@ void TFMain::FormCreate() {
     workflow_->proxy_probe = probe_.get();
     workflow_->RestartLauncher = [this] { return restart_launcher(); };
 
-    background_ = ToQImage(background);
+    background_ = ToQImage(WithoutAlpha(background));
     TrayIcon.setIcon(LauncherIcon(background_));
     setWindowIcon(TrayIcon.icon());
     if (QSystemTrayIcon::isSystemTrayAvailable())
@@ -163,6 +166,19 @@ void TFMain::FormCreate() {
     if (const auto region = MainWindowRegion(startup_.Skin->MainWindow.BackGroundImage))
         setMask(ToQRegion(*region));
     update();
+}
+
+// Paths inside the launcher folder read shorter without it, as the player
+// knows them ("system/jux.exe").
+std::string TFMain::relative_to_launcher_folder(std::string text) const {
+    std::string folder = setup_.MainPath.string();
+    if (folder.empty())
+        return text;
+    if (folder.back() != '/')
+        folder += '/';
+    for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
+        text.erase(at, folder.size());
+    return text;
 }
 
 void TFMain::SetLanguage() {
@@ -186,6 +202,8 @@ void TFMain::SetDataToForm() {
     ApplyLabelSkin(skin.Text_Status, *Text_Status);
     ApplyLabelSkin(skin.Text_StatusTotal, *Text_StatusTotal);
     ApplyWidgetSkin(skin.WebPanel.parameters, *WebPanel);
+    // What shows of the news page until it paints: the skin's colour there.
+    WebBrowser1->SetBaseColor(MeanColor(skin.BackGroundImage.image, WebPanel->geometry()));
     ApplyLabelSkin(skin.Text_LangBoxDescription, *Text_LangBoxDescription);
     SetStartGameEnabled(controls_.Button_StartGame.Enabled());
 }
@@ -223,6 +241,7 @@ void TFMain::FormShow() {
         return;
     }
     waiting_for_news_ = true;
+    NewsTimer.start();
     WebBrowser1->Navigate(NewsURL);
 }
 
@@ -238,10 +257,20 @@ void TFMain::WebBrowser1NavigateError() {
     news_page_settled();
 }
 
+// The news page took too long: it counts as failed, and its load is given up
+// so that it does not appear in the middle of the update.
+void TFMain::NewsTimerTimer() {
+    if (!waiting_for_news_)
+        return;
+    WebBrowser1->stop();
+    WebBrowser1NavigateError();
+}
+
 void TFMain::news_page_settled() {
     if (!waiting_for_news_)
         return;
     waiting_for_news_ = false;
+    NewsTimer.stop();
     if (!closed_)
         MainTimer.start();
 }
@@ -353,8 +382,13 @@ void TFMain::Button_StartGameClick() {
     request.ProxyLine = workflow_->ProxyLine;
     platform::DetachedProcessStarter system_starter;
     const GameStartResult result = StartGameClient(request, starter_ ? *starter_ : system_starter);
-    if (!result.error.empty())
+    if (!result.error.empty()) {
+        // The player is told in the window; the launcher stays open even with
+        // automatic closing, since no game was started.
         std::cerr << result.error << "\n";
+        MsgShow(relative_to_launcher_folder(result.error));
+        return;
+    }
     if (settings_.AutoClose)
         Button_CloseClick();
 }

@@ -108,7 +108,14 @@ public:
     // to bring it back from.
     bool minimizes_to_tray() const;
 
+    // How long the first showing waits for the news page before it counts as
+    // failed and the update starts: a server that accepts the connection and
+    // never answers must not hold the update back.
+    static constexpr int kNewsTimeLimitMs = 10000;
+
     QTimer MainTimer;
+    // The news page's time limit (single shot, kNewsTimeLimitMs).
+    QTimer NewsTimer;
     QTimer FadeTimer;
     QSystemTrayIcon TrayIcon;
     QString NewsURL;
@@ -127,10 +134,12 @@ private:
     void FadeTimerTimer();
     void WebBrowser1NavigateComplete2();
     void WebBrowser1NavigateError();
+    void NewsTimerTimer();
     void news_page_settled();
     void SetLanguage();
     void create_controls();
     void report_error(const std::string& text);
+    std::string relative_to_launcher_folder(std::string text) const;
     void take_back_settings(const SettingsChoices& choices);
     void probe_chosen_proxy();
     void save_settings();

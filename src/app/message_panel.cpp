@@ -2,11 +2,19 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace launcher::app {
 namespace {
 // The panel's colour 0x004A525A (blue, green, red) as designed.
 constexpr QRgb kPanelColor = qRgb(0x5A, 0x52, 0x4A);
+// The label's place inside the panel as designed: 29, 9, 196 x 29, which
+// leaves 7 pixels below it in the 45-pixel panel.
+constexpr int kLabelLeft = 29;
+constexpr int kLabelTop = 9;
+constexpr int kLabelWidth = 196;
+constexpr int kLabelHeight = 29;
+constexpr int kBottomMargin = 7;
 } // namespace
 
 MessagePanel::MessagePanel(QWidget* parent)
@@ -18,7 +26,7 @@ MessagePanel::MessagePanel(QWidget* parent)
     setPalette(colors);
     hide();
 
-    MsgLabel->setGeometry(29, 9, 196, 29);
+    MsgLabel->setGeometry(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
     MsgLabel->setWordWrap(true);
     MsgLabel->setTextFormat(Qt::PlainText);
     MsgLabel->setStyleSheet("color: red;");
@@ -36,8 +44,16 @@ MessagePanel::MessagePanel(QWidget* parent)
 
 void MessagePanel::MsgShow(std::string_view text) {
     MsgLabel->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    MsgLabel->resize(kLabelWidth, std::max(kLabelHeight, MsgLabel->heightForWidth(kLabelWidth)));
+    // An open panel takes the height of its new text at once.
+    if (MsgTimer2.isActive())
+        resize(width(), OpenHeight());
     if (isHidden() && !MsgTimer.isActive())
         MsgTimer.start();
+}
+
+int MessagePanel::OpenHeight() const {
+    return std::max(kGrowSteps * kGrowPixels, kLabelTop + MsgLabel->height() + kBottomMargin);
 }
 
 QString MessagePanel::text() const {
@@ -46,10 +62,11 @@ QString MessagePanel::text() const {
 
 void MessagePanel::MsgTimerTimer() {
     ++steps_;
-    resize(width(), kGrowPixels * steps_);
+    const int open_height = OpenHeight();
+    resize(width(), std::min(kGrowPixels * steps_, open_height));
     show();
     raise();
-    if (steps_ >= kGrowSteps) {
+    if (height() >= open_height) {
         MsgTimer.stop();
         MsgTimer2.start();
     }

@@ -57,8 +57,7 @@ NewsBrowser::NewsBrowser(QWidget* parent)
     : QWebEngineView(parent),
       open_outside_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
     setPage(new Page(*this, false));
-    // The skin shows through until the news page paints its own background.
-    page()->setBackgroundColor(Qt::transparent);
+    SetBaseColor(Qt::black);
     setContextMenuPolicy(Qt::NoContextMenu);
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) { load_finished(ok); });
 }
@@ -68,6 +67,14 @@ void NewsBrowser::Navigate(const QString& news_url) {
     finished_ = false;
     cancelled_since_load_ = false;
     load(QUrl::fromUserInput(news_url));
+}
+
+void NewsBrowser::SetBaseColor(const QColor& color) {
+    // Never see-through: the engine draws a page with a transparent
+    // background above every other widget of the window.
+    QColor opaque = color;
+    opaque.setAlpha(255);
+    page()->setBackgroundColor(opaque);
 }
 
 void NewsBrowser::DetachHandlers() {

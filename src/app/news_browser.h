@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -32,6 +33,11 @@ public:
     void Navigate(const QString& news_url);
     const QString& news_url() const { return news_url_; }
     bool finished() const { return finished_; }
+
+    // What shows until the news page paints its own background; always
+    // opaque, so that the window's other widgets (the message panel) can lie
+    // above the page.
+    void SetBaseColor(const QColor& color);
 
     // After this the browser loads whatever it is asked to and reports
     // nothing more.

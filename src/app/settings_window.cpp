@@ -13,6 +13,7 @@
 #include "skin/skin_apply.h"
 #include "skin/skin_windows.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPainter>
@@ -101,7 +102,7 @@ void TFSettings::create_controls() {
 
 void TFSettings::FormCreate() {
     const Bitmap& background = skin_.BackGroundImage.image;
-    background_ = ToQImage(background);
+    background_ = ToQImage(WithoutAlpha(background));
     // Without a background the dialog keeps its rectangle rather than vanish.
     if (const auto region = SettingsWindowRegion(background))
         setMask(ToQRegion(*region));
@@ -127,7 +128,7 @@ void TFSettings::apply_permissions() {
 }
 
 void TFSettings::SetDataToForm() {
-    background_ = ToQImage(skin_.BackGroundImage.image);
+    background_ = ToQImage(WithoutAlpha(skin_.BackGroundImage.image));
     SettingsControls& c = controls_;
     ApplyLabelSkin(skin_.Text_Title, *c.Text_Title);
     ApplyLabelSkin(skin_.Text_Language, *c.Text_Language);
@@ -141,7 +142,50 @@ void TFSettings::SetDataToForm() {
     ApplyWidgetSkin(skin_.Box_DriveType.parameters, *c.Box_DriveType);
     ApplyWidgetSkin(skin_.Box_CheckType.parameters, *c.Box_CheckType);
     ApplyWidgetSkin(skin_.Button_Ok.parameters, *c.Button_Ok);
+    apply_control_look();
     update();
+}
+
+// The lists, the check box and the Ok button take the skin's look: the
+// captions' font and colour on a face made from the background under the
+// controls, instead of the light native look on a dark skin.
+void TFSettings::apply_control_look() {
+    SettingsControls& c = controls_;
+    const QFont font = c.Text_Language->font();
+    const QColor text = c.Text_Language->palette().color(QPalette::WindowText);
+    QRect under;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             c.Box_Language, c.Check_Autoclose, c.Box_Proxy, c.Box_DriveType, c.Box_CheckType})
+        under = under.united(control->geometry());
+    const QColor ground = MeanColor(skin_.BackGroundImage.image, under);
+    QPalette look(MixColors(ground, text, 0.14), ground);
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        look.setColor(role, text);
+    look.setColor(QPalette::Base, MixColors(ground, text, 0.12));
+    look.setColor(QPalette::AlternateBase, MixColors(ground, text, 0.10));
+    look.setColor(QPalette::Highlight, MixColors(ground, text, 0.32));
+    look.setColor(QPalette::HighlightedText, text);
+    const QColor faint = MixColors(text, ground, 0.55);
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        look.setColor(QPalette::Disabled, role, faint);
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{c.Box_Language, c.Check_Autoclose, c.Box_Proxy,
+                                         c.Box_DriveType, c.Box_CheckType, c.Button_Ok}) {
+        control->setPalette(look);
+        control->setFont(font);
+    }
+    // The style draws the check box's frame a shade darker than the window
+    // colour: a light one keeps it visible on the dark face.
+    QPalette check = look;
+    check.setColor(QPalette::Window, MixColors(ground, text, 0.6));
+    c.Check_Autoclose->setPalette(check);
+    // The lists' drop-downs are windows of their own: they take it too.
+    for (QComboBox* box : {c.Box_Language, c.Box_Proxy, c.Box_DriveType, c.Box_CheckType}) {
+        box->view()->setPalette(look);
+        box->view()->setFont(font);
+    }
 }
 
 void TFSettings::SetLanguage() {

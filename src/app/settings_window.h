@@ -92,6 +92,7 @@ private:
     void FadeInTimer();
     // The configuration's permissions (also repeated on every opening).
     void apply_permissions();
+    void apply_control_look();
     void show_language();
     void show_proxies();
     void show_drive_type();

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace launcher::app {
 
@@ -19,6 +20,10 @@ void TLabel::SetCaption(std::string_view text) {
 
 void TLabel::FitToText() {
     adjustSize();
+}
+
+void TLabel::SetSkinBox(const QRect& box) {
+    move(box.topLeft());
 }
 
 void TLabel::SetFontColor(const QColor& color) {
@@ -51,10 +56,71 @@ TRightAlignedLabel::TRightAlignedLabel(QWidget* parent) : TLabel(parent) {
     setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
 }
 
+namespace {
+
+// The words of `text` in lines of at most `width` pixels, no more than
+// `max_lines` of them; the last line ends in an ellipsis when words are left.
+QStringList fitted_lines(const QString& text, const QFontMetrics& metrics, int width,
+                         int max_lines) {
+    const QStringList words = text.split(' ', Qt::SkipEmptyParts);
+    QStringList lines;
+    qsizetype next = 0;
+    while (next < words.size() && lines.size() < max_lines) {
+        QString line = words[next++];
+        while (next < words.size() && metrics.horizontalAdvance(line + ' ' + words[next]) <= width)
+            line += ' ' + words[next++];
+        lines.push_back(line);
+    }
+    if (!lines.isEmpty() &&
+        (next < words.size() || metrics.horizontalAdvance(lines.back()) > width)) {
+        const QString rest = (QStringList{lines.back()} + words.mid(next)).join(' ');
+        lines.back() = metrics.elidedText(rest, Qt::ElideRight, width);
+    }
+    return lines;
+}
+
+} // namespace
+
+void TRightAlignedLabel::SetSkinBox(const QRect& box) {
+    box_ = box;
+    setGeometry(box);
+}
+
 void TRightAlignedLabel::FitToText() {
-    const int right = x() + width();
-    TLabel::FitToText();
-    move(right - width(), y());
+    const QFontMetrics metrics(font());
+    const int right = box_.width() > 0 ? box_.x() + box_.width() : x() + width();
+    const int natural = metrics.horizontalAdvance(text());
+    if (box_.width() <= 0 || natural <= box_.width()) {
+        lines_ = QStringList{text()};
+        setToolTip({});
+        resize(natural, metrics.height());
+    } else {
+        const int max_lines = std::max(1, box_.height() / metrics.lineSpacing());
+        lines_ = fitted_lines(text(), metrics, box_.width(), max_lines);
+        setToolTip(lines_.join(' ') == text() ? QString() : text());
+        int widest = 0;
+        for (const QString& line : lines_)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        resize(widest,
+               metrics.lineSpacing() * static_cast<int>(lines_.size() - 1) + metrics.height());
+    }
+    move(right - width(), box_.width() > 0 ? box_.y() : y());
+}
+
+void TRightAlignedLabel::paintEvent(QPaintEvent* event) {
+    if (lines_.size() <= 1 && toolTip().isEmpty()) {
+        TLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    const QFontMetrics metrics(font());
+    for (qsizetype i = 0; i < lines_.size(); ++i)
+        painter.drawText(
+            QRect(0, static_cast<int>(i) * metrics.lineSpacing(), width(), metrics.height()),
+            Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignTop, lines_[i]);
 }
 
 QSize TShadowLabel::sizeHint() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QStringList>
 #include <string_view>
 
 namespace launcher::app {
@@ -16,6 +17,9 @@ public:
     QSize sizeHint() const override;
     // Takes the size of the text; the top-left corner stays where it is.
     virtual void FitToText();
+    // The place and size the skin gives the label. Plain labels size to their
+    // text and only start at the box's corner.
+    virtual void SetSkinBox(const QRect& box);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -25,13 +29,27 @@ protected:
 
 // A label that reads right to left and keeps its right edge where it is when
 // it takes the size of its text: a caption ending next to the control it
-// describes stays there whatever the length of the language's text.
+// describes stays there whatever the length of the language's text. Within
+// a skin box it also stays inside the box: a caption wider than the box wraps
+// onto as many lines as the box is high (at least one), from the box's top,
+// and what still does not fit ends in "…", the whole caption then showing as
+// the tooltip.
 class TRightAlignedLabel final : public TLabel {
 public:
     explicit TRightAlignedLabel(QWidget* parent);
 
     // Takes the size of the text; the right edge and the top stay.
     void FitToText() override;
+    void SetSkinBox(const QRect& box) override;
+    // The lines the caption shows (one unless it is wrapped).
+    const QStringList& shown_lines() const { return lines_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect box_; // empty: no skin box
+    QStringList lines_;
 };
 
 // A label drawn over a black copy of its text one pixel to the lower right,

@@ -33,6 +33,7 @@ void ApplyWidgetSkin(const StringList& parameters, QWidget& target) {
 void ApplyLabelSkin(const TqorLabel& skin, TLabel& target) {
     const StringList& parameters = skin.parameters;
     ApplyWidgetSkin(parameters, target);
+    target.SetSkinBox(target.geometry());
     QFont font = target.font();
     // Sizes are points on a 96-dots-per-inch screen, as the skins are drawn.
     const int points = param(parameters, "Size");

@@ -2,7 +2,9 @@
 #include "platform/executable_image.h"
 #include "publish/executable_package.h"
 #include "publish/preview_command.h"
+#include "publish/region_command.h"
 #include "publish/release_publisher.h"
+#include "publish/skin_check_report.h"
 
 #include <exception>
 #include <iostream>
@@ -11,7 +13,8 @@
 #include <CLI/CLI.hpp>
 
 // The publisher's toolkit: packs a skin and a configuration into a launcher
-// executable, takes one apart again, and draws a skin's windows.
+// executable, takes one apart again, draws a skin's windows and makes a main
+// window outline from an image.
 int main(int argc, char** argv) {
     using namespace launcher;
     CLI::App app{"Publisher's toolkit of the game launcher", "launcher-publish"};
@@ -36,6 +39,8 @@ int main(int argc, char** argv) {
     auto* out = package->add_option("--output", output, "Executable to write");
     auto* raw = package->add_option("--package-file", package_file,
                                     "Write the raw package (length field and payload) instead");
+    bool strict = false;
+    package->add_flag("--strict", strict, "Write nothing when the skin check warns");
     into->needs(out);
     out->needs(into);
     raw->excludes(into);
@@ -70,6 +75,8 @@ int main(int argc, char** argv) {
                       "packed hash, even when size and date are unchanged");
     publish::PreviewRequest preview_request;
     auto* preview = publish::AddPreviewCommand(app, preview_request);
+    publish::RegionRequest region_request;
+    auto* region = publish::AddRegionCommand(app, region_request);
 
     CLI11_PARSE(app, argc, argv);
 
@@ -77,8 +84,10 @@ int main(int argc, char** argv) {
         if (package->parsed()) {
             if (executable.empty() && package_file.empty())
                 throw CLI::RequiredError("--into and --output, or --package-file");
-            const auto resource =
-                EncodeConfigPackage(publish::ComposeConfigStream(skin_dir, config_file));
+            const auto stream = publish::ComposeConfigStream(skin_dir, config_file);
+            publish::ReportSkinWarnings(publish::SkinWarningLines(stream, skin_dir), std::cerr,
+                                        strict);
+            const auto resource = EncodeConfigPackage(stream);
             if (!package_file.empty()) {
                 platform::write_file_atomic(
                     package_file,
@@ -113,7 +122,9 @@ int main(int argc, char** argv) {
             std::cout << "Wrote the skin to " << skin_dir.string() << " and the configuration to "
                       << config_file.string() << "\n";
         } else if (preview->parsed()) {
-            std::cout << publish::RunPreview(preview_request) << "\n";
+            std::cout << publish::RunPreview(preview_request, std::cerr) << "\n";
+        } else if (region->parsed()) {
+            std::cout << publish::RunRegion(region_request) << "\n";
         }
     } catch (const CLI::Error& error) {
         return app.exit(error);

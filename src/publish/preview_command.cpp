@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/memory_stream.h"
 #include "publish/executable_package.h"
+#include "publish/skin_check_report.h"
 #include "skin/png_encoder.h"
 #include "skin/skin_source.h"
 #include "skin/skin_windows.h"
@@ -45,12 +46,13 @@ CLI::App* AddPreviewCommand(CLI::App& app, PreviewRequest& request) {
     return preview;
 }
 
-std::string RunPreview(const PreviewRequest& request) {
+std::string RunPreview(const PreviewRequest& request, std::ostream& warnings) {
     if (request.skin_dir.empty() == request.package.empty())
         throw std::runtime_error("Give either --skin or --package");
     platform::MemoryStream stream(request.package.empty()
                                       ? ComposeSkinStream(request.skin_dir)
                                       : ReadConfigStreamFromExecutable(request.package));
+    ReportSkinWarnings(SkinWarningLines(stream.bytes(), request.skin_dir), warnings, false);
     TqorMainWindow main_window;
     TqorConfigWindow settings_window;
     main_window.LoadFromStream(stream);

@@ -3,6 +3,7 @@
 #include "skin/skin_preview.h"
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 
 namespace CLI {
@@ -25,10 +26,11 @@ struct PreviewRequest {
 // Registers the subcommand "preview" and its options, filling `request`.
 CLI::App* AddPreviewCommand(CLI::App& app, PreviewRequest& request);
 
-// Loads the skin of the request, draws the window and writes the PNG file.
-// Returns a line that says what was written. Throws std::runtime_error (and
-// the skin readers' errors) for a skin that cannot be read or drawn, and
-// platform::FileError when the file cannot be written.
-std::string RunPreview(const PreviewRequest& request);
+// Loads the skin of the request, writes the skin check's warnings to
+// `warnings`, draws the window and writes the PNG file. Returns a line that
+// says what was written. Throws std::runtime_error (and the skin readers'
+// errors) for a skin that cannot be read or drawn, and platform::FileError
+// when the file cannot be written.
+std::string RunPreview(const PreviewRequest& request, std::ostream& warnings);
 
 } // namespace launcher::publish

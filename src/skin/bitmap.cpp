@@ -43,6 +43,13 @@ std::uint32_t source_over(std::uint32_t top, std::uint32_t bottom) {
 
 } // namespace
 
+Bitmap WithoutAlpha(Bitmap image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.set_pixel(x, y, image.pixel(x, y) | 0xFF000000u);
+    return image;
+}
+
 void Bitmap::fill(std::uint32_t argb_value) {
     std::fill(pixels_.begin(), pixels_.end(), argb_value);
 }

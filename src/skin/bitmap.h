@@ -67,6 +67,11 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
+// The image with every pixel opaque and its colours as stored. A window's
+// background is not see-through (only its outline shapes it), so the
+// launcher and the preview both show a background without its alpha.
+Bitmap WithoutAlpha(Bitmap image);
+
 // Colour helpers for 0xAARRGGBB pixels.
 constexpr std::uint32_t argb(std::uint8_t r, std::uint8_t g, std::uint8_t b,
                              std::uint8_t a = 0xFF) {

@@ -1,7 +1,7 @@
 #include "skin/bmp_decoder.h"
 
-#include <cstdlib>
-#include <limits>
+#include "skin/bmp_run_length.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,122 +15,97 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t file_header_size = 14;
-// Skins hold window-sized images; anything larger is a damaged header.
-constexpr std::int64_t max_dimension = 1 << 15;
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kV4HeaderSize = 108;
 
-std::uint32_t u16_at(std::span<const std::uint8_t> d, std::size_t at) {
-    return static_cast<std::uint32_t>(d[at] | d[at + 1] << 8);
-}
-std::uint32_t u32_at(std::span<const std::uint8_t> d, std::size_t at) {
-    return static_cast<std::uint32_t>(d[at]) | static_cast<std::uint32_t>(d[at + 1]) << 8 |
-           static_cast<std::uint32_t>(d[at + 2]) << 16 |
-           static_cast<std::uint32_t>(d[at + 3]) << 24;
+void put_u32(std::vector<std::uint8_t>& out, std::size_t at, std::size_t value) {
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-[[noreturn]] void fail(const std::string& why) {
-    throw InvalidImageError("Invalid BMP image: " + why);
-}
+// The colours of the palette, each index checked against it.
+class Palette {
+public:
+    Palette(std::span<const std::uint8_t> file, const BmpHeader& header) {
+        colours_.reserve(header.palette_entries);
+        for (std::uint32_t i = 0; i < header.palette_entries; ++i) {
+            const auto* e = &file[header.palette_offset + i * header.palette_entry_size];
+            colours_.push_back(argb(e[2], e[1], e[0]));
+        }
+    }
 
-// What the headers say, checked against the bytes that are actually there.
-struct BmpLayout {
-    std::uint32_t header_size = 0;
-    std::int64_t width = 0;
-    std::int64_t height = 0; // rows; always positive here
-    bool top_down = false;
-    std::uint32_t bits = 0;
-    std::uint32_t compression = 0;
-    std::uint32_t colours_used = 0;
-    std::uint64_t pixel_offset = 0;
-    std::uint64_t row_bytes = 0;
+    std::uint32_t colour(unsigned index, int x, int y) const {
+        if (index >= colours_.size())
+            FailBmp("pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                    ") uses colour index " + std::to_string(index) + ", but the palette holds " +
+                    std::to_string(colours_.size()) + " colours");
+        return colours_[index];
+    }
+
+    // What a pixel the run-length codes never set shows: the first colour,
+    // as in a zero-filled image.
+    std::uint32_t unset() const { return colours_.empty() ? argb(0, 0, 0) : colours_.front(); }
+
+private:
+    std::vector<std::uint32_t> colours_;
 };
 
-BmpLayout read_layout(std::span<const std::uint8_t> file) {
-    if (file.size() < file_header_size + 4 || file[0] != 'B' || file[1] != 'M')
-        fail("no BMP file header");
-    BmpLayout layout;
-    layout.pixel_offset = u32_at(file, 10);
-    layout.header_size = u32_at(file, 14);
-    const std::uint32_t h = layout.header_size;
-    if (h != 12 && h != 40 && h != 56 && h != 108 && h != 124)
-        fail("unsupported info header size " + std::to_string(h));
-    if (file.size() < file_header_size + h)
-        fail("truncated info header");
-
-    std::uint32_t planes = 0;
-    if (h == 12) {
-        layout.width = u16_at(file, 18);
-        layout.height = u16_at(file, 20);
-        planes = u16_at(file, 22);
-        layout.bits = u16_at(file, 24);
-    } else {
-        layout.width = static_cast<std::int32_t>(u32_at(file, 18));
-        layout.height = static_cast<std::int32_t>(u32_at(file, 22));
-        planes = u16_at(file, 26);
-        layout.bits = u16_at(file, 28);
-        layout.compression = u32_at(file, 30);
-        layout.colours_used = u32_at(file, 46);
-    }
-    if (layout.height < 0) {
-        layout.top_down = true;
-        layout.height = -layout.height;
-    }
-    if (planes != 1)
-        fail("plane count is not 1");
-    if (layout.width <= 0 || layout.height <= 0 || layout.width > max_dimension ||
-        layout.height > max_dimension)
-        fail("bad dimensions");
-    const auto b = layout.bits;
-    if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
-        fail("unsupported bit depth " + std::to_string(b));
-    if (layout.compression == 1 || layout.compression == 2)
-        fail("run-length compression is not supported");
-    if (layout.compression != 0 && !(layout.compression == 3 && (b == 16 || b == 32)))
-        fail("unsupported compression " + std::to_string(layout.compression));
-    if (layout.top_down && layout.compression != 0 && layout.compression != 3)
-        fail("top-down image must be uncompressed");
-
-    layout.row_bytes = (static_cast<std::uint64_t>(layout.width) * b + 31) / 32 * 4;
-    const std::uint64_t pixel_bytes = layout.row_bytes * static_cast<std::uint64_t>(layout.height);
-    if (layout.pixel_offset < file_header_size + h ||
-        layout.pixel_offset + pixel_bytes > file.size())
-        fail("pixel data missing or truncated");
-    return layout;
-}
-
-// 1, 4 and 8 bits per pixel: palette indices. Decoded here so that an index
-// beyond the stored palette gives a defined colour (black).
-Bitmap decode_indexed(std::span<const std::uint8_t> file, const BmpLayout& layout) {
-    const std::size_t entry_size = layout.header_size == 12 ? 3 : 4;
-    const std::uint32_t max_entries = 1u << layout.bits;
-    const std::uint32_t entries = layout.colours_used != 0 ? layout.colours_used : max_entries;
-    if (entries > max_entries)
-        fail("palette larger than the bit depth allows");
-    const std::size_t palette_at = file_header_size + layout.header_size;
-    if (palette_at + entries * entry_size > layout.pixel_offset)
-        fail("palette overlaps the pixel data");
-
-    std::vector<std::uint32_t> palette(max_entries, argb(0, 0, 0));
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        const auto* e = &file[palette_at + i * entry_size];
-        palette[i] = argb(e[2], e[1], e[0]);
-    }
-
-    const int width = static_cast<int>(layout.width);
-    const int height = static_cast<int>(layout.height);
-    Bitmap image(width, height);
-    const unsigned per_byte = 8 / layout.bits;
-    const unsigned mask = (1u << layout.bits) - 1;
-    for (int row = 0; row < height; ++row) {
-        const int y = layout.top_down ? row : height - 1 - row;
-        const auto* line = &file[layout.pixel_offset + row * layout.row_bytes];
-        for (int x = 0; x < width; ++x) {
+Bitmap decode_indexed(std::span<const std::uint8_t> file, const BmpHeader& h) {
+    const Palette palette(file, h);
+    Bitmap image(h.width, h.height);
+    const unsigned per_byte = 8 / h.bits;
+    const unsigned mask = (1u << h.bits) - 1;
+    for (int row = 0; row < h.height; ++row) {
+        const int y = h.top_down ? row : h.height - 1 - row;
+        const auto* line = &file[h.pixel_offset + static_cast<std::size_t>(row) * h.row_bytes];
+        for (int x = 0; x < h.width; ++x) {
             const std::uint8_t byte = line[static_cast<unsigned>(x) / per_byte];
-            const unsigned shift = 8 - layout.bits * (static_cast<unsigned>(x) % per_byte + 1);
-            image.set_pixel(x, y, palette[(byte >> shift) & mask]);
+            const unsigned shift = 8 - h.bits * (static_cast<unsigned>(x) % per_byte + 1);
+            image.set_pixel(x, y, palette.colour((byte >> shift) & mask, x, y));
         }
     }
     return image;
+}
+
+Bitmap decode_run_length(std::span<const std::uint8_t> file, const BmpHeader& h) {
+    const Palette palette(file, h);
+    const std::vector<std::uint16_t> indexes =
+        ExpandRunLength(file.subspan(h.pixel_offset, h.pixel_size), h.width, h.height, h.bits);
+    Bitmap image(h.width, h.height);
+    std::size_t at = 0;
+    for (int y = 0; y < h.height; ++y)
+        for (int x = 0; x < h.width; ++x, ++at)
+            image.set_pixel(x, y,
+                            indexes[at] == kUnsetPixel ? palette.unset()
+                                                       : palette.colour(indexes[at], x, y));
+    return image;
+}
+
+// The file in the one form stb_image reads correctly: the headers (with the
+// masks after a 40-byte header) and right after them the pixel rows. A colour
+// table or a gap before the pixel data, both legal in a truecolour file, is
+// left out, and a 56-byte header is widened to a 108-byte one, whose masks
+// stand at the same place.
+std::vector<std::uint8_t> stb_readable_copy(std::span<const std::uint8_t> file,
+                                            const BmpHeader& h) {
+    std::size_t headers_end = kFileHeaderSize + h.header_size;
+    if (h.compression == BmpCompression::BitFields && h.header_size == 40)
+        headers_end += 12;
+    const std::size_t header_size = h.header_size == 56 ? kV4HeaderSize : h.header_size;
+    const std::size_t out_headers_end = headers_end - h.header_size + header_size;
+    std::vector<std::uint8_t> out(out_headers_end + h.pixel_size, 0);
+    std::copy(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(headers_end), out.begin());
+    if (header_size != h.header_size) {
+        put_u32(out, kFileHeaderSize, header_size);
+    }
+    if (h.header_size >= 40)
+        put_u32(out, kFileHeaderSize + 32, 0); // no colour table
+    put_u32(out, 2, out.size());
+    put_u32(out, 10, out_headers_end);
+    const auto pixels = file.subspan(h.pixel_offset, h.pixel_size);
+    std::copy(pixels.begin(), pixels.end(),
+              out.begin() + static_cast<std::ptrdiff_t>(out_headers_end));
+    return out;
 }
 
 struct StbFree {
@@ -138,31 +113,34 @@ struct StbFree {
 };
 
 // 16, 24 and 32 bits per pixel, with or without bit-field masks.
-Bitmap decode_direct(std::span<const std::uint8_t> file) {
-    if (file.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        fail("file too large");
+Bitmap decode_truecolour(std::span<const std::uint8_t> file, const BmpHeader& h) {
+    const std::vector<std::uint8_t> readable = stb_readable_copy(file, h);
     int width = 0;
     int height = 0;
     int channels = 0;
     const std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(
-        file.data(), static_cast<int>(file.size()), &width, &height, &channels, 4));
+        readable.data(), static_cast<int>(readable.size()), &width, &height, &channels, 4));
     if (!rgba)
-        fail(stbi_failure_reason() ? stbi_failure_reason() : "undecodable");
+        FailBmp(stbi_failure_reason() ? stbi_failure_reason() : "undecodable pixel data");
+    if (width != h.width || height != h.height)
+        FailBmp("the decoded size differs from the header's");
     Bitmap image(width, height);
     const stbi_uc* p = rgba.get();
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x, p += 4)
-            image.set_pixel(x, y, argb(p[0], p[1], p[2], p[3]));
+            image.set_pixel(x, y, argb(p[0], p[1], p[2], h.has_alpha ? p[3] : 0xFF));
     return image;
 }
 
 } // namespace
 
 Bitmap decode_bmp(std::span<const std::uint8_t> file) {
-    const BmpLayout layout = read_layout(file);
-    if (layout.bits <= 8)
-        return decode_indexed(file, layout);
-    return decode_direct(file);
+    const BmpHeader header = ReadBmpHeader(file);
+    if (header.run_length())
+        return decode_run_length(file, header);
+    if (header.indexed())
+        return decode_indexed(file, header);
+    return decode_truecolour(file, header);
 }
 
 } // namespace launcher

@@ -105,7 +105,8 @@ void TImageButton::MouseUp(MouseButton button, TShiftState shift, int x, int y) 
         OnMouseUp(*this, button, shift, x, y);
     // The chosen image becomes the current one, so a later full paint shows
     // it rather than the pressed image.
-    if (!is_over(x, y))
+    const bool over = PointerIsOver ? Visible() && PointerIsOver() : is_over(x, y);
+    if (!over)
         show(bmp_);
     else if (!up_.empty())
         show(up_);

@@ -3,6 +3,8 @@
 #include "skin/bitmap.h"
 #include "skin/skin_control.h"
 
+#include <functional>
+
 namespace launcher {
 
 // The five images a skin gives a button.
@@ -77,6 +79,12 @@ public:
     // repaints and raises OnClick, then OnMouseUp, then shows the released
     // image (pointer over it) or the normal image (pointer elsewhere).
     void MouseUp(MouseButton button, TShiftState shift, int x, int y);
+
+    // Whether the pointer is over this button now, as the screen has it. A
+    // release picks its image by where the pointer is once the click's
+    // handler has run (a dialog it opened may have taken the pointer
+    // elsewhere); without this answer, by where the release happened.
+    std::function<bool()> PointerIsOver;
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;

@@ -132,25 +132,81 @@ std::int32_t read_i32(std::span<const std::uint8_t> data, std::size_t offset) {
     return static_cast<std::int32_t>(read_u32(data, offset));
 }
 
+constexpr std::size_t kRectSize = 16;
+
+// The region of the pixels for which `inside(pixel)` holds, in one pass over
+// the rows.
+template <typename Inside>
+Region region_of_pixels(const Bitmap& image, Inside inside) {
+    RegionBuilder builder;
+    std::vector<RegionBuilder::Span> spans;
+    for (int y = 0; y < image.height(); ++y) {
+        spans.clear();
+        int x = 0;
+        while (x < image.width()) {
+            while (x < image.width() && !inside(image.pixel(x, y)))
+                ++x;
+            const int left = x;
+            while (x < image.width() && inside(image.pixel(x, y)))
+                ++x;
+            if (x > left)
+                spans.emplace_back(left, x);
+        }
+        builder.add_band(y, y + 1, spans);
+    }
+    return builder.take();
+}
+
 } // namespace
 
-std::optional<Region> RegionFromRgnData(std::span<const std::uint8_t> data) {
-    constexpr std::size_t rect_size = 16;
+std::optional<std::string> RgnDataProblem(std::span<const std::uint8_t> data) {
     if (data.size() < kRgnDataHeaderSize)
-        return std::nullopt;
-    if (read_u32(data, 0) != kRgnDataHeaderSize || read_u32(data, 4) != kRgnDataRectangles)
+        return "the data (" + std::to_string(data.size()) + " bytes) are shorter than the " +
+               std::to_string(kRgnDataHeaderSize) + "-byte RGNDATA header";
+    if (read_u32(data, 0) != kRgnDataHeaderSize)
+        return "the header size field is " + std::to_string(read_u32(data, 0)) + ", not 32";
+    if (read_u32(data, 4) != kRgnDataRectangles)
+        return "the region type is " + std::to_string(read_u32(data, 4)) + ", not 1 (rectangles)";
+    const std::uint64_t count = read_u32(data, 8);
+    if (count > (data.size() - kRgnDataHeaderSize) / kRectSize)
+        return "the header counts " + std::to_string(count) + " rectangles, but the data hold " +
+               std::to_string((data.size() - kRgnDataHeaderSize) / kRectSize);
+    return std::nullopt;
+}
+
+std::optional<Region> RegionFromRgnData(std::span<const std::uint8_t> data) {
+    if (RgnDataProblem(data))
         return std::nullopt;
     const std::uint64_t count = read_u32(data, 8);
-    if (count > (data.size() - kRgnDataHeaderSize) / rect_size)
-        return std::nullopt;
     std::vector<Rect> rects;
     rects.reserve(static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = kRgnDataHeaderSize + i * rect_size;
+        const std::size_t at = kRgnDataHeaderSize + i * kRectSize;
         rects.push_back({read_i32(data, at), read_i32(data, at + 4), read_i32(data, at + 8),
                          read_i32(data, at + 12)});
     }
     return Region(rects);
+}
+
+std::vector<std::uint8_t> RgnDataFromRegion(const Region& region) {
+    std::vector<std::uint8_t> out;
+    const auto put = [&out](std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    const auto put_rect = [&put](const Rect& rect) {
+        for (const std::int32_t v : {rect.left, rect.top, rect.right, rect.bottom})
+            put(static_cast<std::uint32_t>(v));
+    };
+    const auto count = static_cast<std::uint32_t>(region.Rects().size());
+    put(static_cast<std::uint32_t>(kRgnDataHeaderSize));
+    put(kRgnDataRectangles);
+    put(count);
+    put(count * static_cast<std::uint32_t>(kRectSize));
+    put_rect(region.Bounds());
+    for (const Rect& rect : region.Rects())
+        put_rect(rect);
+    return out;
 }
 
 std::optional<Region> CreateRegionFromData(platform::MemoryStream& stream, std::size_t size) {
@@ -163,23 +219,11 @@ std::optional<Region> CreateRegionFromData(platform::MemoryStream& stream, std::
 Region CreateColorKeyRegion(const Bitmap& image, std::uint32_t key_argb) {
     constexpr std::uint32_t rgb = 0x00FFFFFF;
     const std::uint32_t key = key_argb & rgb;
-    RegionBuilder builder;
-    std::vector<RegionBuilder::Span> spans;
-    for (int y = 0; y < image.height(); ++y) {
-        spans.clear();
-        int x = 0;
-        while (x < image.width()) {
-            while (x < image.width() && (image.pixel(x, y) & rgb) == key)
-                ++x;
-            const int left = x;
-            while (x < image.width() && (image.pixel(x, y) & rgb) != key)
-                ++x;
-            if (x > left)
-                spans.emplace_back(left, x);
-        }
-        builder.add_band(y, y + 1, spans);
-    }
-    return builder.take();
+    return region_of_pixels(image, [key](std::uint32_t pixel) { return (pixel & rgb) != key; });
+}
+
+Region CreateAlphaRegion(const Bitmap& image) {
+    return region_of_pixels(image, [](std::uint32_t pixel) { return (pixel >> 24) >= 128; });
 }
 
 } // namespace launcher

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace launcher {
@@ -52,6 +53,14 @@ inline constexpr std::uint32_t kRgnDataRectangles = 1;
 // header size or type, fewer bytes than nCount rectangles) give none.
 std::optional<Region> RegionFromRgnData(std::span<const std::uint8_t> data);
 
+// Why the bytes are not region data in that form, or none when they are.
+std::optional<std::string> RgnDataProblem(std::span<const std::uint8_t> data);
+
+// The region as the bytes of a Windows RGNDATA structure, the form the skin
+// stores an outline in: the header with the bounding rectangle and nCount
+// rectangles, then the region's rectangles band by band.
+std::vector<std::uint8_t> RgnDataFromRegion(const Region& region);
+
 // The same from a stream, the way the skin keeps region data: positions the
 // stream at its start and takes `size` bytes, reading zeros where the stream
 // ends early.
@@ -62,5 +71,9 @@ std::optional<Region> CreateRegionFromData(platform::MemoryStream& stream, std::
 // key-coloured pixel cut out, holes inside the image included. Computed in one
 // pass over the rows.
 Region CreateColorKeyRegion(const Bitmap& image, std::uint32_t key_argb);
+
+// The region of the image's pixels that are at least half opaque (alpha 128
+// or more).
+Region CreateAlphaRegion(const Bitmap& image);
 
 } // namespace launcher

@@ -33,10 +33,27 @@ void ReadBlockStrings(StringList& list, platform::MemoryStream& stream) {
         list = platform::split_lines(platform::decode_text(bytes));
 }
 
-void ReadBlockBitmap(Bitmap& bitmap, platform::MemoryStream& stream) {
+void SkippedImages::Add(std::string_view field, std::string_view reason) {
+    std::string entry = member_;
+    if (!field.empty())
+        entry += (entry.empty() ? "" : ".") + std::string(field);
+    entries_.push_back(entry + ": " + std::string(reason));
+}
+
+void ReadBlockBitmap(Bitmap& bitmap, platform::MemoryStream& stream, SkippedImages* skipped,
+                     std::string_view field) {
     const platform::Bytes bytes = ReadBlock(stream);
-    if (!bytes.empty())
+    if (bytes.empty())
+        return;
+    if (!skipped) {
         bitmap = decode_bmp(bytes);
+        return;
+    }
+    try {
+        bitmap = decode_bmp(bytes);
+    } catch (const InvalidImageError& error) {
+        skipped->Add(field, error.what());
+    }
 }
 
 void SkipBlock(platform::MemoryStream& stream) {

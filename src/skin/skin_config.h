@@ -17,8 +17,8 @@ public:
 
     // Reads both window parts from the start of the file, then takes the rest
     // of the file as text lines. Throws platform::FileError when the file
-    // cannot be read, platform::StreamReadError or InvalidImageError for a
-    // damaged skin.
+    // cannot be read and platform::StreamReadError for a damaged skin; images
+    // that do not decode are left out and listed by the window skins.
     void LoadFromFile(const std::filesystem::path& filename);
 };
 

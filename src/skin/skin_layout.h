@@ -29,6 +29,10 @@ struct SkinMember {
 
 enum class SkinWindow { Main, Settings };
 
+// The settings window keeps its designed size whatever its background's.
+inline constexpr int kSettingsWindowWidth = 520;
+inline constexpr int kSettingsWindowHeight = 360;
+
 std::span<const SkinSubBlock> sub_blocks_of(SkinMemberClass member_class);
 std::span<const SkinMember> members_of(SkinWindow window);
 std::int32_t version_of(SkinWindow window);

@@ -16,40 +16,40 @@ std::optional<platform::MemoryStream> read_member_block(platform::MemoryStream& 
 
 } // namespace
 
-void TqorBackGround::LoadFromStream2(platform::MemoryStream& stream) {
+void TqorBackGround::LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped) {
     auto block = read_member_block(stream);
     if (!block)
         return;
-    ReadBlockBitmap(image, *block);
+    ReadBlockBitmap(image, *block, skipped, "image");
     region.clear();
     const platform::Bytes region_bytes = ReadBlock(*block);
     region.write(region_bytes);
     region.seek(0);
 }
 
-void TqorButton::LoadFromStream2(platform::MemoryStream& stream) {
+void TqorButton::LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped) {
     auto block = read_member_block(stream);
     if (!block)
         return;
     ReadBlockStrings(parameters, *block);
     ReadBlockStrings(btn_script, *block);
-    ReadBlockBitmap(common, *block);
-    ReadBlockBitmap(over, *block);
-    ReadBlockBitmap(disabled, *block);
-    ReadBlockBitmap(down, *block);
-    ReadBlockBitmap(up, *block);
+    ReadBlockBitmap(common, *block, skipped, "common");
+    ReadBlockBitmap(over, *block, skipped, "over");
+    ReadBlockBitmap(disabled, *block, skipped, "disabled");
+    ReadBlockBitmap(down, *block, skipped, "down");
+    ReadBlockBitmap(up, *block, skipped, "up");
 }
 
-void TqorGauge::LoadFromStream2(platform::MemoryStream& stream) {
+void TqorGauge::LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped) {
     auto block = read_member_block(stream);
     if (!block)
         return;
     ReadBlockStrings(parameters, *block);
-    ReadBlockBitmap(FTex, *block);
-    ReadBlockBitmap(BTex, *block);
+    ReadBlockBitmap(FTex, *block, skipped, "FTex");
+    ReadBlockBitmap(BTex, *block, skipped, "BTex");
 }
 
-void TqorParametersOnly::LoadFromStream2(platform::MemoryStream& stream) {
+void TqorParametersOnly::LoadFromStream2(platform::MemoryStream& stream, SkippedImages*) {
     auto block = read_member_block(stream);
     if (!block)
         return;

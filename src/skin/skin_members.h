@@ -19,7 +19,9 @@ class TGradientProgressBar;
 // member block at the stream's position: an empty block leaves the member as
 // it is; otherwise the block is cut out by its length first, so the stream
 // ends up right after it whatever the sub-blocks hold. A block that ends
-// before all its sub-blocks throws platform::StreamReadError.
+// before all its sub-blocks throws platform::StreamReadError. An image that
+// does not decode throws InvalidImageError, or, with `skipped` given, is
+// recorded there and leaves that bitmap as it was.
 
 // The window background and, for the main window, its outline.
 class TqorBackGround {
@@ -29,7 +31,7 @@ public:
     // non-empty background block.
     platform::MemoryStream region;
 
-    void LoadFromStream2(platform::MemoryStream& stream);
+    void LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped = nullptr);
     // The outline made from `region` (skin_apply.cpp); none when the data do
     // not describe a region.
     std::optional<Region> GetRegion() const;
@@ -50,7 +52,7 @@ public:
     int left = 0;
     int top = 0;
 
-    void LoadFromStream2(platform::MemoryStream& stream);
+    void LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped = nullptr);
     // Applies the skin to the button (skin_apply.cpp).
     void SaveToForm(TImageButton& target) const;
 };
@@ -83,7 +85,7 @@ public:
     StringList parameters;
     TqorGaugeData data;
 
-    void LoadFromStream2(platform::MemoryStream& stream);
+    void LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped = nullptr);
     // Applies the skin to the gauge (skin_apply.cpp).
     void SaveToForm(TTextureGauge& target) const;
 };
@@ -93,7 +95,8 @@ class TqorParametersOnly {
 public:
     StringList parameters;
 
-    void LoadFromStream2(platform::MemoryStream& stream);
+    // Holds no image; `skipped` is taken so that every member reads alike.
+    void LoadFromStream2(platform::MemoryStream& stream, SkippedImages* skipped = nullptr);
 };
 
 class TqorProgress : public TqorParametersOnly {

@@ -43,6 +43,10 @@ std::string GetParamValue(const StringList& list, std::string_view key) {
 }
 
 std::int64_t ParseParamInt(std::string_view text) {
+    return TryParseParamInt(text).value_or(0);
+}
+
+std::optional<std::int64_t> TryParseParamInt(std::string_view text) {
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -58,7 +62,7 @@ std::int64_t ParseParamInt(std::string_view text) {
     }
     const auto magnitude = parse_magnitude(text, base);
     if (!magnitude)
-        return 0;
+        return std::nullopt;
     if (base == 16) {
         // Hexadecimal gives the bit pattern: colours such as $FF00000F stay intact
         // in their low 32 bits, and 16 digits may set the sign bit.
@@ -69,11 +73,11 @@ std::int64_t ParseParamInt(std::string_view text) {
         static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     if (negative) {
         if (*magnitude > max_positive + 1)
-            return 0;
+            return std::nullopt;
         return static_cast<std::int64_t>(0 - *magnitude);
     }
     if (*magnitude > max_positive)
-        return 0;
+        return std::nullopt;
     return static_cast<std::int64_t>(*magnitude);
 }
 

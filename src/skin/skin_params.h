@@ -3,6 +3,7 @@
 #include "skin/skin_blocks.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,9 @@ bool GetParamBool(const StringList& list, std::string_view key);
 
 // The integer rule of GetParamInt applied to one value.
 std::int64_t ParseParamInt(std::string_view value);
+
+// The same, or none when the value is not a number of that form (and
+// GetParamInt reads it as 0).
+std::optional<std::int64_t> TryParseParamInt(std::string_view value);
 
 } // namespace launcher

@@ -2,6 +2,7 @@
 
 #include "skin/main_window_controls.h"
 #include "skin/skin_apply.h"
+#include "skin/skin_layout.h"
 #include "skin/skin_params.h"
 
 #include <algorithm>
@@ -106,7 +107,7 @@ Bitmap RenderMainWindowPreview(const TqorMainWindow& skin, const PreviewOptions&
     const Bitmap& background = skin.BackGroundImage.image;
     if (background.empty())
         throw std::runtime_error("The skin has no main window background");
-    Bitmap canvas = background;
+    Bitmap canvas = WithoutAlpha(background);
 
     outline_member(canvas, skin.WebPanel.parameters, kPanelOutline, options);
     for (const TqorLabel* label : {&skin.Text_Title, &skin.Text_Status, &skin.Text_StatusTotal,
@@ -137,10 +138,9 @@ Bitmap RenderMainWindowPreview(const TqorMainWindow& skin, const PreviewOptions&
 }
 
 Bitmap RenderSettingsWindowPreview(const TqorConfigWindow& skin, const PreviewOptions& options) {
-    constexpr int width = 520, height = 360;
-    Bitmap canvas(width, height, kTransparent);
+    Bitmap canvas(kSettingsWindowWidth, kSettingsWindowHeight, kTransparent);
     const Bitmap& background = skin.BackGroundImage.image;
-    canvas.draw(background, 0, 0);
+    canvas.draw(WithoutAlpha(background), 0, 0);
     for (const TqorLabel* label : {&skin.Text_Title, &skin.Text_Language, &skin.Text_Autoclose,
                                    &skin.Text_Proxy, &skin.Text_DriveType, &skin.Text_CheckType})
         outline_label(canvas, *label, options);

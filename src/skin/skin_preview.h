@@ -22,10 +22,12 @@ struct PreviewOptions {
 };
 
 // The main window as the skin makes it, drawn without a window toolkit: the
-// background, everything outside the window's region fully transparent, the
-// six buttons, the two progress bars and the two gauges, and dashed outlines
-// where the labels (in their font colour) and the news panel sit. Throws
-// std::runtime_error when the skin has no main window background.
+// background (opaque, as the window shows it), everything outside the
+// window's region fully transparent, the six buttons, the two progress bars
+// and the two gauges laid over it by their alpha as in the launcher's window,
+// and dashed outlines where the labels (in their font colour) and the news
+// panel sit. Throws std::runtime_error when the skin has no main window
+// background.
 Bitmap RenderMainWindowPreview(const TqorMainWindow& skin, const PreviewOptions& options);
 
 // The settings window: its designed 520 x 360 area with the skin's background,

@@ -1,5 +1,7 @@
 #include "skin/skin_windows.h"
 
+#include "skin/skin_layout.h"
+
 #include <string>
 
 namespace launcher {
@@ -39,41 +41,43 @@ void TqorMainWindow::LoadFromStreamVers(platform::MemoryStream& stream, std::int
 }
 
 void TqorMainWindow::load_record(std::uint8_t type, platform::MemoryStream& stream) {
+    if (const auto member = find_member(SkinWindow::Main, type))
+        UnreadableImages.SetMember(member->name);
     switch (type) {
     case 1:
-        return BackGroundImage.LoadFromStream2(stream);
+        return BackGroundImage.LoadFromStream2(stream, &UnreadableImages);
     case 2:
-        return Button_StartGame.LoadFromStream2(stream);
+        return Button_StartGame.LoadFromStream2(stream, &UnreadableImages);
     case 3:
-        return Button_Cancel.LoadFromStream2(stream);
+        return Button_Cancel.LoadFromStream2(stream, &UnreadableImages);
     case 4:
-        return Button_CheckAllFiles.LoadFromStream2(stream);
+        return Button_CheckAllFiles.LoadFromStream2(stream, &UnreadableImages);
     case 5:
-        return Button_Close.LoadFromStream2(stream);
+        return Button_Close.LoadFromStream2(stream, &UnreadableImages);
     case 6:
-        return Button_Minimize.LoadFromStream2(stream);
+        return Button_Minimize.LoadFromStream2(stream, &UnreadableImages);
     case 7:
-        return Button_Config.LoadFromStream2(stream);
+        return Button_Config.LoadFromStream2(stream, &UnreadableImages);
     case 8:
-        return Progress_OneFile.LoadFromStream2(stream);
+        return Progress_OneFile.LoadFromStream2(stream, &UnreadableImages);
     case 9:
-        return Progress_Total.LoadFromStream2(stream);
+        return Progress_Total.LoadFromStream2(stream, &UnreadableImages);
     case 10:
-        return Text_Title.LoadFromStream2(stream);
+        return Text_Title.LoadFromStream2(stream, &UnreadableImages);
     case 11:
-        return Text_Status.LoadFromStream2(stream);
+        return Text_Status.LoadFromStream2(stream, &UnreadableImages);
     case 12:
-        return WebPanel.LoadFromStream2(stream);
+        return WebPanel.LoadFromStream2(stream, &UnreadableImages);
     case 13:
-        return Gauge_OneFile.LoadFromStream2(stream);
+        return Gauge_OneFile.LoadFromStream2(stream, &UnreadableImages);
     case 14:
-        return Gauge_Total.LoadFromStream2(stream);
+        return Gauge_Total.LoadFromStream2(stream, &UnreadableImages);
     case 15:
-        return Box_LangFolder.LoadFromStream2(stream);
+        return Box_LangFolder.LoadFromStream2(stream, &UnreadableImages);
     case 16:
-        return Text_StatusTotal.LoadFromStream2(stream);
+        return Text_StatusTotal.LoadFromStream2(stream, &UnreadableImages);
     case 17:
-        return Text_LangBoxDescription.LoadFromStream2(stream);
+        return Text_LangBoxDescription.LoadFromStream2(stream, &UnreadableImages);
     default:
         return SkipBlock(stream);
     }
@@ -91,33 +95,35 @@ void TqorConfigWindow::LoadFromStreamVers(platform::MemoryStream& stream, std::i
 }
 
 void TqorConfigWindow::load_record(std::uint8_t type, platform::MemoryStream& stream) {
+    if (const auto member = find_member(SkinWindow::Settings, type))
+        UnreadableImages.SetMember(member->name);
     switch (type) {
     case 1:
-        return BackGroundImage.LoadFromStream2(stream);
+        return BackGroundImage.LoadFromStream2(stream, &UnreadableImages);
     case 2:
-        return Text_Title.LoadFromStream2(stream);
+        return Text_Title.LoadFromStream2(stream, &UnreadableImages);
     case 3:
-        return Text_Language.LoadFromStream2(stream);
+        return Text_Language.LoadFromStream2(stream, &UnreadableImages);
     case 4:
-        return Text_Autoclose.LoadFromStream2(stream);
+        return Text_Autoclose.LoadFromStream2(stream, &UnreadableImages);
     case 5:
-        return Text_Proxy.LoadFromStream2(stream);
+        return Text_Proxy.LoadFromStream2(stream, &UnreadableImages);
     case 6:
-        return Text_DriveType.LoadFromStream2(stream);
+        return Text_DriveType.LoadFromStream2(stream, &UnreadableImages);
     case 7:
-        return Text_CheckType.LoadFromStream2(stream);
+        return Text_CheckType.LoadFromStream2(stream, &UnreadableImages);
     case 8:
-        return Box_Language.LoadFromStream2(stream);
+        return Box_Language.LoadFromStream2(stream, &UnreadableImages);
     case 9:
-        return Check_Autoclose.LoadFromStream2(stream);
+        return Check_Autoclose.LoadFromStream2(stream, &UnreadableImages);
     case 10:
-        return Box_Proxy.LoadFromStream2(stream);
+        return Box_Proxy.LoadFromStream2(stream, &UnreadableImages);
     case 11:
-        return Box_DriveType.LoadFromStream2(stream);
+        return Box_DriveType.LoadFromStream2(stream, &UnreadableImages);
     case 12:
-        return Box_CheckType.LoadFromStream2(stream);
+        return Box_CheckType.LoadFromStream2(stream, &UnreadableImages);
     case 13:
-        return Button_Ok.LoadFromStream2(stream);
+        return Button_Ok.LoadFromStream2(stream, &UnreadableImages);
     default:
         throw platform::StreamReadError("Unknown settings window skin record type " +
                                         std::to_string(type));

@@ -10,6 +10,14 @@ namespace launcher {
 // A window part of the skin: Int32 version, Int32 record count (0 or less
 // means none), then that many records, each a type byte selecting the member
 // and the member's block.
+//
+// An image sub-block that does not decode does not end the loading: the
+// member keeps what it had for that image, the rest of the skin loads, and
+// UnreadableImages says which image was left out and why. A start-up with
+// one bad button image still shows its window; without a background the
+// main window cannot be shown and says so. Framing that does not hold (a
+// length past the end of the data) still throws platform::StreamReadError,
+// since nothing after it can be trusted.
 
 class TqorMainWindow {
 public:
@@ -32,6 +40,8 @@ public:
     TqorGauge Gauge_OneFile;           // 13
     TqorGauge Gauge_Total;             // 14
     TqorWebPanel WebPanel;             // 12
+
+    SkippedImages UnreadableImages;
 
     // Reads the Int32 version and then the rest of the part.
     void LoadFromStream(platform::MemoryStream& stream);
@@ -60,6 +70,8 @@ public:
     TqorWebPanel Box_DriveType;     // 11
     TqorWebPanel Box_CheckType;     // 12
     TqorWebPanel Button_Ok;         // 13
+
+    SkippedImages UnreadableImages;
 
     void LoadFromStream(platform::MemoryStream& stream);
     // A version other than 23457 reads nothing more. A record type outside

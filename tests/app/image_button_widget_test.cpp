@@ -71,6 +71,7 @@ TEST_F(ImageButtonWidgetTest, PressShowsTheDownImage) {
 }
 
 TEST_F(ImageButtonWidgetTest, ReleaseOverTheButtonClicksBeforeMouseUp) {
+    QCursor::setPos(host->mapToGlobal(QPoint(5, 5)));
     enter();
     QTest::mousePress(host, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(host, Qt::LeftButton, {}, QPoint(5, 5));
@@ -82,6 +83,17 @@ TEST_F(ImageButtonWidgetTest, ReleaseElsewhereIsNoClick) {
     QTest::mousePress(host, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(host, Qt::LeftButton, {}, QPoint(150, 150));
     EXPECT_EQ(events, (std::vector<std::string>{"up"}));
+    EXPECT_EQ(shown_color(), kNormal);
+}
+
+// The click opens something that takes the pointer away (a dialog): once the
+// click is over, the button shows its normal image, not the released one.
+TEST_F(ImageButtonWidgetTest, PointerTakenAwayDuringTheClickLeavesTheNormalImage) {
+    QCursor::setPos(host->mapToGlobal(QPoint(5, 5)));
+    button.OnClick = [](SkinControl&) { QCursor::setPos(2000, 2000); };
+    enter();
+    QTest::mousePress(host, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(host, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(shown_color(), kNormal);
 }
 

@@ -7,6 +7,7 @@
 #include "config/player_choices.h"
 #include "platform/process_start.h"
 #include "platform/terminate_flag.h"
+#include "support/tcp_listener.h"
 #include "support/temp_dir.h"
 
 #include <QTest>
@@ -118,6 +119,20 @@ TEST_F(MainWindowTest, StartButtonStartsTheClientInItsFolder) {
     EXPECT_FALSE(window->closed());
 }
 
+// No client in the folder: the system's process start refuses, and the
+// window says why (paths inside the launcher folder without it) instead of
+// closing.
+TEST_F(MainWindowTest, AClientThatCannotStartIsToldInTheMessagePanel) {
+    window->SetProcessStarter(nullptr);
+    window->settings().AutoClose = true;
+    window->SetStartGameEnabled(true);
+    window->Button_StartGameClick();
+    EXPECT_EQ(window->message_panel().text().toStdString(),
+              "Cannot start system/jux.exe: the file does not exist");
+    EXPECT_TRUE(window->message_panel().MsgTimer.isActive());
+    EXPECT_FALSE(window->closed());
+}
+
 TEST_F(MainWindowTest, StartWithAutomaticClosingRunsTheCloseAction) {
     window->settings().AutoClose = true;
     window->Button_StartGameClick();
@@ -167,6 +182,26 @@ TEST_F(MainWindowNewsTest, NewsPageThatFailsStaysHiddenAndTheWorkflowStartsAfter
     EXPECT_FALSE(window->MainTimer.isActive());
     ASSERT_TRUE(wait_for_workflow_timer());
     EXPECT_FALSE(window->web_panel().isVisible());
+}
+
+// A server that accepts the connection and never answers: when the time limit
+// runs out (ticked here by hand) the page counts as failed and the workflow's
+// timer starts.
+TEST_F(MainWindowNewsTest, NewsPageThatNeverAnswersCountsAsFailedAtItsTimeLimit) {
+    EXPECT_EQ(window->NewsTimer.interval(), 10000);
+    EXPECT_TRUE(window->NewsTimer.isSingleShot());
+    testing::TcpListener silent("127.0.0.1", 0);
+    show_with_news("http://127.0.0.1:" + std::to_string(silent.port()) + "/news/");
+    ASSERT_TRUE(window->NewsTimer.isActive());
+    QTest::qWait(200);
+    EXPECT_FALSE(window->MainTimer.isActive());
+    QMetaObject::invokeMethod(&window->NewsTimer, "timeout");
+    EXPECT_TRUE(window->MainTimer.isActive());
+    EXPECT_FALSE(window->web_panel().isVisible());
+    window->MainTimer.stop();
+    // The abandoned page does not start the workflow a second time.
+    QTest::qWait(200);
+    EXPECT_FALSE(window->MainTimer.isActive());
 }
 
 TEST_F(MainWindowNewsTest, NewsPageThatLoadsIsShownWithItsFirstRowsClipped) {

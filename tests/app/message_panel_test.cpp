@@ -53,6 +53,24 @@ TEST_F(MessagePanelTest, GrowsFivePixelsPerTickThenStaysOpen) {
     EXPECT_EQ(panel->MsgTimer2.interval(), 10000);
 }
 
+TEST_F(MessagePanelTest, LongMessageGrowsThePanelUntilEveryLineShows) {
+    const std::string reason = "Cannot start system/jux.exe: it is not a program of this system "
+                               "and wine is not installed";
+    panel->MsgShow(reason);
+    const int lines_height = panel->MsgLabel->heightForWidth(panel->MsgLabel->width());
+    ASSERT_GT(lines_height, 29); // more than the designed label holds
+    int ticks = 0;
+    while (panel->MsgTimer.isActive() && ticks < 100) {
+        tick(panel->MsgTimer);
+        ++ticks;
+    }
+    EXPECT_GT(ticks, MessagePanel::kGrowSteps);
+    EXPECT_TRUE(panel->MsgTimer2.isActive());
+    EXPECT_EQ(panel->MsgLabel->height(), lines_height);
+    EXPECT_GE(panel->height(), panel->MsgLabel->geometry().bottom() + 1);
+    EXPECT_EQ(panel->height(), panel->OpenHeight());
+}
+
 TEST_F(MessagePanelTest, SecondMessageWhileOpenOnlyReplacesTheText) {
     panel->MsgShow("first");
     grow_fully();

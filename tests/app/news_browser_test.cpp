@@ -57,6 +57,14 @@ protected:
     int failed = 0;
 };
 
+// The engine draws a page whose background is see-through above every other
+// widget of the window, so the message panel could not lie above the news.
+TEST_F(NewsBrowserTest, PageBackgroundIsAlwaysOpaque) {
+    EXPECT_EQ(browser->page()->backgroundColor().alpha(), 255);
+    browser->SetBaseColor(QColor(10, 20, 30, 0));
+    EXPECT_EQ(browser->page()->backgroundColor(), QColor(10, 20, 30));
+}
+
 TEST_F(NewsBrowserTest, OtherAddressesGoOutsideUntilTheHandlersAreDetached) {
     browser->Navigate("http://news.example/");
     EXPECT_TRUE(browser->BeforeNavigate(QUrl("HTTP://NEWS.EXAMPLE/")));

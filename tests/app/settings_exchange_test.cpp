@@ -100,6 +100,32 @@ TEST_F(SettingsExchangeTest, SettingsButtonOpensTheDialogOverTheMainWindow) {
               QPoint(100 + main.width() / 2 - 260 - 60, 50 + main.height() / 2 - 180 - 60));
 }
 
+// The settings button is clicked, the pointer moves away while the dialog is
+// open, the dialog closes: the button shows its normal image, not the pressed
+// or hovered one. With the pointer back over it, it shows the released one.
+TEST_F(SettingsExchangeTest, AfterTheDialogTheSettingsButtonShowsTheImageForThePointer) {
+    build();
+    LanguageStrings()[0].clear(); // no news page to wait for
+    window->move(0, 0);
+    window->show();
+    window->MainTimer.stop();
+    ImageButtonWidget* button = nullptr;
+    for (auto* candidate : window->findChildren<ImageButtonWidget*>())
+        if (&candidate->button() == &window->controls().Button_Config)
+            button = candidate;
+    ASSERT_NE(button, nullptr);
+    const TImageButton& model = window->controls().Button_Config;
+    for (const bool back_over : {false, true}) {
+        QCursor::setPos(button->mapToGlobal(QPoint(3, 3)));
+        QTimer::singleShot(0, settings.get(), [&] {
+            QCursor::setPos(back_over ? button->mapToGlobal(QPoint(3, 3)) : QPoint(3000, 3000));
+            settings->accept();
+        });
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(3, 3));
+        EXPECT_EQ(model.ActualBmp(), back_over ? model.MUp() : model.Bmp()) << back_over;
+    }
+}
+
 struct Placement {
     QRect main_window;
     QSize dialog;

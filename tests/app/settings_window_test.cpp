@@ -3,6 +3,7 @@
 #include "config/user_settings.h"
 #include "default_startup.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -117,6 +118,73 @@ TEST_F(SettingsWindowTest, SkinPlacesTheControlsAndCaptionsKeepTheirRightEdge) {
     c.Text_Proxy->SetCaption("A much longer caption for the game proxy");
     EXPECT_GT(c.Text_Proxy->width(), short_width);
     EXPECT_EQ(right_edge(*c.Text_Proxy), 328);
+}
+
+// The skin's box for the auto-close caption: 180, 129, 148 x 28, two lines
+// between the separators of its row.
+const QRect kAutocloseBox(180, 129, 148, 28);
+
+struct CaptionCase {
+    const char* name;
+    std::int32_t language;
+};
+
+class AutoCloseCaption : public SettingsWindowTest,
+                         public ::testing::WithParamInterface<CaptionCase> {};
+
+TEST_P(AutoCloseCaption, FitsTheSkinsBoxWholly) {
+    config().SetLanguageArray(GetParam().language, LanguageStrings());
+    open();
+    const TRightAlignedLabel& caption = *controls().Text_Autoclose;
+    EXPECT_TRUE(kAutocloseBox.contains(caption.geometry()))
+        << caption.geometry().x() << "," << caption.geometry().y() << " "
+        << caption.geometry().width() << "x" << caption.geometry().height();
+    EXPECT_EQ(right_edge(caption), 328);
+    EXPECT_EQ(caption.shown_lines().size(), 2);
+    EXPECT_EQ(caption.shown_lines().join(' '), caption.text());
+    EXPECT_TRUE(caption.toolTip().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, AutoCloseCaption,
+                         ::testing::Values(CaptionCase{"English", kEnglish},
+                                           CaptionCase{"Russian", kRussian}),
+                         [](const auto& case_info) { return std::string(case_info.param.name); });
+
+TEST_F(SettingsWindowTest, CaptionLongerThanItsBoxEndsInAnEllipsisWithTheWholeTextAsTooltip) {
+    open();
+    TRightAlignedLabel& caption = *controls().Text_Autoclose;
+    const QString text = "Close the launcher window and every other window after the game "
+                         "client has been started";
+    caption.SetCaption(text.toStdString());
+    EXPECT_TRUE(kAutocloseBox.contains(caption.geometry()));
+    ASSERT_EQ(caption.shown_lines().size(), 2);
+    EXPECT_TRUE(caption.shown_lines().back().endsWith(QChar(0x2026)));
+    EXPECT_EQ(caption.toolTip(), text);
+    // A one-line box (the other captions') holds one line.
+    TRightAlignedLabel& proxy = *controls().Text_Proxy;
+    proxy.SetCaption(text.toStdString());
+    EXPECT_EQ(proxy.shown_lines().size(), 1);
+    EXPECT_GE(proxy.x(), 188);
+    EXPECT_EQ(proxy.y(), 162);
+    EXPECT_EQ(right_edge(proxy), 328);
+}
+
+TEST_F(SettingsWindowTest, ControlsTakeTheSkinsColoursAndFont) {
+    const SettingsControls& c = controls();
+    const QColor caption = c.Text_Language->palette().color(QPalette::WindowText);
+    EXPECT_EQ(caption, QColor(0xE8, 0xEC, 0xF2)); // the skin's $00F2ECE8
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{c.Box_Language, c.Check_Autoclose, c.Box_Proxy,
+                                         c.Box_DriveType, c.Box_CheckType, c.Button_Ok}) {
+        const QPalette& look = control->palette();
+        EXPECT_EQ(look.color(QPalette::ButtonText), caption);
+        EXPECT_EQ(look.color(QPalette::Text), caption);
+        // A dark face, as the skin's background, not the light native one.
+        EXPECT_LT(look.color(QPalette::Button).lightness(), 90);
+        EXPECT_LT(look.color(QPalette::Base).lightness(), 90);
+        EXPECT_EQ(control->font().pixelSize(), c.Text_Language->font().pixelSize());
+    }
+    EXPECT_EQ(c.Box_Proxy->view()->palette().color(QPalette::Text), caption);
 }
 
 TEST_F(SettingsWindowTest, SkinWithoutVisibleFlagHidesTheControl) {

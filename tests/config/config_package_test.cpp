@@ -1,6 +1,7 @@
 #include "config/config_data.h"
 #include "config/config_package.h"
 #include "config/debug_file.h"
+#include "config_fixtures.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -185,21 +186,9 @@ TEST(ConfigPackageTest, PayloadTooLargeForTheBlockIsRefused) {
     EXPECT_THROW(EncodeConfigPackage(noise), ConfigPackageError);
 }
 
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::filesystem::path& path)
-        : saved_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
-
-private:
-    std::filesystem::path saved_;
-};
-
 TEST(ConfigPackageTest, DebugModeDumpsTheScrambledPayloadToConfigPack) {
     testing::TempDir dir;
-    CurrentDirectory in_dir(dir.path());
+    testing::CurrentDirectory in_dir(dir.path());
     const Bytes resource = EncodeConfigPackage(bytes_of("x"));
     const Bytes payload(resource.begin() + 4, resource.end());
 

@@ -1,5 +1,8 @@
 #include "config/config_package.h"
 #include "config/startup.h"
+#include "config_fixtures.h"
+#include "platform/files.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -35,12 +38,16 @@ TEST(StartupTest, TextAfterBothSkinPartsConfiguresTheRun) {
 }
 
 TEST(StartupTest, WithoutAPackageEverythingStaysEmpty) {
+    // The debug log goes into the current folder: a folder of the test's own.
+    testing::TempDir dir;
+    testing::CurrentDirectory in_dir(dir.path());
     const auto state =
         RunStartup({"-debug"}, [] { return std::optional<std::span<const std::uint8_t>>(); });
     EXPECT_EQ(state.InstanceTitle, "AutoUpdater");
     EXPECT_TRUE(state.Skin->MainWindow.BackGroundImage.image.empty());
     EXPECT_EQ(state.DebugFile->lines(),
               (std::vector<std::string>{"config created", "  try load config"}));
+    EXPECT_EQ(platform::read_file_text(dir / "log.err"), "config created\r\n  try load config\r\n");
 }
 
 TEST(StartupTest, AWrongMainVersionLeavesTheSkinEmptyAndTheReadersShifted) {

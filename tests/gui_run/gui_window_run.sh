@@ -14,11 +14,22 @@
 #   - after the minimize button, a second launcher of the same instance exits
 #     0 without touching its folder and brings the first window to the front
 #     (shown, on top of another window, with the focus);
+#   - the settings button opens the settings window in the skin's look; after
+#     its Ok button, with the pointer elsewhere, the settings button shows its
+#     normal image;
 #   - the close button ends the launcher with exit status 0 after it saved
-#     the player's settings in updater/.
-# Pictures of the screen before, during and after the update go to SHOT_DIR
-# (launcher_before.png, launcher_during.png, launcher_after.png; and
-# launcher_failure.png when a check fails).
+#     the player's settings in updater/;
+#   - with no update server answering (the news page served), the message
+#     panel opens readable above the news page (checked by its pixels);
+#   - with a news server that accepts the connection and never answers, the
+#     update still starts (after the news page's 10 s time limit) and ends
+#     with the start button enabled; there, in Russian, the settings window is
+#     pictured, and with the client gone from the folder the start button
+#     shows the reason in the message panel.
+# Pictures of the screen go to SHOT_DIR: launcher_before.png,
+# launcher_during.png, launcher_after.png, launcher_settings.png,
+# launcher_no_server.png, launcher_silent_news.png, launcher_settings_ru.png,
+# launcher_cannot_start.png; and launcher_failure.png when a check fails.
 #
 #   tests/gui_run/gui_window_run.sh SOURCE_DIR LAUNCHER LAUNCHER_PUBLISH SHOT_DIR
 #
@@ -55,7 +66,7 @@ picture() { /usr/bin/python3 "$here/window_picture.py" "$@"; }
 work=$(mktemp -d /tmp/launcher-window.XXXXXX)
 chmod 755 "$work"
 mkdir -p "$shots"
-rm -f "$shots"/launcher_{before,during,after,failure}.png
+rm -f "$shots"/launcher_{before,during,after,failure,settings,no_server,silent_news,settings_ru,cannot_start}.png
 # shellcheck source=../../scripts/lib/nginx.sh
 . "$source_dir/scripts/lib/nginx.sh"
 # shellcheck source=../../scripts/lib/sample_game.sh
@@ -66,6 +77,7 @@ xvfb_pid=""
 launcher_pid=""
 other_pid=""
 watch_pid=""
+silent_pid=""
 passed=false
 
 end_process() {
@@ -79,6 +91,7 @@ cleanup() {
     end_process "$watch_pid"
     end_process "$launcher_pid"
     end_process "$other_pid"
+    end_process "$silent_pid"
     stop_nginx
     end_process "$xvfb_pid"
     if $passed && [ "${KEEP_WORK:-0}" != 1 ]; then
@@ -97,7 +110,8 @@ fail() {
     if [ -n "$launcher_pid" ] && launcher_running; then
         echo "the launcher (pid $launcher_pid) is still running"
     fi
-    for log in launcher.log second.log watch.log nginx/error.log xvfb.log; do
+    for log in launcher.log second.log watch.log no_server.log silent_news.log silent.log \
+        nginx/error.log xvfb.log; do
         if [ -s "$work/$log" ]; then
             echo "--- $log (last 40 lines)"
             tail -n 40 "$work/$log"
@@ -201,30 +215,65 @@ read -r skin_w skin_h < <(picture size "$skin")
 [[ ${skin_w:-} =~ ^[0-9]+$ && ${skin_h:-} =~ ^[0-9]+$ ]] || fail "the skin's background size could not be read"
 echo "skin background: ${skin_w}x${skin_h}"
 
+# Starts ./launcher in folder $1 (instance title $2, output into $3, extra
+# environment after that) and waits for its window to be shown and placed:
+# sets launcher_pid, window, win_x, win_y, win_width, win_height.
+start_launcher() {
+    local folder=$1 title=$2 log=$3
+    shift 3
+    # Keep the pointer off the window so the buttons show their normal images.
+    xdotool mousemove 0 0
+    (cd "$folder" && exec env "$@" ./launcher) >"$log" 2>&1 &
+    launcher_pid=$!
+    window=""
+    find_window() {
+        launcher_running || fail "the launcher exited before showing its window"
+        window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
+        [ -n "$window" ]
+    }
+    wait_for 30 find_window || fail "no visible window titled $title within 30 s"
+    # The window is placed right after it is mapped: read its place once it holds.
+    geometry=""
+    settled() {
+        local now
+        now=$(xdotool getwindowgeometry --shell "$window")
+        [ "$now" = "$geometry" ] && return 0
+        geometry=$now
+        sleep 0.3
+        return 1
+    }
+    wait_for 10 settled || fail "the window kept moving"
+    eval "$(sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=\([0-9-]*\)$/win_\1=\2/p' <<<"$geometry" | tr 'A-Z' 'a-z')"
+}
+
+# Clicks the close button and checks that the launcher ends with status 0.
+close_launcher() {
+    click_control Button_Close
+    wait_for 15 launcher_ended || fail "the launcher did not end after its close button"
+    wait "$launcher_pid"
+    local status=$?
+    launcher_pid=""
+    [ $status -eq 0 ] || fail "the launcher exited with status $status"
+}
+
+# Packs a launcher for update server $2 and news page $3 with instance title
+# $4 into folder $1.
+pack_launcher() {
+    write_sample_config "$work/$4.cfg" "$2" "$3" "$4"
+    mkdir -p "$1"
+    "$publisher" package --skin "$skin" --config "$work/$4.cfg" --into "$launcher" \
+        --output "$1/launcher" >"$work/package.log" 2>&1 ||
+        { cat "$work/package.log"; fail "launcher-publish package failed"; }
+}
+
+# Grabs the screen into $1 and checks that the message panel is open and
+# readable there.
+panel_shown() {
+    picture grab "$1" && picture panel "$1" "$skin" "$win_x" "$win_y" >"$work/panel.txt" 2>&1
+}
+
 step "The window comes up"
-# Keep the pointer off the window so the buttons show their normal images.
-xdotool mousemove 0 0
-(cd "$work/installed" && exec ./launcher) >"$work/launcher.log" 2>&1 &
-launcher_pid=$!
-window=""
-find_window() {
-    launcher_running || fail "the launcher exited before showing its window"
-    window=$(xdotool search --onlyvisible --name "^$instance\$" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
-wait_for 30 find_window || fail "no visible window titled $instance within 30 s"
-# The window is placed right after it is mapped: read its place once it holds.
-geometry=""
-settled() {
-    local now
-    now=$(xdotool getwindowgeometry --shell "$window")
-    [ "$now" = "$geometry" ] && return 0
-    geometry=$now
-    sleep 0.3
-    return 1
-}
-wait_for 10 settled || fail "the window kept moving"
-eval "$(sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=\([0-9-]*\)$/win_\1=\2/p' <<<"$geometry" | tr 'A-Z' 'a-z')"
+start_launcher "$work/installed" "$instance" "$work/launcher.log"
 echo "window $window at $win_x,$win_y, ${win_width}x${win_height}"
 [ "$win_width" = "$skin_w" ] && [ "$win_height" = "$skin_h" ] ||
     fail "the window is ${win_width}x${win_height}, the skin's background ${skin_w}x${skin_h}"
@@ -305,19 +354,103 @@ echo "the second launcher exited 0; the first window is on top and has the focus
 end_process "$other_pid"
 other_pid=""
 
+step "The settings window, and the settings button after it"
+click_control Button_Config
+# Placed 60 pixels left of and above the centre of the main window.
+dialog_x=$((win_x + skin_w / 2 - 260 - 60))
+dialog_y=$((win_y + skin_h / 2 - 180 - 60))
+sleep 1.5 # it unrolls over about a second
+picture grab "$shots/launcher_settings.png"
+picture dialog "$shots/launcher_settings.png" "$dialog_x" "$dialog_y" ||
+    fail "the settings window is not shown"
+# Its Ok button (400, 304, 99 x 33), then the pointer away from every button.
+xdotool mousemove $((dialog_x + 449)) $((dialog_y + 320)) click 1
+sleep 0.3
+xdotool mousemove 0 0
+config_normal() {
+    picture grab "$work/after_settings.png" &&
+        [ "$(picture button "$work/after_settings.png" "$skin" Button_Config "$win_x" "$win_y")" = common ]
+}
+wait_for 5 config_normal || fail "after the settings window the settings button shows:" \
+    "$(picture button "$work/after_settings.png" "$skin" Button_Config "$win_x" "$win_y")"
+echo "the settings window closed; the settings button shows its normal image"
+
 step "The close button ends the launcher"
-click_control Button_Close
-wait_for 15 launcher_ended || fail "the launcher did not end after its close button"
-wait "$launcher_pid"
-status=$?
-launcher_pid=""
-[ $status -eq 0 ] || fail "the launcher exited with status $status"
+close_launcher
 settings=$(find "$work/installed/updater" -maxdepth 1 -iname '*.ini' | head -n 1)
 [ -n "$settings" ] || fail "no settings file in updater/"
 tr -d '\r' <"$settings" | grep -qix "left = $win_x" && tr -d '\r' <"$settings" | grep -qix "top = $win_y" ||
     { cat "$settings"; fail "the settings file does not hold the window's place $win_x,$win_y"; }
 echo "exit status 0; $(basename "$settings") holds the window's place"
 
+step "No update server: the message panel opens above the news page"
+dead_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+pack_launcher "$work/no_server" "http://127.0.0.1:$dead_port/" "$url/news/" "NoServer$$"
+start_launcher "$work/no_server" "NoServer$$" "$work/no_server.log"
+wait_for 30 panel_shown "$shots/launcher_no_server.png" ||
+    { cat "$work/panel.txt"; fail "the message panel did not open readable above the news page"; }
+cat "$work/panel.txt"
+picture news "$shots/launcher_no_server.png" "$skin" "$win_x" "$win_y" ||
+    fail "the news page is not shown beside the message panel"
+close_launcher
+
+step "A news server that never answers: the update starts after the page's time limit"
+# Accepts connections and never answers them.
+/usr/bin/python3 -c '
+import socket, sys, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(16)
+print(s.getsockname()[1], flush=True)
+held = []
+while True:
+    held.append(s.accept()[0])
+' >"$work/silent.port" 2>"$work/silent.log" &
+silent_pid=$!
+wait_for 10 grep -q '[0-9]' "$work/silent.port" || fail "the silent news server did not start"
+silent_url="http://127.0.0.1:$(tr -d '\n' <"$work/silent.port")/news/"
+pack_launcher "$work/silent_news" "$url/" "$silent_url" "SilentNews$$"
+requests_before=$(wc -l <"$work/nginx/access.log")
+start_launcher "$work/silent_news" "SilentNews$$" "$work/silent_news.log" LANG=ru_RU.UTF-8
+started_at=$SECONDS
+start_enabled() {
+    picture grab "$shots/launcher_silent_news.png" &&
+        [ "$(picture button "$shots/launcher_silent_news.png" "$skin" Button_StartGame "$win_x" "$win_y")" = common ]
+}
+wait_for 60 start_enabled || fail "the update did not end with the start button enabled"
+echo "the start button was enabled $((SECONDS - started_at)) s after the window showed"
+tail -n +$((requests_before + 1)) "$work/nginx/access.log" |
+    grep -q '"GET /updater.lst.vdp HTTP/[0-9.]*" 20[06] ' || fail "the launcher never fetched the manifest"
+diff -r -x updater -x launcher "$work/game" "$work/silent_news" >"$work/diff.txt" ||
+    { head -n 20 "$work/diff.txt"; fail "the folder differs from the published game"; }
+echo "the installed folder equals the published game"
+
+step "The settings window in Russian"
+click_control Button_Config
+sleep 1.5
+picture grab "$shots/launcher_settings_ru.png"
+picture dialog "$shots/launcher_settings_ru.png" "$dialog_x" "$dialog_y" ||
+    fail "the settings window is not shown"
+xdotool mousemove $((dialog_x + 449)) $((dialog_y + 320)) click 1
+sleep 0.3
+xdotool mousemove 0 0
+
+step "A client that cannot start: the start button says why"
+rm -f "$work/silent_news/system/jux.exe"
+click_control Button_StartGame
+xdotool mousemove 0 0
+wait_for 15 panel_shown "$shots/launcher_cannot_start.png" ||
+    { cat "$work/panel.txt"; fail "the message panel did not open after the start button"; }
+cat "$work/panel.txt"
+grep -q "Cannot start .*jux.exe" "$work/silent_news.log" ||
+    fail "the launcher did not report why the client could not start"
+launcher_running || fail "the launcher ended although no game was started"
+close_launcher
+end_process "$silent_pid"
+silent_pid=""
+
 passed=true
-echo "screenshots: $shots/launcher_before.png $shots/launcher_during.png $shots/launcher_after.png"
+echo "screenshots in $shots: launcher_before.png launcher_during.png launcher_after.png" \
+    "launcher_settings.png launcher_no_server.png launcher_silent_news.png" \
+    "launcher_settings_ru.png launcher_cannot_start.png"
 echo "gui_window_run: all checks passed"

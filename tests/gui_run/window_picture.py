@@ -10,6 +10,9 @@ control's parameter list.
   window_picture.py shape SHOT SKIN X Y            the window at X,Y is cut to the outline
   window_picture.py button SHOT SKIN NAME X Y      which image the button shows
   window_picture.py news SHOT SKIN X Y             the news panel shows a page, not the skin
+  window_picture.py panel SHOT SKIN X Y            the message panel is open and readable,
+                                                   above the news page where it overlaps it
+  window_picture.py dialog SHOT X Y                the settings window at X,Y shows its skin
   window_picture.py watch SKIN X Y BEFORE DURING AFTER SECONDS
       grabs the screen until the start button shows its enabled image; keeps,
       of the pictures whose overall progress bar differs from BEFORE (while the
@@ -26,6 +29,10 @@ import time
 from PIL import Image, ImageChops, ImageGrab
 
 BUTTON_IMAGES = ("common", "over", "down", "up", "disabled")
+# The message panel's designed place in the main window (left, top, width,
+# height when open; a long message makes it taller) and its colour.
+MESSAGE_PANEL = (552, 35, 239, 45)
+PANEL_COLOUR = (0x5A, 0x52, 0x4A)
 INDICATORS = ("Progress_OneFile", "Progress_Total", "Gauge_OneFile", "Gauge_Total")
 
 
@@ -177,6 +184,43 @@ def check_news(shot, skin, x, y):
         fail("the news panel shows the skin's background or a blank area, not a page")
 
 
+def panel_stats(image):
+    """(share of pixels in the panel's colour, number of red text pixels)."""
+    pixels = list(image.getdata())
+    plain = sum(1 for p in pixels if max(abs(a - b) for a, b in zip(p, PANEL_COLOUR)) <= 8)
+    red = sum(1 for r, g, b in pixels if r > 140 and r - max(g, b) > 70)
+    return plain / max(1, len(pixels)), red
+
+
+def check_panel(shot, skin, x, y):
+    left, top, width, height = MESSAGE_PANEL
+    share, red = panel_stats(crop(shot, x, y, MESSAGE_PANEL))
+    print(f"message panel: {share:.0%} in its colour, {red} red text pixels")
+    if share < 0.5 or red < 15:
+        fail("the message panel is not shown open with its text")
+    # The part that lies over the news page must show the panel, not the page.
+    web_left, web_top, web_width, web_height = control_rect(skin, "WebPanel")
+    overlap_top = max(top, web_top)
+    overlap = (left, overlap_top, min(left + width, web_left + web_width) - left,
+               min(top + height, web_top + web_height) - overlap_top)
+    if overlap[2] > 0 and overlap[3] > 0:
+        share, red = panel_stats(crop(shot, x, y, overlap))
+        print(f"over the news page ({overlap[3]} rows): {share:.0%} in the panel's colour, "
+              f"{red} red text pixels")
+        if share < 0.5 or red < 5:
+            fail("the news page covers the message panel")
+
+
+def check_dialog(shot, x, y):
+    """The settings window: its key colour never shows, its rows do."""
+    image = shot.crop((x, y, x + 520, y + 360))
+    magenta = sum(1 for r, g, b in image.getdata() if r > 240 and g < 16 and b > 240)
+    colours = len(image.getcolors(maxcolors=1 << 20) or [])
+    print(f"settings window: {colours} colours, {magenta} key-coloured pixels")
+    if magenta > 0 or colours < 64:
+        fail("the settings window is not shown with its skin")
+
+
 def watch(skin, x, y, before_path, during_path, after_path, seconds):
     before = Image.open(before_path).convert("RGB")
     rects = [control_rect(skin, name) for name in INDICATORS]
@@ -230,6 +274,10 @@ def main(argv):
         print(state if difference < 2 else f"none (nearest: {state}, {difference:.1f})")
     elif command == "news":
         check_news(Image.open(args[0]).convert("RGB"), args[1], int(args[2]), int(args[3]))
+    elif command == "panel":
+        check_panel(Image.open(args[0]).convert("RGB"), args[1], int(args[2]), int(args[3]))
+    elif command == "dialog":
+        check_dialog(Image.open(args[0]).convert("RGB"), int(args[1]), int(args[2]))
     elif command == "watch":
         watch(args[0], int(args[1]), int(args[2]), args[3], args[4], args[5], float(args[6]))
     else:

@@ -202,6 +202,23 @@ TEST(ImageButton, APressMovedAwayRaisesNoClickAndShowsTheNormalImage) {
     EXPECT_EQ(size_of(button), size_of(kNormal));
 }
 
+// The click's handler opens a dialog; when it closes, the pointer is where
+// the player left it, and that decides the image, not the release's place.
+TEST(ImageButton, AfterTheClickHandlerTheImageFollowsWhereThePointerIsNow) {
+    for (const bool over_after : {false, true}) {
+        TImageButton button;
+        set_up(button);
+        bool pointer_over = true;
+        button.PointerIsOver = [&] { return pointer_over; };
+        button.OnClick = [&](SkinControl&) { pointer_over = over_after; };
+        button.MouseEnter();
+        button.MouseDown(MouseButton::Left, ssLeft, 3, 4);
+        button.MouseUp(MouseButton::Left, 0, 3, 4);
+        EXPECT_EQ(button.ActualBmp(), over_after ? kUp : kNormal) << over_after;
+        EXPECT_EQ(button.Paint(), over_after ? kUp : kNormal) << over_after;
+    }
+}
+
 TEST(ImageButton, AReleaseWithoutAPressIsNoClick) {
     TImageButton button;
     set_up(button);

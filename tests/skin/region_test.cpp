@@ -174,5 +174,47 @@ TEST(CreateColorKeyRegion, EdgeImages) {
               (std::vector<Rect>{{1, 0, 6, 4}}));
 }
 
+TEST(RgnDataFromRegion, ReadsBackAsTheSameRegionWithItsBoundsInTheHeader) {
+    std::mt19937 random(11);
+    Bitmap image(19, 13);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.set_pixel(x, y, random() % 4 == 0 ? argb(0, 0, 0) : argb(7, 7, 7));
+    const Region region = CreateColorKeyRegion(image, argb(0, 0, 0));
+    const platform::Bytes bytes = RgnDataFromRegion(region);
+    ASSERT_EQ(bytes.size(), 32 + 16 * region.Rects().size());
+    EXPECT_FALSE(RgnDataProblem(bytes));
+    EXPECT_EQ(RegionFromRgnData(bytes), region);
+    platform::MemoryStream stream(bytes);
+    EXPECT_EQ(CreateRegionFromData(stream, stream.size()), region);
+    // nRgnSize and the bounding rectangle, as Windows writes them.
+    platform::MemoryStream header(bytes);
+    header.seek(12);
+    EXPECT_EQ(header.read_int<std::uint32_t>(), 16 * region.Rects().size());
+    const Rect bounds = region.Bounds();
+    for (const std::int32_t edge : {bounds.left, bounds.top, bounds.right, bounds.bottom})
+        EXPECT_EQ(header.read_int<std::int32_t>(), edge);
+    EXPECT_EQ(RegionFromRgnData(RgnDataFromRegion(Region{})), Region{});
+}
+
+TEST(CreateAlphaRegion, HoldsThePixelsThatAreAtLeastHalfOpaque) {
+    Bitmap image(4, 2, argb(9, 9, 9, 255));
+    image.set_pixel(0, 0, argb(9, 9, 9, 0));
+    image.set_pixel(1, 0, argb(9, 9, 9, 127));
+    image.set_pixel(2, 0, argb(9, 9, 9, 128));
+    image.set_pixel(3, 1, argb(255, 255, 255, 0));
+    const Region region = CreateAlphaRegion(image);
+    EXPECT_EQ(region, Region(std::vector<Rect>{{2, 0, 4, 1}, {0, 1, 3, 2}}));
+}
+
+TEST(RgnDataProblem, SaysWhatIsWrong) {
+    EXPECT_EQ(RgnDataProblem(rgn_data({{0, 0, 1, 1}}, 48)), "the header size field is 48, not 32");
+    EXPECT_EQ(RgnDataProblem(rgn_data({{0, 0, 1, 1}}, 32, 2)),
+              "the region type is 2, not 1 (rectangles)");
+    EXPECT_EQ(RgnDataProblem(rgn_data({{0, 0, 1, 1}}, 32, 1, 2)),
+              "the header counts 2 rectangles, but the data hold 1");
+    EXPECT_FALSE(RgnDataProblem(rgn_data({})));
+}
+
 } // namespace
 } // namespace launcher

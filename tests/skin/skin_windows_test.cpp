@@ -332,12 +332,37 @@ TEST(WindowReaders, TruncatedPartRaisesReadError) {
     EXPECT_THROW(window.LoadFromStream(settings), StreamReadError);
 }
 
-TEST(WindowReaders, InvalidImageInAButtonRaisesInvalidImage) {
-    const Bytes member = block(cat({empty_block(), empty_block(), block(text_bytes("BMnot really")),
-                                    empty_block(), empty_block(), empty_block(), empty_block()}));
-    MemoryStream stream(part(12346, 1, record(3, member)));
+// One image that does not decode costs only that image: the member keeps
+// what it had for it, the rest of its block and the records after it load,
+// and the bad image is named with what is wrong with it.
+TEST(WindowReaders, InvalidImageIsLeftOutAndNamed) {
+    const Bytes good = encode_bmp_24(make_test_image(2, 1));
+    const Bytes member =
+        block(cat({block(text_bytes("Left=5")), empty_block(), block(text_bytes("BMnot really")),
+                   block(good), empty_block(), empty_block(), empty_block()}));
+    MemoryStream stream(
+        part(12346, 2, cat({record(3, member), record(10, parameters_member("Top=7"))})));
     TqorMainWindow window;
-    EXPECT_THROW(window.LoadFromStream(stream), InvalidImageError);
+    window.LoadFromStream(stream);
+    EXPECT_TRUE(window.Button_Cancel.common.empty());
+    EXPECT_EQ(window.Button_Cancel.over, make_test_image(2, 1));
+    EXPECT_EQ(window.Button_Cancel.parameters, (StringList{"Left=5"}));
+    EXPECT_EQ(window.Text_Title.parameters, (StringList{"Top=7"}));
+    EXPECT_EQ(stream.remaining_size(), 0u);
+    ASSERT_EQ(window.UnreadableImages.Entries().size(), 1u);
+    EXPECT_EQ(
+        window.UnreadableImages.Entries()[0].rfind("Button_Cancel.common: Invalid BMP image: ", 0),
+        0u)
+        << window.UnreadableImages.Entries()[0];
+}
+
+TEST(WindowReaders, InvalidSettingsBackgroundIsNamed) {
+    MemoryStream stream(part(23457, 1, record(1, background_member(text_bytes("BM?"), {}))));
+    TqorConfigWindow window;
+    window.LoadFromStream(stream);
+    EXPECT_TRUE(window.BackGroundImage.image.empty());
+    ASSERT_EQ(window.UnreadableImages.Entries().size(), 1u);
+    EXPECT_EQ(window.UnreadableImages.Entries()[0].rfind("BackGroundImage.image: ", 0), 0u);
 }
 
 } // namespace
