@@ -66,6 +66,14 @@ File File::create_new(const std::filesystem::path& path) {
     return File(fd, path);
 }
 
+File File::create_exclusive(const std::filesystem::path& path, bool owner_only) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          owner_only ? 0600 : 0644);
+    if (fd < 0)
+        fail("Cannot create", path);
+    return File(fd, path);
+}
+
 std::size_t File::read(void* data, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(descriptor_, data, size);

@@ -30,6 +30,10 @@ public:
     // then created exclusively without following links, so the write can
     // never land outside the folder it names.
     static File create_new(const std::filesystem::path& path);
+    // A file that must not exist yet (FileError when something stands at
+    // `path`), readable and writable by its owner only when `owner_only`
+    // (a secret key, say).
+    static File create_exclusive(const std::filesystem::path& path, bool owner_only);
 
     bool is_open() const { return descriptor_ >= 0; }
     const std::filesystem::path& path() const { return path_; }

@@ -4,6 +4,8 @@
 #include "publish/preview_command.h"
 #include "publish/region_command.h"
 #include "publish/release_publisher.h"
+#include "publish/release_signing.h"
+#include "publish/signing_commands.h"
 #include "publish/skin_check_report.h"
 
 #include <exception>
@@ -73,6 +75,19 @@ int main(int argc, char** argv) {
     publish->add_flag("--checksum", release.checksum,
                       "Compare every file's content by MD5, and every kept archive with its "
                       "packed hash, even when size and date are unchanged");
+    std::filesystem::path sign_key_file;
+    publish
+        ->add_option("--sign-key", sign_key_file,
+                     "Sign the release with this secret key (from keygen)")
+        ->check(CLI::ExistingFile);
+    publish
+        ->add_option("--expires", release.expires_days,
+                     "Days until the signed release expires (default 30)")
+        ->check(CLI::Range(0, 3650));
+    publish::KeygenRequest keygen_request;
+    auto* keygen = publish::AddKeygenCommand(app, keygen_request);
+    publish::VerifyRequest verify_request;
+    auto* verify = publish::AddVerifyCommand(app, verify_request);
     publish::PreviewRequest preview_request;
     auto* preview = publish::AddPreviewCommand(app, preview_request);
     publish::RegionRequest region_request;
@@ -101,6 +116,8 @@ int main(int argc, char** argv) {
             }
         } else if (publish->parsed()) {
             release.format = publish::ParsePackedFormat(format);
+            if (!sign_key_file.empty())
+                release.sign_key = publish::ReadSecretKeyFile(sign_key_file);
             const bool terminal = ::isatty(STDOUT_FILENO) != 0;
             const auto summary = publish::PublishRelease(
                 release, [terminal](const std::string& name, std::size_t done, std::size_t total) {
@@ -116,6 +133,8 @@ int main(int argc, char** argv) {
                       << ": " << summary.packed << " packed, " << summary.reused << " unchanged, "
                       << summary.removed << " removed, " << summary.bytes_written
                       << " bytes written\n";
+            if (summary.release > 0)
+                std::cout << "Signed as release " << summary.release << "\n";
         } else if (unpack->parsed()) {
             const auto stream = publish::ReadConfigStreamFromExecutable(executable);
             publish::DecomposeConfigStream(stream, skin_dir, config_file);
@@ -125,6 +144,12 @@ int main(int argc, char** argv) {
             std::cout << publish::RunPreview(preview_request, std::cerr) << "\n";
         } else if (region->parsed()) {
             std::cout << publish::RunRegion(region_request) << "\n";
+        } else if (keygen->parsed()) {
+            std::cout << publish::RunKeygen(keygen_request) << "\n";
+        } else if (verify->parsed()) {
+            bool good = false;
+            std::cout << publish::RunVerify(verify_request, good) << "\n";
+            return good ? 0 : 1;
         }
     } catch (const CLI::Error& error) {
         return app.exit(error);

@@ -11,9 +11,11 @@
 #include "publish/gone_archives.h"
 #include "publish/previous_release.h"
 #include "publish/release_names.h"
+#include "publish/release_signing.h"
 #include "publish/release_staging.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fnmatch.h>
 #include <optional>
 
@@ -214,7 +216,19 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         const std::string text = manifest_text(catalogue, check_section, removal_section);
         const auto packed_manifest =
             EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-        staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue));
+        std::string signature;
+        if (options.sign_key) {
+            summary.release = NextReleaseNumber(out_dir);
+            const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                         std::chrono::system_clock::now().time_since_epoch())
+                                         .count();
+            signature = SignRelease(packed_manifest, summary.release,
+                                    now + std::int64_t{options.expires_days} * 24 * 60 * 60,
+                                    *options.sign_key);
+            summary.bytes_written += signature.size();
+        }
+        staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue),
+                          signature);
         summary.bytes_written += text.size() + packed_manifest.size();
     } catch (const std::exception& error) {
         throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "publish/packed_archive_writer.h"
+#include "update/release_signature.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,9 +29,14 @@ struct PublishOptions {
     // Compare every file's content by MD5, and every kept archive with its
     // packed hash, rather than trust an unchanged size and date.
     bool checksum = false;
+    // Sign the release with this key: the signature file gets the next
+    // release number and expires after `expires_days`.
+    std::optional<SecretKey> sign_key{};
+    int expires_days = 30;
 };
 
 struct PublishSummary {
+    std::uint64_t release = 0; // the signed release number; 0 when unsigned
     std::size_t files = 0;
     std::size_t packed = 0;          // archives written this time
     std::size_t reused = 0;          // archives kept from the previous release
@@ -43,6 +50,7 @@ using PublishProgress =
 
 inline constexpr std::string_view kManifestName = "updater.lst";
 inline constexpr std::string_view kPackedManifestName = "updater.lst.vdp";
+inline constexpr std::string_view kSignatureName = "updater.lst.vdp.sig";
 
 // Turns a game folder into what an update server serves: one packed archive
 // per file at its relative name plus ".vdp", the manifest "updater.lst" and

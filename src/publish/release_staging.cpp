@@ -67,6 +67,7 @@ ReleaseStaging::~ReleaseStaging() {
     if (!keep_staged_manifests_ && !renaming_begun_) {
         std::filesystem::remove(StagedPath(out_dir_ / kManifestName), ignored);
         std::filesystem::remove(StagedPath(out_dir_ / kPackedManifestName), ignored);
+        std::filesystem::remove(StagedPath(out_dir_ / kSignatureName), ignored);
     }
     if (!keep_gone_list_ && !renaming_begun_)
         std::filesystem::remove(out_dir_ / kGoneListName, ignored);
@@ -94,9 +95,12 @@ std::filesystem::path ReleaseStaging::archive(std::string_view name) {
 }
 
 void ReleaseStaging::manifests(std::string_view text, std::span<const std::uint8_t> packed,
-                               const std::vector<std::string>& gone) {
+                               const std::vector<std::string>& gone, std::string_view signature) {
     write_whole(StagedPath(out_dir_ / kManifestName), bytes_of(text));
     write_whole(StagedPath(out_dir_ / kPackedManifestName), packed);
+    signed_ = !signature.empty();
+    if (signed_)
+        write_whole(StagedPath(out_dir_ / kSignatureName), bytes_of(signature));
     write_whole(out_dir_ / kGoneListName, bytes_of(platform::join_crlf(gone)));
 }
 
@@ -110,6 +114,8 @@ void ReleaseStaging::commit() {
         staged.push_back(archive.staged);
     staged.push_back(StagedPath(manifest));
     staged.push_back(StagedPath(packed_manifest));
+    if (signed_)
+        staged.push_back(StagedPath(out_dir_ / kSignatureName));
     staged.push_back(out_dir_ / kGoneListName);
     platform::flush_to_disk(staged);
 
@@ -125,6 +131,11 @@ void ReleaseStaging::commit() {
     // Every archive in place on the disk before a manifest names it.
     platform::flush_to_disk({folders.begin(), folders.end()});
     std::filesystem::rename(StagedPath(manifest), manifest);
+    // The signature goes with the packed manifest: in the moment between the
+    // two renames a launcher sees a pair that does not match and refuses it,
+    // never a release it would take for another.
+    if (signed_)
+        std::filesystem::rename(StagedPath(out_dir_ / kSignatureName), out_dir_ / kSignatureName);
     std::filesystem::rename(StagedPath(packed_manifest), packed_manifest);
     committed_ = true;
     platform::flush_to_disk({out_dir_});

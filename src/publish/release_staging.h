@@ -41,11 +41,13 @@ public:
     // are made.
     std::filesystem::path archive(std::string_view name);
     // Writes the manifest and the packed manifest under their staged names,
-    // and the list of archives to remove once the release is served.
+    // the release signature when there is one, and the list of archives to
+    // remove once the release is served.
     void manifests(std::string_view text, std::span<const std::uint8_t> packed,
-                   const std::vector<std::string>& gone);
+                   const std::vector<std::string>& gone, std::string_view signature = {});
     // Flushes every staged file to the disk, renames the archives into place,
-    // flushes their folders, then renames "updater.lst" and "updater.lst.vdp".
+    // flushes their folders, then renames "updater.lst", the signature file
+    // "updater.lst.vdp.sig" (when signed) and "updater.lst.vdp".
     void commit();
     // Whether `commit` got as far as replacing served files.
     bool renaming_begun() const { return renaming_begun_; }
@@ -64,6 +66,7 @@ private:
     std::vector<std::filesystem::path> made_folders_;
     bool renaming_begun_ = false;
     bool committed_ = false;
+    bool signed_ = false;
 };
 
 // Temporary files that earlier publishes left behind (killed, or stopped by a

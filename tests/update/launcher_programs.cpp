@@ -59,8 +59,13 @@ std::filesystem::path pack_launcher(const TempDir& scratch, const std::filesyste
 std::filesystem::path pack_launcher(const TempDir& scratch, const std::filesystem::path& output,
                                     const std::vector<std::string>& servers,
                                     const std::string& tray, bool use_ping) {
-    const auto config =
-        scratch.write("launcher-" + tray + ".cfg", config_text(servers, tray, use_ping));
+    return pack_launcher_with_config(scratch, output, config_text(servers, tray, use_ping));
+}
+
+std::filesystem::path pack_launcher_with_config(const TempDir& scratch,
+                                                const std::filesystem::path& output,
+                                                const std::string& text) {
+    const auto config = scratch.write(output.filename().string() + ".cfg", text);
     std::filesystem::create_directories(output.parent_path());
     const auto result =
         run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",

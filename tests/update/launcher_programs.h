@@ -27,6 +27,11 @@ std::filesystem::path pack_launcher(const TempDir& scratch, const std::filesyste
                                     const std::vector<std::string>& servers,
                                     const std::string& tray, bool use_ping);
 
+// A launcher executable packed with the configuration `text`.
+std::filesystem::path pack_launcher_with_config(const TempDir& scratch,
+                                                const std::filesystem::path& output,
+                                                const std::string& text);
+
 // Publishes the game folder into an update-server folder with launcher-publish.
 void publish(const std::filesystem::path& game, const std::filesystem::path& out,
              const std::vector<std::string>& extra = {});
