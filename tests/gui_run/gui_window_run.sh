@@ -21,6 +21,8 @@
 #     the player's settings in updater/;
 #   - with no update server answering (the news page served), the message
 #     panel opens readable above the news page (checked by its pixels);
+#   - with a damaged file list on the server, the message panel opens and the
+#     start button is enabled, and nothing is installed;
 #   - with a news server that accepts the connection and never answers, the
 #     update still starts (after the news page's 10 s time limit) and ends
 #     with the start button enabled; there, in Russian, the settings window is
@@ -28,7 +30,7 @@
 #     shows the reason in the message panel.
 # Pictures of the screen go to SHOT_DIR: launcher_before.png,
 # launcher_during.png, launcher_after.png, launcher_settings.png,
-# launcher_no_server.png, launcher_silent_news.png, launcher_settings_ru.png,
+# launcher_no_server.png, launcher_damaged.png, launcher_silent_news.png, launcher_settings_ru.png,
 # launcher_cannot_start.png; and launcher_failure.png when a check fails.
 #
 #   tests/gui_run/gui_window_run.sh SOURCE_DIR LAUNCHER LAUNCHER_PUBLISH SHOT_DIR
@@ -66,7 +68,7 @@ picture() { /usr/bin/python3 "$here/window_picture.py" "$@"; }
 work=$(mktemp -d /tmp/launcher-window.XXXXXX)
 chmod 755 "$work"
 mkdir -p "$shots"
-rm -f "$shots"/launcher_{before,during,after,failure,settings,no_server,silent_news,settings_ru,cannot_start}.png
+rm -f "$shots"/launcher_{before,during,after,failure,settings,no_server,damaged,silent_news,settings_ru,cannot_start}.png
 # shellcheck source=../../scripts/lib/nginx.sh
 . "$source_dir/scripts/lib/nginx.sh"
 # shellcheck source=../../scripts/lib/sample_game.sh
@@ -110,7 +112,7 @@ fail() {
     if [ -n "$launcher_pid" ] && launcher_running; then
         echo "the launcher (pid $launcher_pid) is still running"
     fi
-    for log in launcher.log second.log watch.log no_server.log silent_news.log silent.log \
+    for log in launcher.log second.log watch.log no_server.log damaged.log silent_news.log silent.log \
         nginx/error.log xvfb.log; do
         if [ -s "$work/$log" ]; then
             echo "--- $log (last 40 lines)"
@@ -394,6 +396,24 @@ picture news "$shots/launcher_no_server.png" "$skin" "$win_x" "$win_y" ||
     fail "the news page is not shown beside the message panel"
 close_launcher
 
+step "A damaged file list: the message panel says so and the start button is enabled"
+mkdir -p "$work/server/damaged"
+printf '12345 this is no bzip2 stream' >"$work/server/damaged/updater.lst.vdp"
+chmod -R a+rX "$work/server/damaged"
+pack_launcher "$work/damaged" "$url/damaged/" "$url/news/" "Damaged$$"
+start_launcher "$work/damaged" "Damaged$$" "$work/damaged.log"
+damaged_start_enabled() {
+    picture grab "$shots/launcher_damaged.png" &&
+        [ "$(picture button "$shots/launcher_damaged.png" "$skin" Button_StartGame "$win_x" "$win_y")" = common ]
+}
+wait_for 30 damaged_start_enabled || fail "after a damaged file list the start button is not enabled"
+wait_for 15 panel_shown "$shots/launcher_damaged.png" ||
+    { cat "$work/panel.txt"; fail "the message panel did not open for the damaged file list"; }
+[ -z "$(find "$work/damaged" -mindepth 1 -maxdepth 1 ! -name launcher ! -name updater)" ] ||
+    fail "the damaged file list changed the folder: $(ls -A "$work/damaged")"
+echo "the message panel is open and the start button enabled; nothing was installed"
+close_launcher
+
 step "A news server that never answers: the update starts after the page's time limit"
 # Accepts connections and never answers them.
 /usr/bin/python3 -c '
@@ -451,6 +471,6 @@ silent_pid=""
 
 passed=true
 echo "screenshots in $shots: launcher_before.png launcher_during.png launcher_after.png" \
-    "launcher_settings.png launcher_no_server.png launcher_silent_news.png" \
+    "launcher_settings.png launcher_no_server.png launcher_damaged.png launcher_silent_news.png" \
     "launcher_settings_ru.png launcher_cannot_start.png"
 echo "gui_window_run: all checks passed"
