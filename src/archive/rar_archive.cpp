@@ -217,6 +217,11 @@ bool TRAR::OpenFile(const std::filesystem::path& FileName) {
     return listed;
 }
 
+void TRAR::SetArchive(const std::filesystem::path& FileName) {
+    fArchiveInformation.Reset();
+    fArchiveInformation.FileName = FileName.string();
+}
+
 void TRAR::record_header(const TRARFileItem& item, bool is_directory) {
     auto& info = fArchiveInformation;
     if (item.Encrypted)
@@ -408,7 +413,8 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
             }
         }
         if (failure == ERAR_SUCCESS) {
-            file.sync();
+            if (!check || check->Sync)
+                file.sync();
             file.close();
             if (check && check->KeepStaged)
                 fLastExtract.Staged = temporary;

@@ -48,6 +48,10 @@ public:
     // Resets the information, lists the archive into it and returns whether
     // listing succeeded.
     bool OpenFile(const std::filesystem::path& FileName);
+    // Names the archive for the next Extract without reading it first: an
+    // archive that does not read shows in Extract's result instead. Spares
+    // a pass over every archive that is only extracted.
+    void SetArchive(const std::filesystem::path& FileName);
     bool List();
     // Extracts into `Path`: every member under its file name only, or with its
     // stored folders when `RestoreFolder` is set; `Files` selects members by

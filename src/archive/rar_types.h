@@ -93,12 +93,14 @@ struct TRARArchiveInformation {
 // spelling, refused once it grows past `MaxSize`, and refused when its
 // content's MD5 differs from `MD5` (compared without regard to letter case;
 // empty: no comparison). With `KeepStaged` the verified file stays under its
-// temporary name for the caller to put in place.
+// temporary name for the caller to put in place. Without `Sync` the
+// caller makes the file durable itself (many files at once, say).
 struct TRARMemberCheck {
     std::string FileName;
     std::string MD5;
     std::optional<std::int64_t> MaxSize;
     bool KeepStaged = false;
+    bool Sync = true;
 };
 
 // What the last extraction did with the checked member, and why it failed.

@@ -48,6 +48,7 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     range_ignored_ = false;
     HaveError = false;
     LastFailure.reset();
+    FetchedMD5.reset();
     const std::int64_t length = probe_length(url);
     if (isStop)
         fail(DownloadFailure(DownloadFailure::Kind::Stopped));
@@ -72,8 +73,11 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
         run_segments(url, {SegmentRange{0, length - 1}});
     }
 
+    if (!HaveError && !isStop && whole_file_part_)
+        FetchedMD5 = whole_file_part_->Digest();
     // Workers write into the target themselves, so they must all have ended
     // before it is closed: a stopped worker may still be finishing a write.
+    whole_file_part_ = nullptr;
     destroy_workers();
     rcfile.close();
     progress_tick();
@@ -94,7 +98,7 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
 std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
     std::unique_ptr<HttpClient> owned = take_client();
     probe_ = owned.get();
-    const HeadOutcome head = HeadWhileProcessing(loop_, *owned, url);
+    const HeadOutcome head = HeadWhileProcessing(loop_, *owned, url, std::nullopt, &probe_thread_);
     probe_ = nullptr;
     idle_clients_.push_back(std::move(owned));
     const HttpOutcome& outcome = head.result.outcome;
@@ -120,9 +124,17 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         _status[index] = SegmentStatus{false, 0, range.length()};
         worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
         worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
-        worker->SetPart(std::make_unique<TargetRangePart>(rcfile, range.first, range.length()));
+        auto part = std::make_unique<TargetRangePart>(rcfile, range.first, range.length());
+        if (plan.size() == 1) {
+            part->DigestWhileWriting();
+            whole_file_part_ = part.get();
+        } else {
+            whole_file_part_ = nullptr;
+        }
+        worker->SetPart(std::move(part));
         worker->SetAcceptWholeBody(plan.size() == 1);
         worker->SetExpectedTotal(length_);
+        worker->SetThread(&segment_threads_[index]);
         list.push_back(std::move(worker));
     }
     if (!Timer)

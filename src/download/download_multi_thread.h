@@ -5,6 +5,7 @@
 #include "download/http_client.h"
 #include "download/segment_plan.h"
 #include "download/target_file.h"
+#include "download/task_thread.h"
 #include "platform/event_loop.h"
 
 #include <array>
@@ -46,6 +47,9 @@ public:
     bool HaveError = false;
     // Why, when `HaveError` is set (the first cause the download met).
     std::optional<DownloadFailure> LastFailure;
+    // The MD5 of the file the last `GetFile` wrote, taken as its bytes
+    // arrived; none when it could not be (several ranges, an error).
+    std::optional<std::string> FetchedMD5;
 
     // The number of segments for large files, kept within 1..10.
     void SetThreads(int threads);
@@ -85,12 +89,17 @@ private:
     bool isStop = false;
     bool range_ignored_ = false;
     std::int64_t length_ = 0;
+    TargetRangePart* whole_file_part_ = nullptr; // the part of a one-range download
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
     HttpClient* probe_ = nullptr; // the length probe in flight, for `Stop`
     // Clients of finished workers, kept with their open connections so that
     // the next download to the same server does not connect again.
     std::vector<std::unique_ptr<HttpClient>> idle_clients_;
+    // Threads kept from one download to the next: one for the length probe,
+    // one per segment. Declared last, so they end before what they use.
+    TaskThread probe_thread_;
+    std::array<TaskThread, kMaxDownloadThreads> segment_threads_;
 };
 
 } // namespace launcher

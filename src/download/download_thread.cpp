@@ -25,7 +25,7 @@ std::unique_ptr<HttpClient> TDownloadThread::ReleaseClient() {
 void TDownloadThread::end_thread() {
     Stop();
     destroying_.store(true);
-    if (thread_.joinable()) {
+    if (started_) {
         // The thread may be waiting for a hand-off; on the interface thread
         // those only run if we keep processing them while we wait.
         std::unique_lock lock(finished_mutex_);
@@ -38,7 +38,8 @@ void TDownloadThread::end_thread() {
             finished_changed_.wait_for(lock, platform::Milliseconds(2));
         }
         lock.unlock();
-        thread_.join();
+        if (thread_.joinable())
+            thread_.join();
     }
     if (Timer && loop_.is_interface_thread())
         loop_.stop_timer(*Timer);
@@ -50,14 +51,23 @@ void TDownloadThread::SetPart(std::unique_ptr<SegmentPart> part) {
 }
 
 bool TDownloadThread::Start() {
-    if (thread_.joinable())
+    if (started_)
         return true;
-    try {
-        thread_ = std::thread([this] { Execute(); });
-        return true;
-    } catch (const std::system_error&) {
-        return false;
+    // The first attempt's watchdog starts here, on the interface thread,
+    // which spares the worker a hand-off per download.
+    start_watchdog();
+    if (task_thread_) {
+        started_ = task_thread_->run([this] { Execute(); });
+    } else {
+        try {
+            thread_ = std::thread([this] { Execute(); });
+            started_ = true;
+        } catch (const std::system_error&) {
+        }
     }
+    if (!started_)
+        stop_watchdog();
+    return started_;
 }
 
 void TDownloadThread::Stop() {
@@ -96,13 +106,27 @@ void TDownloadThread::Execute() {
             error_count_.store(0);
             while (run_attempt()) {
             }
-            stop_watchdog();
         } catch (...) {
             // An unexpected failure ends the attempts; the end is still
             // reported so that the coordinator's count completes.
         }
+        watchdog_running_.store(false);
         try {
-            hand_off(OnComplete);
+            // The watchdog stops in the same hand-off that reports the end.
+            if (!reports_suppressed())
+                loop_.run_and_wait([this] {
+                    if (Timer)
+                        loop_.stop_timer(*Timer);
+                    Timer.reset();
+                    if (reports_suppressed())
+                        return;
+                    // The last progress step, when it was not handed off
+                    // on its own, goes with the end.
+                    if (OnSetPos && _pos.load() != reported_pos_)
+                        OnSetPos(*this);
+                    if (OnComplete)
+                        OnComplete(*this);
+                });
         } catch (...) {
         }
     }
@@ -113,15 +137,19 @@ void TDownloadThread::Execute() {
 
 // One attempt at the whole range; true when another attempt should follow.
 bool TDownloadThread::run_attempt() {
-    _pos.store(0);
-    _old.store(0);
-    last_progress_hand_off_ = {}; // the restart shows at once
-    part_->rewind();
     HTTP->clear_abort();
     // A stop that came before the abort was cleared must still end the worker.
     if (stop_requested_.load())
         return false;
-    start_watchdog();
+    if (!watchdog_running_.load()) {
+        // A restart after a stall: from the first byte of the range again.
+        _pos.store(0);
+        _old.store(0);
+        reported_pos_ = -1;
+        last_progress_hand_off_ = {}; // the restart shows at once
+        part_->rewind();
+        start_watchdog();
+    }
 
     HttpGetRequest request;
     request.extra_headers.push_back(range_header());
@@ -150,10 +178,13 @@ bool TDownloadThread::run_attempt() {
     };
     request.on_progress = [this](std::int64_t received) {
         _pos.store(received);
+        // The end of the range is shown by the report of the segment's end.
+        if (received >= _end - _start + 1)
+            return;
         const auto now = std::chrono::steady_clock::now();
-        const bool range_complete = received >= _end - _start + 1;
-        if (range_complete || now - last_progress_hand_off_ >= kProgressHandOffInterval) {
+        if (now - last_progress_hand_off_ >= kProgressHandOffInterval) {
             last_progress_hand_off_ = now;
+            reported_pos_ = received;
             hand_off(OnSetPos);
         }
     };

@@ -3,6 +3,7 @@
 #include "download/http_client.h"
 #include "download/request_watch.h"
 #include "download/segment_part.h"
+#include "download/task_thread.h"
 #include "platform/event_loop.h"
 
 #include <atomic>
@@ -60,8 +61,12 @@ public:
     // that states another total (or length) is refused.
     void SetExpectedTotal(std::int64_t total) { expected_total_ = total; }
 
-    // Starts the thread; false when the system cannot make one (the worker
-    // then never reports).
+    // Runs the worker on `thread` rather than on a thread of its own, so a
+    // coordinator can reuse its threads from one download to the next.
+    void SetThread(TaskThread* thread) { task_thread_ = thread; }
+
+    // Starts the watchdog and the thread; false when the system cannot make
+    // the thread (the worker then never reports).
     bool Start();
     // Cuts the running request short and makes no further attempt; any thread.
     void Stop();
@@ -107,6 +112,7 @@ private:
     HttpOutcome last_outcome_;
 
     std::chrono::steady_clock::time_point last_progress_hand_off_{}; // worker thread only
+    std::int64_t reported_pos_ = -1; // the position the last OnSetPos showed
     std::atomic<std::int64_t> _pos{0};
     std::atomic<std::int64_t> _old{0};
     std::atomic<int> error_count_{0};
@@ -121,6 +127,8 @@ private:
     std::condition_variable finished_changed_;
     bool finished_ = false;
     std::thread thread_;
+    TaskThread* task_thread_ = nullptr;
+    bool started_ = false;
 };
 
 } // namespace launcher

@@ -36,9 +36,10 @@ void StallWatch::on_tick() {
 
 HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
                                 const std::string& url,
-                                std::optional<platform::Milliseconds> time_limit) {
+                                std::optional<platform::Milliseconds> time_limit,
+                                TaskThread* thread) {
     HeadOutcome outcome;
-    const platform::TimePoint started = loop.clock().now();
+    const platform::TimePoint start_time = loop.clock().now();
     client.clear_abort();
     StallWatch watch(loop, client);
     std::optional<platform::EventLoop::TimerId> limit;
@@ -51,17 +52,26 @@ HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
     }
 
     bool answered = false;
-    std::thread request;
-    try {
-        request = std::thread([&] {
-            HttpHeadResult result = client.head(url);
-            loop.run_and_wait([&] {
-                outcome.result = std::move(result);
-                answered = true;
-            });
+    const auto send = [&] {
+        HttpHeadResult result = client.head(url);
+        loop.run_and_wait([&] {
+            outcome.result = std::move(result);
+            answered = true;
         });
-    } catch (const std::system_error& error) {
-        outcome.result.outcome.error = std::string("Cannot start a thread: ") + error.what();
+    };
+    std::thread request;
+    bool started = false;
+    if (thread) {
+        started = thread->run(send);
+    } else {
+        try {
+            request = std::thread(send);
+            started = true;
+        } catch (const std::system_error&) {
+        }
+    }
+    if (!started) {
+        outcome.result.outcome.error = "the system could not start a thread";
         answered = true;
     }
     while (!answered) {
@@ -75,7 +85,7 @@ HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
         loop.stop_timer(*limit);
     outcome.stalled = watch.Fired();
     outcome.elapsed =
-        std::chrono::duration_cast<platform::Milliseconds>(loop.clock().now() - started);
+        std::chrono::duration_cast<platform::Milliseconds>(loop.clock().now() - start_time);
     if (outcome.stalled)
         outcome.result.outcome = HttpOutcome{
             false, 0, "no answer for " + std::to_string(kStallPeriod.count() / 1000) + " seconds"};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/http_client.h"
+#include "download/task_thread.h"
 #include "platform/event_loop.h"
 
 #include <optional>
@@ -47,8 +48,10 @@ struct HeadOutcome {
 // thread keeps processing its loop, so the window stays responsive. The
 // request is abandoned when it stalls for a whole stall period, and when
 // `time_limit` is given, once it has taken that long. Interface thread only.
+// With `thread` the request runs there instead of on a new thread.
 HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
                                 const std::string& url,
-                                std::optional<platform::Milliseconds> time_limit = std::nullopt);
+                                std::optional<platform::Milliseconds> time_limit = std::nullopt,
+                                TaskThread* thread = nullptr);
 
 } // namespace launcher

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "catalogue/md5.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace launcher {
@@ -39,9 +42,15 @@ private:
 class TargetRangePart final : public SegmentPart {
 public:
     TargetRangePart(const TargetFile& target, std::int64_t first, std::int64_t length);
-    void rewind() override { position_ = 0; }
+    void rewind() override;
     bool write(const char* data, std::size_t size) override;
     std::int64_t size() const override { return high_water_; }
+
+    // Takes the MD5 of the range's bytes as they are written, so a caller
+    // that checks the file's hash need not read it again.
+    void DigestWhileWriting() { digest_.emplace(); }
+    // The MD5 of the whole range, once every byte of it was written.
+    std::optional<std::string> Digest() const;
 
 private:
     const TargetFile& target_;
@@ -49,6 +58,8 @@ private:
     std::int64_t length_;
     std::int64_t position_ = 0;
     std::int64_t high_water_ = 0;
+    std::optional<TMD5> digest_;
+    std::int64_t digested_ = 0;
 };
 
 } // namespace launcher

@@ -9,7 +9,7 @@ bool TargetFile::create(const std::filesystem::path& path, std::int64_t length) 
         failure_.reset();
     }
     try {
-        file_ = platform::File::create_new(path);
+        file_ = platform::File::create_or_empty(path);
         // Sizing the file up front lets every range be written at its offset
         // in any order; the unwritten parts read as zeros.
         file_.set_size(length);

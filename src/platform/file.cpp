@@ -66,6 +66,16 @@ File File::create_new(const std::filesystem::path& path) {
     return File(fd, path);
 }
 
+File File::create_or_empty(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0)
+            return File(fd, path);
+    }
+    return create_new(path);
+}
+
 File File::create_exclusive(const std::filesystem::path& path, bool owner_only) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                           owner_only ? 0600 : 0644);
@@ -142,7 +152,7 @@ void File::close() {
 
 void copy_file_to(const std::filesystem::path& source, const std::filesystem::path& target) {
     File from = File::open_read(source);
-    File to = File::create_new(target);
+    File to = File::create_or_empty(target);
     std::vector<char> block(1 << 20);
     while (const std::size_t n = from.read(block.data(), block.size()))
         to.write(block.data(), n);

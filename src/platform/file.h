@@ -30,6 +30,10 @@ public:
     // then created exclusively without following links, so the write can
     // never land outside the folder it names.
     static File create_new(const std::filesystem::path& path);
+    // `create_new`, except that a regular file already at `path` is emptied
+    // and reused rather than removed: the file system then need not find a
+    // new inode, which costs when a temporary file is rewritten many times.
+    static File create_or_empty(const std::filesystem::path& path);
     // A file that must not exist yet (FileError when something stands at
     // `path`), readable and writable by its owner only when `owner_only`
     // (a secret key, say).
@@ -60,8 +64,8 @@ private:
     std::filesystem::path path_;
 };
 
-// Copies the content of `source` into a new file `target` (created as
-// File::create_new does). Throws FileError.
+// Copies the content of `source` into the file `target` (made as
+// File::create_or_empty does). Throws FileError.
 void copy_file_to(const std::filesystem::path& source, const std::filesystem::path& target);
 
 // Renames `from` to `to` in one step, replacing a file (or a link, which is

@@ -9,20 +9,25 @@ namespace launcher::platform {
 // UTF-8 one keeps every name (Cyrillic included) whatever the process runs in.
 class ScopedUtf8Locale {
 public:
-    ScopedUtf8Locale() : utf8_(::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {
+    ScopedUtf8Locale() : utf8_(shared_locale()) {
         if (utf8_ != nullptr)
             previous_ = ::uselocale(utf8_);
     }
     ~ScopedUtf8Locale() {
-        if (utf8_ != nullptr) {
+        if (utf8_ != nullptr)
             ::uselocale(previous_);
-            ::freelocale(utf8_);
-        }
     }
     ScopedUtf8Locale(const ScopedUtf8Locale&) = delete;
     ScopedUtf8Locale& operator=(const ScopedUtf8Locale&) = delete;
 
 private:
+    // Made once for the process: making a locale maps the locale archive,
+    // which costs more than reading a small archive.
+    static locale_t shared_locale() {
+        static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+        return utf8;
+    }
+
     locale_t utf8_;
     locale_t previous_ = LC_GLOBAL_LOCALE;
 };

@@ -4,6 +4,7 @@
 #include "catalogue/md5.h"
 #include "config/debug_file.h"
 #include "platform/crash_point.h"
+#include "platform/durable_file.h"
 #include "platform/file.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -13,8 +14,10 @@
 #include "update/self_replacement.h"
 #include "update/update_workflow.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <set>
 
 namespace launcher {
 namespace {
@@ -24,6 +27,11 @@ constexpr std::size_t kDownloadPrefix = 4;
 constexpr std::size_t kUpdateFinished = 5;
 constexpr std::size_t kTotalPrefix = 24;
 constexpr int kAllTimes = 7;
+// Verified files wait for one flush together up to these limits: few flushes
+// for many small files, and bounded room on the disk for the new versions
+// that stand beside the old ones meanwhile.
+constexpr std::size_t kStagedFilesAtMost = 256;
+constexpr std::int64_t kStagedBytesAtMost = std::int64_t{64} << 20;
 
 int nearest(double value) {
     return static_cast<int>(std::nearbyint(value)); // halves to the even number
@@ -65,6 +73,8 @@ void UpdateWorkflow::UpdateRequiredFiles() {
         total_percent(i, count);
     }
     restart_after_self_ = false;
+    install_staged();
+    platform::remove_file(TemporaryPackedFile());
     totals_to_maxima();
     view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
     Required.Clear();
@@ -80,6 +90,9 @@ void UpdateWorkflow::UpdateRequiredFiles() {
 bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) const {
     if (expected_hash.empty())
         return true;
+    // A download in one range was hashed as it arrived.
+    if (!setup_.FileModeActive && DM.FetchedMD5)
+        return *DM.FetchedMD5 == expected_hash;
     try {
         return MD5File(TemporaryPackedFile()) == expected_hash;
     } catch (const platform::FileError&) {
@@ -201,18 +214,22 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     const std::filesystem::path relative = platform::native_path({}, item.Name);
     const std::filesystem::path target = main / relative;
     // Nothing is written through a link: a folder of the name that is one
-    // could point anywhere.
-    if (const auto link = platform::first_link_below(main, relative.parent_path()); !link.empty()) {
-        fail_file(item.Name, "its folder " + link.string() + " is a symbolic link");
-        return;
+    // could point anywhere. Each folder is looked at once a run.
+    if (!verified_folders_.contains(relative.parent_path())) {
+        if (const auto link = platform::first_link_below(main, relative.parent_path());
+            !link.empty()) {
+            fail_file(item.Name, "its folder " + link.string() + " is a symbolic link");
+            return;
+        }
+        try {
+            platform::make_folders(main, relative.parent_path());
+        } catch (const platform::FileError& error) {
+            fail_file(item.Name, error.what(), error.is_disk_problem());
+            return;
+        }
+        verified_folders_.insert(relative.parent_path());
+        remove_leftovers(target.parent_path());
     }
-    try {
-        platform::make_folders(main, relative.parent_path());
-    } catch (const platform::FileError& error) {
-        fail_file(item.Name, error.what(), error.is_disk_problem());
-        return;
-    }
-    remove_leftovers(target.parent_path());
 
     URLName = target.filename().string();
     OldName = item.Name.substr(1);
@@ -253,11 +270,14 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
         expected.hash = item.Hash;
     if (hashed || item.Size > 0)
         expected.size = item.Size;
-    expected.keep_staged = is_self;
+    expected.keep_staged = true;
+    expected.sync = is_self; // the others are made durable together
     const TRARExtractResult result =
         UnpackArchive(TemporaryPackedFile(), target.parent_path(), main, expected);
     log("Set DateTime: " + OldName);
-    platform::remove_file(TemporaryPackedFile());
+    // The temporary packed file stays for the next file to overwrite, and
+    // goes when the work list is done: removing and creating it for every
+    // file costs the file system more than fetching a small file.
 
     if (!result.MemberPlaced) {
         std::string why = result.MemberFound || !result.Failure.empty()
@@ -269,13 +289,66 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
                   result.LocalFailure && result.LocalFailure->is_disk_problem());
         return;
     }
-    if (is_self && !replace_self(item, target, result.Staged))
+    if (is_self) {
+        if (replace_self(item, target, result.Staged) && end_ != WorkflowEnd::Restarted) {
+            if (item.Date != 0.0)
+                SetFileDateTime(target, kAllTimes, item.Date);
+            record_previous(item);
+        }
         return;
-    if (end_ == WorkflowEnd::Restarted)
+    }
+    stage_file(item, result.Staged, target);
+}
+
+void UpdateWorkflow::stage_file(const TFileRecord& record, const std::filesystem::path& staged,
+                                const std::filesystem::path& target) {
+    staged_.push_back(StagedFile{record, staged, target});
+    staged_bytes_ += std::max<std::int64_t>(record.Size, 0);
+    if (staged_.size() >= kStagedFilesAtMost || staged_bytes_ >= kStagedBytesAtMost)
+        install_staged();
+}
+
+void UpdateWorkflow::install_staged() {
+    std::vector<StagedFile> files = std::move(staged_);
+    staged_.clear();
+    staged_bytes_ = 0;
+    if (files.empty())
         return;
-    if (item.Date != 0.0)
-        SetFileDateTime(target, kAllTimes, item.Date);
-    record_previous(item);
+    std::vector<std::filesystem::path> contents;
+    for (const StagedFile& file : files)
+        contents.push_back(file.staged);
+    try {
+        platform::flush_to_disk(contents);
+    } catch (const platform::FileError& error) {
+        for (const StagedFile& file : files) {
+            platform::remove_file(file.staged);
+            fail_file(file.record.Name, error.what(), true);
+        }
+        return;
+    }
+    std::set<std::filesystem::path> folders;
+    for (const StagedFile& file : files) {
+        try {
+            platform::rename_replace(file.staged, file.target);
+        } catch (const platform::FileError& error) {
+            platform::remove_file(file.staged);
+            fail_file(file.record.Name, error.what(), error.is_disk_problem());
+            continue;
+        }
+        folders.insert(file.target.parent_path());
+        if (file.record.Date != 0.0)
+            SetFileDateTime(file.target, kAllTimes, file.record.Date);
+        // Only a file that is there counts as installed: a previous list
+        // naming a file the archive did not give would keep light mode from
+        // fetching it.
+        record_previous(file.record);
+    }
+    // The renames on the disk before the previous list records the files.
+    try {
+        platform::flush_to_disk({folders.begin(), folders.end()});
+    } catch (const platform::FileError& error) {
+        log(std::string("Cannot flush the game folders: ") + error.what());
+    }
 }
 
 void UpdateWorkflow::UpdateDMProgress(std::int64_t loaded, std::int64_t size) {

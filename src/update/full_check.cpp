@@ -1,6 +1,7 @@
 // The full check: every catalogue file the start-up did not examine is
 // compared in the player's check mode, fetched when it differs, and the
 // previous list is brought up to date.
+#include "platform/file.h"
 #include "platform/files.h"
 #include "update/check_settings.h"
 #include "update/file_date_time.h"
@@ -21,6 +22,7 @@ void UpdateWorkflow::Button_CheckAllFilesClick() {
     } catch (const platform::FileError& error) {
         if (!error.is_disk_problem())
             throw;
+        install_staged(); // what was verified still goes in place
         report_disk_problem(error);
         return;
     }
@@ -97,6 +99,8 @@ void UpdateWorkflow::CheckingAllFiles() {
         total_percent(i, count);
     }
 
+    install_staged();
+    platform::remove_file(TemporaryPackedFile());
     totals_to_maxima();
     view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
 

@@ -47,16 +47,23 @@ TRARExtractResult UnpackArchive(const std::filesystem::path& archive,
         return missing;
     }
     TRAR& reader = SharedRAR();
-    reader.MemberCheck =
-        TRARMemberCheck{expected.file_name, expected.hash, expected.size, expected.keep_staged};
+    if (!expected.file_name.empty())
+        reader.MemberCheck = TRARMemberCheck{expected.file_name, expected.hash, expected.size,
+                                             expected.keep_staged, expected.sync};
     const std::filesystem::path destination = folder.is_absolute() ? folder : base_folder / folder;
     TRARExtractResult result;
-    if (reader.OpenFile(archive)) {
+    // With a game file to verify, extraction itself finds a damaged archive
+    // and the listing pass is spared; without one, an archive that does not
+    // list whole extracts nothing.
+    if (expected.file_name.empty() && !reader.OpenFile(archive)) {
+        result.Failure = "the fetched file is not a readable archive";
+    } else {
+        if (!expected.file_name.empty())
+            reader.SetArchive(archive);
         reader.Extract(destination, false, nullptr);
         result = reader.LastExtract();
-    } else {
-        result.Failure =
-            "the fetched file is not a readable archive (damaged, or of an unknown format)";
+        if (!result.MemberFound && !result.Failure.empty())
+            result.Failure = "the fetched file is not a readable archive (" + result.Failure + ")";
     }
     reader.MemberCheck.reset();
     return result;

@@ -25,8 +25,9 @@ struct ExpectedFile {
     std::string hash;                 // its MD5; empty when the file list gives none
     std::optional<std::int64_t> size; // its size, when the file list gives one
     // Leave the verified file under a temporary name for the caller to put
-    // in place (the launcher's own executable, which must be swapped in).
+    // in place; it is then made durable here only with `sync`.
     bool keep_staged = false;
+    bool sync = true;
 };
 
 // Extracts every file member of a packed archive into `folder` under its

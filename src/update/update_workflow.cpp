@@ -285,6 +285,7 @@ void UpdateWorkflow::MainTimerTimer() {
     } catch (const platform::FileError& error) {
         if (!error.is_disk_problem())
             throw;
+        install_staged(); // what was verified still goes in place
         report_disk_problem(error);
     }
     if (end_ == WorkflowEnd::Restarted)

@@ -164,6 +164,18 @@ private:
                                                  const std::string& expected_hash,
                                                  bool& disk_problem);
     bool packed_file_matches(const std::string& expected_hash) const;
+    // Verified files wait under temporary names and are made durable
+    // together, then renamed into place, dated and recorded: one flush for
+    // many files instead of one each, and still never a file under its real
+    // name whose content may not have reached the disk.
+    struct StagedFile {
+        TFileRecord record;
+        std::filesystem::path staged;
+        std::filesystem::path target;
+    };
+    void stage_file(const TFileRecord& record, const std::filesystem::path& staged,
+                    const std::filesystem::path& target);
+    void install_staged();
     // Swaps the verified new executable in and restarts; false when the run
     // goes on with the previous executable.
     bool replace_self(const TFileRecord& item, const std::filesystem::path& target,
@@ -189,6 +201,9 @@ private:
     std::string end_reason_;
     std::vector<FailedFile> failed_;
     std::set<std::filesystem::path> cleaned_folders_;
+    std::set<std::filesystem::path> verified_folders_; // below the launcher folder, this run
+    std::vector<StagedFile> staged_;
+    std::int64_t staged_bytes_ = 0;
     std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
 };
 
