@@ -1,9 +1,11 @@
 #include "download/download_multi_thread.h"
 
 #include "download/http_client.h"
+#include "download/ordered_digest.h"
 #include "download/request_watch.h"
 #include "platform/terminate_flag.h"
 
+#include <atomic>
 #include <system_error>
 
 namespace launcher {
@@ -63,18 +65,19 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     }
     length_ = length;
 
-    run_segments(url, plan_segments(length, _threads));
+    ordered_md5_.reset();
+    run_segments(url, filename, plan_segments(length, _threads));
     if (range_ignored_ && !isStop) {
         // The server answered a range with the whole file: writing that at
         // the range's offset would corrupt the target, so fetch the file
         // once more as a single whole-file transfer.
         HaveError = false;
         LastFailure.reset();
-        run_segments(url, {SegmentRange{0, length - 1}});
+        run_segments(url, filename, {SegmentRange{0, length - 1}});
     }
 
-    if (!HaveError && !isStop && whole_file_part_)
-        FetchedMD5 = whole_file_part_->Digest();
+    if (!HaveError && !isStop)
+        FetchedMD5 = whole_file_part_ ? whole_file_part_->Digest() : ordered_md5_;
     // Workers write into the target themselves, so they must all have ended
     // before it is closed: a stopped worker may still be finishing a write.
     whole_file_part_ = nullptr;
@@ -112,10 +115,12 @@ std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
 }
 
 void TDownloadMultiThread::run_segments(const std::string& url,
+                                        const std::filesystem::path& filename,
                                         const std::vector<SegmentRange>& plan) {
     _status = {};
     smartthreads = static_cast<int>(plan.size());
     destroy_workers();
+    std::vector<const TargetRangePart*> parts;
     for (std::size_t index = 0; index < plan.size(); ++index) {
         const SegmentRange range = plan[index];
         const int id = static_cast<int>(index) + 1;
@@ -131,6 +136,7 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         } else {
             whole_file_part_ = nullptr;
         }
+        parts.push_back(part.get());
         worker->SetPart(std::move(part));
         worker->SetAcceptWholeBody(plan.size() == 1);
         worker->SetExpectedTotal(length_);
@@ -159,7 +165,27 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         if (started == 0)
             return;
     }
+    // Several ranges are hashed in file order while they arrive, on the
+    // probe's thread, which is idle meanwhile.
+    std::optional<OrderedDigest> digest;
+    std::atomic<bool> cancel_digest{false};
+    bool digest_done = true;
+    if (parts.size() > 1 && started == smartthreads) {
+        digest.emplace(filename, parts);
+        digest_done = !probe_thread_.run([&] {
+            digest->Run(cancel_digest);
+            loop_.run_and_wait([&] { digest_done = true; });
+        });
+    }
     wait_for_segments();
+    if (HaveError || isStop || range_ignored_)
+        cancel_digest.store(true);
+    while (!digest_done) {
+        platform::end_process_if_terminated();
+        loop_.process_pending(kWaitSlice);
+    }
+    if (digest && !cancel_digest.load())
+        ordered_md5_ = digest->Result();
 }
 
 void TDownloadMultiThread::wait_for_segments() {

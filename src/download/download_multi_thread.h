@@ -71,7 +71,8 @@ private:
     void fail(DownloadFailure failure);
     DownloadFailure segment_failure(const TDownloadThread& worker, std::int64_t received,
                                     std::int64_t size) const;
-    void run_segments(const std::string& url, const std::vector<SegmentRange>& plan);
+    void run_segments(const std::string& url, const std::filesystem::path& filename,
+                      const std::vector<SegmentRange>& plan);
     void wait_for_segments();
     void destroy_workers();
     std::unique_ptr<HttpClient> take_client();
@@ -90,6 +91,7 @@ private:
     bool range_ignored_ = false;
     std::int64_t length_ = 0;
     TargetRangePart* whole_file_part_ = nullptr; // the part of a one-range download
+    std::optional<std::string> ordered_md5_;     // of a download in several ranges
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
     HttpClient* probe_ = nullptr; // the length probe in flight, for `Stop`

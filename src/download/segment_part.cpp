@@ -20,6 +20,7 @@ TargetRangePart::TargetRangePart(const TargetFile& target, std::int64_t first, s
 
 void TargetRangePart::rewind() {
     position_ = 0;
+    written_.store(0, std::memory_order_release);
     if (digest_) {
         digest_->Reset(); // a new attempt writes the range again from its start
         digested_ = 0;
@@ -44,6 +45,7 @@ bool TargetRangePart::write(const char* data, std::size_t size) {
     }
     position_ += static_cast<std::int64_t>(size);
     high_water_ = std::max(high_water_, position_);
+    written_.store(std::min(position_, length_), std::memory_order_release);
     return true;
 }
 

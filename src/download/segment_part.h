@@ -2,6 +2,7 @@
 
 #include "catalogue/md5.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -51,6 +52,11 @@ public:
     void DigestWhileWriting() { digest_.emplace(); }
     // The MD5 of the whole range, once every byte of it was written.
     std::optional<std::string> Digest() const;
+    // How many bytes from the start of the range the current attempt has
+    // written into the file; safe to read from any thread.
+    std::int64_t Written() const { return written_.load(std::memory_order_acquire); }
+    std::int64_t First() const { return first_; }
+    std::int64_t Length() const { return length_; }
 
 private:
     const TargetFile& target_;
@@ -60,6 +66,7 @@ private:
     std::int64_t high_water_ = 0;
     std::optional<TMD5> digest_;
     std::int64_t digested_ = 0;
+    std::atomic<std::int64_t> written_{0};
 };
 
 } // namespace launcher

@@ -94,6 +94,16 @@ std::size_t File::read(void* data, std::size_t size) {
     }
 }
 
+std::size_t File::read_at(std::int64_t offset, void* data, std::size_t size) const {
+    for (;;) {
+        const ssize_t n = ::pread(descriptor_, data, size, static_cast<off_t>(offset));
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            fail("Cannot read", path_);
+    }
+}
+
 void File::write(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {

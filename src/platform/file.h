@@ -44,6 +44,8 @@ public:
 
     // Reads up to `size` bytes; 0 at the end of the file.
     std::size_t read(void* data, std::size_t size);
+    // Reads up to `size` bytes at `offset`, leaving the position alone.
+    std::size_t read_at(std::int64_t offset, void* data, std::size_t size) const;
     // Appends all of `data` at the current position.
     void write(const void* data, std::size_t size);
     void write(std::string_view data) { write(data.data(), data.size()); }

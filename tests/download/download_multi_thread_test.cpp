@@ -1,3 +1,4 @@
+#include "catalogue/md5.h"
 #include "download/download_multi_thread.h"
 #include "download/download_test_support.h"
 #include "platform/clock.h"
@@ -231,6 +232,39 @@ TEST_F(DownloadMultiThreadTest, StopReturnsPromptlyWithoutATargetFile) {
     download.OnProgress = nullptr;
     EXPECT_EQ(fetch("/next"), content);
     EXPECT_FALSE(download.HaveError);
+}
+
+TEST_F(DownloadMultiThreadTest, TheFileIsHashedWhileItArrivesInOneOrSeveralRanges) {
+    const std::string expected = MD5File(
+        platform::write_file(target, content) ? target : std::filesystem::path("unwritable"));
+    struct Case {
+        const char* what;
+        int threads;
+        std::optional<Fault> fault;
+    };
+    const Case cases[] = {
+        {"one range", 1, std::nullopt},
+        {"six ranges", 6, std::nullopt},
+        {"a range that stalls and starts again", 6,
+         Fault{.kind = Fault::Kind::StallAfterBytes,
+               .after_bytes = 20'000,
+               .range_first = first_of(3)}},
+    };
+    for (const Case& test : cases) {
+        if (test.fault)
+            server.add_fault(path, *test.fault);
+        download.SetThreads(test.threads);
+        EXPECT_EQ(fetch(), content) << test.what;
+        ASSERT_TRUE(download.FetchedMD5) << test.what;
+        EXPECT_EQ(*download.FetchedMD5, expected) << test.what;
+    }
+    server.add_fault(path, Fault{.kind = Fault::Kind::Status,
+                                 .status = 500,
+                                 .range_first = first_of(2),
+                                 .times = Fault::kEveryRequest});
+    fetch();
+    EXPECT_TRUE(download.HaveError);
+    EXPECT_FALSE(download.FetchedMD5) << "no hash of a file that did not arrive whole";
 }
 
 TEST_F(DownloadMultiThreadTest, FailingProgressHandlerDoesNotEndTheDownload) {
