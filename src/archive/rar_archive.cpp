@@ -1,18 +1,16 @@
 #include "archive/rar_archive.h"
 
+#include "platform/archive_names.h"
+#include "platform/file.h"
 #include "platform/text.h"
-#include "platform/utf8_locale.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -43,9 +41,9 @@ bool is_fatal(int code) {
            (code >= ERAR_UNKNOWN_FORMAT && code <= ERAR_UNKNOWN) || code == ERAR_NOT_OPENED;
 }
 
-TDateTime local_date_time(time_t seconds) {
+TDateTime local_date_time(std::int64_t seconds) {
     timespec when{};
-    when.tv_sec = seconds;
+    when.tv_sec = static_cast<time_t>(seconds);
     return local_date_time_from_file_time(when);
 }
 
@@ -89,7 +87,7 @@ std::optional<std::filesystem::path> relative_path(std::string_view name) {
             return std::nullopt; // drive letter
         if (part.empty() || part == ".")
             continue;
-        path /= part;
+        path /= platform::path_from_utf8(part);
     }
     if (path.empty())
         return std::nullopt;
@@ -119,7 +117,7 @@ public:
         if (!owner.Password.empty())
             archive_read_add_passphrase(a_, owner.Password.c_str());
         archive_read_set_passphrase_callback(a_, this, &Reader::ask_password);
-        opened_ = archive_read_open_filename(a_, file.c_str(), kReadBlockSize) == ARCHIVE_OK;
+        opened_ = platform::ArchiveNames::open_for_reading(a_, file, kReadBlockSize) == ARCHIVE_OK;
     }
     ~Reader() { archive_read_free(a_); }
     Reader(const Reader&) = delete;
@@ -153,7 +151,7 @@ private:
         return cancel ? nullptr : reader.password_.c_str();
     }
 
-    platform::ScopedUtf8Locale locale_;
+    platform::ArchiveNames names_;
     TRAR& owner_;
     ::archive* a_;
     bool opened_ = false;
@@ -174,7 +172,7 @@ void TRAR::report(int error_code, TRAROperation operation) {
 
 bool TRAR::OpenFile(const std::filesystem::path& FileName) {
     fArchiveInformation.Reset();
-    fArchiveInformation.FileName = FileName.string();
+    fArchiveInformation.FileName = platform::utf8_of(FileName);
     fArchiveInformation.SFX = looks_like_program(FileName);
     const bool listed = List();
     fArchiveInformation.Opened = listed;
@@ -197,10 +195,7 @@ namespace {
 
 // The member's stored name, as UTF-8.
 std::string entry_name(archive_entry* entry) {
-    const char* name = archive_entry_pathname_utf8(entry);
-    if (name == nullptr)
-        name = archive_entry_pathname(entry);
-    return name != nullptr ? name : "";
+    return platform::ArchiveNames::member_name(entry);
 }
 
 } // namespace
@@ -208,7 +203,7 @@ std::string entry_name(archive_entry* entry) {
 template <typename Visit>
 bool TRAR::walk(TRAROperation operation, Visit visit) {
     fAbort = false;
-    Reader reader(*this, fArchiveInformation.FileName);
+    Reader reader(*this, platform::path_from_utf8(fArchiveInformation.FileName));
     if (!reader.opened()) {
         report(ERAR_NOT_OPENED, TRAROperation::roInitArchive);
         return false;
@@ -282,25 +277,24 @@ bool TRAR::List() {
 bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
     std::error_code ignored;
     std::filesystem::create_directories(target.parent_path(), ignored);
-    std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
+    // Written under a fresh name beside the target and renamed over it only
+    // when complete, so a failure leaves the old file as it was.
+    platform::File file;
+    try {
+        file = platform::create_temporary_file(target.parent_path(),
+                                               "." + platform::utf8_of(target.filename()) + ".");
+    } catch (const platform::FileError&) {
         report(ERAR_ECREATE, TRAROperation::roExtract);
         return false;
     }
+    const std::filesystem::path temporary = file.path();
     int failure =
         read_member(reader, [&](const char* block, std::size_t size, std::int64_t offset) {
-            for (std::size_t written = 0; written < size;) {
-                const ssize_t n =
-                    ::pwrite(fd, block + written, size - written,
-                             static_cast<off_t>(offset) + static_cast<off_t>(written));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    return ERAR_EWRITE;
-                written += static_cast<std::size_t>(n);
-            }
+            std::error_code error;
+            file.write_at(static_cast<std::uint64_t>(offset),
+                          {reinterpret_cast<const std::uint8_t*>(block), size}, error);
+            if (error)
+                return ERAR_EWRITE;
             fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
             fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
             if (OnProgress)
@@ -312,15 +306,27 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target) {
     if (failure == ERAR_SUCCESS) {
         // A sparse tail leaves the file shorter than the member; give it its size.
         const auto size = fProgressInfo.FileBytesTotal;
-        if ((size > 0 && ::ftruncate(fd, size) != 0) || ::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)
+        std::error_code error;
+        if (size > 0)
+            file.set_size(static_cast<std::uint64_t>(size), error);
+        if (!error)
+            file.sync(error);
+        if (error)
             failure = ERAR_EWRITE;
     }
-    ::close(fd);
-    if (failure == ERAR_SUCCESS && ::rename(temporary.c_str(), target.c_str()) != 0)
-        failure = ERAR_ECREATE;
+    std::error_code closed;
+    file.close(closed);
+    if (failure == ERAR_SUCCESS && closed)
+        failure = ERAR_EWRITE;
+    if (failure == ERAR_SUCCESS) {
+        std::error_code renamed;
+        platform::rename_replace(temporary, target, renamed);
+        if (renamed)
+            failure = ERAR_ECREATE;
+    }
     if (failure == ERAR_SUCCESS)
         return true;
-    ::unlink(temporary.c_str());
+    std::filesystem::remove(temporary, ignored);
     if (!fAbort || failure != ERAR_UNKNOWN)
         report(failure, TRAROperation::roExtract);
     return false;
@@ -358,12 +364,11 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         std::error_code exists_error;
         if (OnReplace && std::filesystem::exists(target, exists_error)) {
             TRARReplaceData existing;
-            existing.FileName = target.string();
+            existing.FileName = platform::utf8_of(target);
             existing.Size =
                 static_cast<std::int64_t>(std::filesystem::file_size(target, exists_error));
-            struct stat info {};
-            if (::stat(target.c_str(), &info) == 0)
-                existing.Time = local_date_time(info.st_mtime);
+            if (const auto status = platform::file_status(target))
+                existing.Time = local_date_time(status->modified.tv_sec);
             TRARReplaceData incoming{name, fProgressInfo.FileBytesTotal,
                                      local_date_time(archive_entry_mtime(entry))};
             OnReplace(*this, existing, incoming, action);

@@ -1,42 +1,27 @@
 #include "platform/files.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-#include <unistd.h>
+#include "platform/error_text.h"
+#include "platform/utf8_path.h"
 
 namespace launcher::platform {
 namespace {
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path) {
-    throw FileError(what + " " + path.string() + ": " + std::strerror(errno));
-}
-
-void write_all(int fd, std::string_view content, const std::filesystem::path& path) {
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            fail("Cannot write", path);
-        written += static_cast<std::size_t>(n);
-    }
+std::span<const std::uint8_t> bytes_of(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 } // namespace
 
 Bytes read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        fail("Cannot open file", path);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        fail("Cannot read", path);
-    return bytes;
+    File file(path, File::Mode::Read);
+    Bytes bytes;
+    std::uint8_t block[65536];
+    for (;;) {
+        const std::size_t n = file.read(block);
+        if (n == 0)
+            return bytes;
+        bytes.insert(bytes.end(), block, block + n);
+    }
 }
 
 std::string read_file_text(const std::filesystem::path& path) {
@@ -47,46 +32,34 @@ std::string read_file_text(const std::filesystem::path& path) {
 void write_file_atomic(const std::filesystem::path& path, std::string_view content) {
     std::filesystem::path temporary = path;
     temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fail("Cannot create", temporary);
     try {
-        write_all(fd, content, temporary);
-        if (::fsync(fd) != 0)
-            fail("Cannot flush", temporary);
+        File file(temporary, File::Mode::Truncate);
+        file.write(bytes_of(content));
+        file.sync();
+        file.close();
     } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
         throw;
     }
-    ::close(fd);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temporary.c_str());
-        errno = saved;
-        fail("Cannot replace", path);
+    std::error_code error;
+    rename_replace(temporary, path, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw FileError("Cannot replace " + utf8_of(path) + ": " + error_text(error));
     }
 }
 
 bool write_file(const std::filesystem::path& path, std::string_view content) noexcept {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    try {
-        write_all(fd, content, path);
-    } catch (...) {
-        ok = false;
-    }
-    return ::close(fd) == 0 && ok;
-}
-
-std::filesystem::path executable_path() {
     std::error_code error;
-    auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    File file = File::open(path, File::Mode::Truncate, error);
     if (error)
-        throw FileError("Cannot find the running executable: " + error.message());
-    return path;
+        return false;
+    file.write(bytes_of(content), error);
+    const bool written = !error;
+    file.close(error);
+    return written && !error;
 }
 
 std::filesystem::path native_path(const std::filesystem::path& base, std::string_view name) {
@@ -96,7 +69,7 @@ std::filesystem::path native_path(const std::filesystem::path& base, std::string
             c = '/';
     while (!relative.empty() && relative.front() == '/')
         relative.erase(relative.begin());
-    return base / relative;
+    return base / path_from_utf8(relative);
 }
 
 } // namespace launcher::platform

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/file.h"
+
 #include <cstdint>
 #include <filesystem>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,11 +11,6 @@
 namespace launcher::platform {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class FileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The whole content of a file; throws FileError when it cannot be read.
 Bytes read_file(const std::filesystem::path& path);
@@ -30,11 +25,11 @@ void write_file_atomic(const std::filesystem::path& path, std::string_view conte
 // Returns false instead of throwing.
 bool write_file(const std::filesystem::path& path, std::string_view content) noexcept;
 
-// The running executable's path and folder.
+// The running executable's path.
 std::filesystem::path executable_path();
 
-// Turns a backslash-separated relative name of the game ("\system\jux.ini")
-// into a path below `base`.
+// Turns a backslash-separated relative name of the game ("\system\jux.ini",
+// UTF-8) into a path below `base`.
 std::filesystem::path native_path(const std::filesystem::path& base, std::string_view name);
 
 } // namespace launcher::platform

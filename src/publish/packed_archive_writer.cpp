@@ -1,13 +1,11 @@
 #include "publish/packed_archive_writer.h"
 
 #include "archive/rar4_writer.h"
+#include "platform/archive_names.h"
 #include "platform/files.h"
-#include "platform/utf8_locale.h"
+#include "platform/utf8_path.h"
 
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include <archive.h>
@@ -27,7 +25,7 @@ public:
 
     void check(int status, const std::filesystem::path& archive) {
         if (status < ARCHIVE_WARN)
-            throw platform::FileError("Cannot write " + archive.string() + ": " +
+            throw platform::FileError("Cannot write " + platform::utf8_of(archive) + ": " +
                                       archive_error_string(a_));
     }
 
@@ -37,12 +35,9 @@ private:
 
 void write_with_libarchive(PackedFormat format, const std::filesystem::path& source,
                            std::string_view member_name, const std::filesystem::path& archive) {
-    platform::ScopedUtf8Locale utf8; // member names are UTF-8
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw platform::FileError("Cannot open file " + source.string());
-    struct stat info {};
-    ::fstat(fd, &info);
+    platform::ArchiveNames names; // member names are UTF-8
+    platform::File input(source, platform::File::Mode::Read);
+    const platform::FileStatus info = input.status();
 
     std::filesystem::path temporary = archive;
     temporary += ".writing";
@@ -51,34 +46,33 @@ void write_with_libarchive(PackedFormat format, const std::filesystem::path& sou
         out.check(format == PackedFormat::zip ? archive_write_set_format_zip(out.get())
                                               : archive_write_set_format_7zip(out.get()),
                   archive);
-        out.check(archive_write_open_filename(out.get(), temporary.c_str()), archive);
+        out.check(platform::ArchiveNames::prepare_writer(out.get(), format == PackedFormat::zip),
+                  archive);
+        out.check(platform::ArchiveNames::open_for_writing(out.get(), temporary), archive);
         archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname_utf8(entry, std::string(member_name).c_str());
+        platform::ArchiveNames::set_member_name(entry, member_name);
         archive_entry_set_filetype(entry, AE_IFREG);
         archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, info.st_size);
-        archive_entry_set_mtime(entry, info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+        archive_entry_set_size(entry, static_cast<la_int64_t>(info.size));
+        archive_entry_set_mtime(entry, info.modified.tv_sec, info.modified.tv_nsec);
         const int header = archive_write_header(out.get(), entry);
         archive_entry_free(entry);
         out.check(header, archive);
-        std::vector<char> block(1 << 20);
+        std::vector<std::uint8_t> block(1 << 20);
         for (;;) {
-            const ssize_t n = ::read(fd, block.data(), block.size());
-            if (n < 0)
-                throw platform::FileError("Cannot read " + source.string());
+            const std::size_t n = input.read(block);
             if (n == 0)
                 break;
-            if (archive_write_data(out.get(), block.data(), static_cast<std::size_t>(n)) < 0)
+            if (archive_write_data(out.get(), block.data(), n) < 0)
                 out.check(ARCHIVE_FATAL, archive);
         }
         out.check(archive_write_close(out.get()), archive);
     } catch (...) {
-        ::close(fd);
-        std::filesystem::remove(temporary);
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
         throw;
     }
-    ::close(fd);
-    std::filesystem::rename(temporary, archive);
+    platform::rename_replace(temporary, archive);
 }
 
 } // namespace

@@ -6,11 +6,10 @@
 #include "catalogue/md5.h"
 #include "config/config_package.h"
 #include "platform/files.h"
+#include "platform/glob_match.h"
 #include "platform/text.h"
 
 #include <algorithm>
-#include <fnmatch.h>
-#include <sys/stat.h>
 
 #include <utf8proc.h>
 
@@ -28,8 +27,7 @@ struct GameFile {
 bool excluded(const std::string& relative, const std::vector<std::string>& globs) {
     const std::string file_name = std::filesystem::path(relative).filename().string();
     return std::any_of(globs.begin(), globs.end(), [&](const std::string& glob) {
-        return ::fnmatch(glob.c_str(), relative.c_str(), 0) == 0 ||
-               ::fnmatch(glob.c_str(), file_name.c_str(), 0) == 0;
+        return platform::glob_match(glob, relative) || platform::glob_match(glob, file_name);
     });
 }
 
@@ -49,12 +47,12 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
         const std::string relative_text = relative.generic_string();
         if (excluded(relative_text, options.exclude_globs))
             continue;
-        struct stat info {};
-        if (::stat(it->path().c_str(), &info) != 0)
+        const auto info = platform::file_status(it->path());
+        if (!info)
             throw PublishError("Cannot read " + it->path().string());
         files.push_back({it->path(), relative_text, ManifestName(relative),
-                         static_cast<std::int64_t>(info.st_size),
-                         local_date_time_from_file_time(info.st_mtim)});
+                         static_cast<std::int64_t>(info->size),
+                         local_date_time_from_file_time(info->modified)});
     }
     std::sort(files.begin(), files.end(),
               [](const GameFile& a, const GameFile& b) { return a.relative < b.relative; });

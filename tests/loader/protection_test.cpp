@@ -5,6 +5,10 @@
 #include <fstream>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace launcher::testing {
@@ -22,6 +26,23 @@ constexpr std::uint32_t kExtra = lib::kSizeOfImage; // an added section's addres
 // The access bits of the mapping holding `address`, as "r-xp", from the
 // kernel's view of this process.
 std::string MappingAccess(std::uintptr_t address) {
+#ifdef _WIN32
+    MEMORY_BASIC_INFORMATION info{};
+    if (::VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof info) == 0)
+        return "";
+    switch (info.Protect & 0xFF) {
+    case PAGE_READONLY:
+        return "r--p";
+    case PAGE_READWRITE:
+        return "rw-p";
+    case PAGE_EXECUTE_READ:
+        return "r-xp";
+    case PAGE_EXECUTE_READWRITE:
+        return "rwxp";
+    default:
+        return "other";
+    }
+#endif
     std::ifstream maps("/proc/self/maps");
     std::string line;
     while (std::getline(maps, line)) {

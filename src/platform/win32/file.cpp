@@ -1,0 +1,253 @@
+#include "platform/file.h"
+
+#include "platform/win32/file_time.h"
+#include "platform/win32/win32_text.h"
+
+#include <limits>
+
+namespace launcher::platform {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The largest transfer one ReadFile or WriteFile call is asked for.
+constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
+
+HANDLE handle_of(std::intptr_t native) {
+    return reinterpret_cast<HANDLE>(native);
+}
+
+struct OpenSpec {
+    DWORD access;
+    DWORD share;
+    DWORD disposition;
+};
+
+OpenSpec spec_of(File::Mode mode) {
+    switch (mode) {
+    case File::Mode::Read:
+        return {GENERIC_READ, kShareAll, OPEN_EXISTING};
+    case File::Mode::ReadDenyWrite:
+        return {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING};
+    case File::Mode::ReadWrite:
+        return {GENERIC_READ | GENERIC_WRITE, kShareAll, OPEN_EXISTING};
+    case File::Mode::CreateExclusive:
+        // CREATE_NEW fails on any existing name, a link included.
+        return {GENERIC_READ | GENERIC_WRITE, kShareAll, CREATE_NEW};
+    case File::Mode::Truncate:
+        return {GENERIC_READ | GENERIC_WRITE, kShareAll, CREATE_ALWAYS};
+    }
+    return {GENERIC_READ, kShareAll, OPEN_EXISTING};
+}
+
+FileStatus status_of(HANDLE handle, std::error_code& error) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info)) {
+        error = win32::last_error();
+        return {};
+    }
+    FileStatus status;
+    status.regular =
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0 &&
+        ::GetFileType(handle) == FILE_TYPE_DISK;
+    status.size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    status.modified = win32::timespec_of(info.ftLastWriteTime);
+    return status;
+}
+
+OVERLAPPED overlapped_at(std::uint64_t offset) {
+    OVERLAPPED overlapped{};
+    overlapped.Offset = static_cast<DWORD>(offset);
+    overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return overlapped;
+}
+
+} // namespace
+
+File File::open(const std::filesystem::path& path, Mode mode, std::error_code& error) noexcept {
+    error.clear();
+    const OpenSpec spec = spec_of(mode);
+    // No security attributes: the handle is not inherited by started programs.
+    HANDLE handle = ::CreateFileW(path.c_str(), spec.access, spec.share, nullptr, spec.disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = win32::last_error();
+        return {};
+    }
+    try {
+        return File(reinterpret_cast<std::intptr_t>(handle), path);
+    } catch (...) {
+        ::CloseHandle(handle);
+        error = std::make_error_code(std::errc::not_enough_memory);
+        return {};
+    }
+}
+
+void File::close_quietly() noexcept {
+    if (native_ != kClosed)
+        ::CloseHandle(handle_of(native_));
+    native_ = kClosed;
+    locked_ = false;
+}
+
+void File::close(std::error_code& error) noexcept {
+    error.clear();
+    if (native_ == kClosed)
+        return;
+    HANDLE handle = handle_of(std::exchange(native_, kClosed));
+    locked_ = false;
+    if (!::CloseHandle(handle))
+        error = win32::last_error();
+}
+
+std::size_t File::read(std::span<std::uint8_t> buffer, std::error_code& error) noexcept {
+    error.clear();
+    DWORD got = 0;
+    const auto wanted = static_cast<DWORD>(std::min(buffer.size(), kMaxTransfer));
+    if (!::ReadFile(handle_of(native_), buffer.data(), wanted, &got, nullptr)) {
+        if (::GetLastError() == ERROR_BROKEN_PIPE || ::GetLastError() == ERROR_HANDLE_EOF)
+            return 0;
+        error = win32::last_error();
+        return 0;
+    }
+    return got;
+}
+
+void File::write(std::span<const std::uint8_t> bytes, std::error_code& error) noexcept {
+    error.clear();
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        const auto size = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
+        if (!::WriteFile(handle_of(native_), bytes.data(), size, &written, nullptr)) {
+            error = win32::last_error();
+            return;
+        }
+        if (written == 0) {
+            error = std::make_error_code(std::errc::io_error);
+            return;
+        }
+        bytes = bytes.subspan(written);
+    }
+}
+
+void File::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes,
+                    std::error_code& error) noexcept {
+    error.clear();
+    while (!bytes.empty()) {
+        // An offset in the OVERLAPPED structure makes a write positional
+        // even on a handle opened for synchronous use.
+        OVERLAPPED where = overlapped_at(offset);
+        DWORD written = 0;
+        const auto size = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
+        if (!::WriteFile(handle_of(native_), bytes.data(), size, &written, &where)) {
+            error = win32::last_error();
+            return;
+        }
+        if (written == 0) {
+            error = std::make_error_code(std::errc::io_error);
+            return;
+        }
+        bytes = bytes.subspan(written);
+        offset += written;
+    }
+}
+
+void File::seek(std::uint64_t offset, std::error_code& error) noexcept {
+    error.clear();
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(handle_of(native_), distance, nullptr, FILE_BEGIN))
+        error = win32::last_error();
+}
+
+void File::set_size(std::uint64_t size, std::error_code& error) noexcept {
+    error.clear();
+    // Unlike SetEndOfFile this leaves the current position alone.
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (!::SetFileInformationByHandle(handle_of(native_), FileEndOfFileInfo, &end, sizeof end))
+        error = win32::last_error();
+}
+
+void File::sync(std::error_code& error) noexcept {
+    error.clear();
+    if (!::FlushFileBuffers(handle_of(native_)))
+        error = win32::last_error();
+}
+
+bool File::try_lock(Lock lock, std::error_code& error) noexcept {
+    error.clear();
+    OVERLAPPED whole = overlapped_at(0);
+    const DWORD flags =
+        LOCKFILE_FAIL_IMMEDIATELY | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    if (::LockFileEx(handle_of(native_), flags, 0, MAXDWORD, MAXDWORD, &whole)) {
+        locked_ = true;
+        return true;
+    }
+    if (::GetLastError() != ERROR_LOCK_VIOLATION)
+        error = win32::last_error();
+    return false;
+}
+
+void File::unlock() noexcept {
+    if (locked_ && native_ != kClosed) {
+        OVERLAPPED whole = overlapped_at(0);
+        ::UnlockFileEx(handle_of(native_), 0, MAXDWORD, MAXDWORD, &whole);
+    }
+    locked_ = false;
+}
+
+FileStatus File::status(std::error_code& error) const noexcept {
+    error.clear();
+    return status_of(handle_of(native_), error);
+}
+
+void rename_replace(const std::filesystem::path& from, const std::filesystem::path& to,
+                    std::error_code& error) noexcept {
+    error.clear();
+    if (!::MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = win32::last_error();
+}
+
+std::optional<FileStatus> file_status(const std::filesystem::path& path) noexcept {
+    // Opened for its attributes only, links followed; folders need backup
+    // semantics to be opened at all.
+    HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::error_code error;
+    const FileStatus status = status_of(handle, error);
+    ::CloseHandle(handle);
+    if (error)
+        return std::nullopt;
+    return status;
+}
+
+bool set_file_times(const std::filesystem::path& path, const FileTimes& times) noexcept {
+    // The link itself is opened, so that a link can be told and refused.
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    bool set = false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0) {
+        FILETIME creation{};
+        FILETIME access{};
+        FILETIME write{};
+        if (times.creation)
+            creation = win32::file_time_of(*times.creation);
+        if (times.access)
+            access = win32::file_time_of(*times.access);
+        if (times.write)
+            write = win32::file_time_of(*times.write);
+        set = ::SetFileTime(handle, times.creation ? &creation : nullptr,
+                            times.access ? &access : nullptr, times.write ? &write : nullptr);
+    }
+    ::CloseHandle(handle);
+    return set;
+}
+
+} // namespace launcher::platform
