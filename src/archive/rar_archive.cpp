@@ -350,7 +350,7 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         if (RestoreFolder)
             relative = relative_path(name);
         else if (auto file_name = file_name_only(name))
-            relative = std::filesystem::path(*file_name);
+            relative = platform::path_from_utf8(*file_name);
         if (!selected || !relative || (!regular && !(RestoreFolder && type == AE_IFDIR)))
             return true; // the next header read passes over this member
         const std::filesystem::path target = Path / *relative;

@@ -25,7 +25,7 @@ File::~File() {
 
 File::File(File&& other) noexcept
     : native_(std::exchange(other.native_, kClosed)), path_(std::move(other.path_)),
-      locked_(std::exchange(other.locked_, false)) {}
+      locked_(std::exchange(other.locked_, false)), position_(std::exchange(other.position_, 0)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -33,6 +33,7 @@ File& File::operator=(File&& other) noexcept {
         native_ = std::exchange(other.native_, kClosed);
         path_ = std::move(other.path_);
         locked_ = std::exchange(other.locked_, false);
+        position_ = std::exchange(other.position_, 0);
     }
     return *this;
 }

@@ -87,10 +87,8 @@ public:
     void write(std::span<const std::uint8_t> bytes);
     void write(std::span<const std::uint8_t> bytes, std::error_code& error) noexcept;
 
-    // Writes all of `bytes` at `offset`, whatever the current position.
-    // Several threads may write disjoint ranges of one File at once. Where
-    // the current position stands afterwards is unspecified: do not mix with
-    // `write` or `read` without `seek`.
+    // Writes all of `bytes` at `offset`; the current position stays where it
+    // was. Several threads may write disjoint ranges of one File at once.
     void write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     void write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes,
                   std::error_code& error) noexcept;
@@ -137,6 +135,10 @@ private:
     Native native_ = kClosed;
     std::filesystem::path path_;
     bool locked_ = false;
+    // Windows: the current position, kept here so that every transfer names
+    // its offset and positional writes never move it (POSIX systems keep it
+    // in the descriptor).
+    std::uint64_t position_ = 0;
 };
 
 // Renames `from` to `to`, replacing a file that stands there, in one step: a

@@ -79,8 +79,12 @@ std::vector<std::string> files_below(const std::filesystem::path& folder) {
     if (!std::filesystem::exists(folder))
         return files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        if (!entry.is_directory())
-            files.push_back(platform::utf8_of(std::filesystem::relative(entry.path(), folder)));
+        if (!entry.is_directory()) {
+            // "/" between folders on every system, as UTF-8.
+            const std::u8string name =
+                std::filesystem::relative(entry.path(), folder).generic_u8string();
+            files.emplace_back(name.begin(), name.end());
+        }
     std::sort(files.begin(), files.end());
     return files;
 }

@@ -18,8 +18,9 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <tlhelp32.h>
 #include <windows.h>
+// (needs windows.h first)
+#include <tlhelp32.h>
 #endif
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
 #include "reference_md5.h"
 
-#include <bcrypt.h>
 #include <stdexcept>
 #include <windows.h>
+// (needs windows.h first)
+#include <bcrypt.h>
 
 namespace launcher {
 

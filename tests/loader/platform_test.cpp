@@ -63,6 +63,8 @@ TEST(SystemVirtualMemory, AcceptsEveryProtectionOfTheTable) {
     const auto memory = MakeSystemVirtualMemory();
     void* region = memory->ReserveAnywhere(kSize);
     ASSERT_NE(region, nullptr);
+    ASSERT_TRUE(
+        memory->Commit(region, kSize, PAGE_READWRITE)); // the loader protects committed pages
     for (const std::uint32_t protection :
          {PAGE_NOACCESS, PAGE_READONLY, PAGE_READWRITE, PAGE_WRITECOPY, PAGE_EXECUTE,
           PAGE_EXECUTE_READ, PAGE_EXECUTE_READWRITE, PAGE_EXECUTE_WRITECOPY,

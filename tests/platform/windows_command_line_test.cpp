@@ -3,8 +3,9 @@
 #ifdef _WIN32
 #include "platform/utf8_path.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// (needs windows.h first)
+#include <shellapi.h>
 #endif
 
 #include <gtest/gtest.h>

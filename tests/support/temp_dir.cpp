@@ -36,6 +36,10 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::filesystem::path TempDir::operator/(std::string_view name) const {
+    return path_ / platform::path_from_utf8(name);
+}
+
 std::filesystem::path TempDir::write(std::string_view name, std::string_view content) const {
     const auto file = path_ / platform::path_from_utf8(name);
     std::filesystem::create_directories(file.parent_path());

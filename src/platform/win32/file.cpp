@@ -103,30 +103,21 @@ std::size_t File::read(std::span<std::uint8_t> buffer, std::error_code& error) n
     error.clear();
     DWORD got = 0;
     const auto wanted = static_cast<DWORD>(std::min(buffer.size(), kMaxTransfer));
-    if (!::ReadFile(handle_of(native_), buffer.data(), wanted, &got, nullptr)) {
+    OVERLAPPED where = overlapped_at(position_);
+    if (!::ReadFile(handle_of(native_), buffer.data(), wanted, &got, &where)) {
         if (::GetLastError() == ERROR_BROKEN_PIPE || ::GetLastError() == ERROR_HANDLE_EOF)
             return 0;
         error = win32::last_error();
         return 0;
     }
+    position_ += got;
     return got;
 }
 
 void File::write(std::span<const std::uint8_t> bytes, std::error_code& error) noexcept {
-    error.clear();
-    while (!bytes.empty()) {
-        DWORD written = 0;
-        const auto size = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
-        if (!::WriteFile(handle_of(native_), bytes.data(), size, &written, nullptr)) {
-            error = win32::last_error();
-            return;
-        }
-        if (written == 0) {
-            error = std::make_error_code(std::errc::io_error);
-            return;
-        }
-        bytes = bytes.subspan(written);
-    }
+    const std::uint64_t start = position_;
+    write_at(start, bytes, error);
+    position_ = start + (error ? 0 : bytes.size());
 }
 
 void File::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes,
@@ -134,7 +125,8 @@ void File::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes,
     error.clear();
     while (!bytes.empty()) {
         // An offset in the OVERLAPPED structure makes a write positional
-        // even on a handle opened for synchronous use.
+        // even on a handle opened for synchronous use; the handle's own
+        // position it moves is never used (see position_).
         OVERLAPPED where = overlapped_at(offset);
         DWORD written = 0;
         const auto size = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
@@ -153,15 +145,11 @@ void File::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes,
 
 void File::seek(std::uint64_t offset, std::error_code& error) noexcept {
     error.clear();
-    LARGE_INTEGER distance{};
-    distance.QuadPart = static_cast<LONGLONG>(offset);
-    if (!::SetFilePointerEx(handle_of(native_), distance, nullptr, FILE_BEGIN))
-        error = win32::last_error();
+    position_ = offset;
 }
 
 void File::set_size(std::uint64_t size, std::error_code& error) noexcept {
     error.clear();
-    // Unlike SetEndOfFile this leaves the current position alone.
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
     if (!::SetFileInformationByHandle(handle_of(native_), FileEndOfFileInfo, &end, sizeof end))

@@ -46,13 +46,20 @@ inline int open(const wchar_t* path, int flags, int mode = 0) {
     return ::_wopen(path, flags, mode & (_S_IREAD | _S_IWRITE));
 }
 
+// A write at an offset; like POSIX pwrite it leaves the descriptor's
+// position where it was (a positional WriteFile would move it).
 inline ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) {
+    HANDLE handle = launcher::platform::posix_bridge::handle_of(fd);
+    LARGE_INTEGER position{};
+    const LARGE_INTEGER none{};
+    ::SetFilePointerEx(handle, none, &position, FILE_CURRENT);
     OVERLAPPED where{};
     where.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
     where.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
     DWORD written = 0;
-    if (!::WriteFile(launcher::platform::posix_bridge::handle_of(fd), data,
-                     static_cast<DWORD>(size), &written, &where)) {
+    const BOOL done = ::WriteFile(handle, data, static_cast<DWORD>(size), &written, &where);
+    ::SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
+    if (!done) {
         errno = EIO;
         return -1;
     }

@@ -12,6 +12,18 @@ constexpr std::uintptr_t kGrid = 0x10000;
 constexpr std::uintptr_t kSearchStart = 0x01000000;
 constexpr std::uintptr_t kSearchStep = 0x00100000;
 
+// Private memory has no copy-on-write: write-copy pages are simply
+// writable, as on POSIX systems (VirtualProtect refuses write-copy there).
+DWORD WindowsProtection(std::uint32_t protection) {
+    const std::uint32_t base = protection & 0xFF;
+    const std::uint32_t modifiers = protection & ~0xFFu;
+    if (base == PAGE_WRITECOPY)
+        return PAGE_READWRITE | modifiers;
+    if (base == PAGE_EXECUTE_WRITECOPY)
+        return PAGE_EXECUTE_READWRITE | modifiers;
+    return protection;
+}
+
 bool BelowFourGiB(std::uintptr_t start, std::size_t size) {
     return start < kFourGiB && size <= kFourGiB - start;
 }
@@ -51,7 +63,7 @@ public:
     }
 
     bool Commit(void* address, std::size_t size, std::uint32_t protection) override {
-        return ::VirtualAlloc(address, size, MEM_COMMIT, protection) == address;
+        return ::VirtualAlloc(address, size, MEM_COMMIT, WindowsProtection(protection)) == address;
     }
 
     bool Decommit(void* address, std::size_t size) override {
@@ -60,7 +72,7 @@ public:
 
     bool Protect(void* address, std::size_t size, std::uint32_t protection) override {
         DWORD previous = 0;
-        return ::VirtualProtect(address, size, protection, &previous) != 0;
+        return ::VirtualProtect(address, size, WindowsProtection(protection), &previous) != 0;
     }
 
     void Release(void* address, std::size_t) override { ::VirtualFree(address, 0, MEM_RELEASE); }
