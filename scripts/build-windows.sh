@@ -77,14 +77,15 @@ launcher=""
 if command -v ccache >/dev/null; then launcher=ccache; fi
 
 # The build machine's launcher-publish: the cross builds pack their default
-# package with it (they cannot run their own).
+# package with it (they cannot run their own). Its launcher-cli is what the
+# Windows tests pack with the Windows launcher-publish.
 host_dir=$source_dir/build-windows-host
 started=$SECONDS
 cmake -S "$source_dir" -B "$host_dir" -G Ninja -DLAUNCHER_TESTS=OFF -DLAUNCHER_BENCH=OFF \
   -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
   -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
-cmake --build "$host_dir" -j "$jobs" --target launcher-publish
-log "host launcher-publish built in $((SECONDS - started)) s"
+cmake --build "$host_dir" -j "$jobs" --target launcher-publish launcher-cli
+log "host launcher-publish and launcher-cli built in $((SECONDS - started)) s"
 
 for arch in "${arches[@]}"; do
   triple=$arch-w64-mingw32
@@ -106,6 +107,7 @@ for arch in "${arches[@]}"; do
   cmake -S "$source_dir" -B "$build_dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/mingw-w64-$arch.cmake" \
     -DLAUNCHER_WINDOWS_DEPS="$prefix" -DLAUNCHER_HOST_PUBLISH="$host_dir/src/publish/launcher-publish" \
+    -DLAUNCHER_HOST_CLI="$host_dir/src/cli/launcher-cli" \
     -DLAUNCHER_TESTS=$tests -DLAUNCHER_BENCH=OFF \
     -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
   # shellcheck disable=SC2086

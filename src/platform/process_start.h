@@ -44,6 +44,16 @@ private:
     Elevation elevation_;
 };
 
+// Starts `program` on its own (see DetachedProcessStarter): the restart of
+// the launcher after it replaced itself, the game start. An empty text when
+// it started, otherwise why not.
+inline std::string start_detached(const std::filesystem::path& program,
+                                  const std::vector<std::string>& arguments,
+                                  const std::filesystem::path& working_dir,
+                                  Elevation elevation = Elevation::AsUser) {
+    return DetachedProcessStarter(elevation).start(program, arguments, working_dir);
+}
+
 // Where `name` is found on PATH, or an empty path.
 std::filesystem::path find_on_path(std::string_view name);
 
