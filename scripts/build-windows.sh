@@ -100,15 +100,14 @@ for arch in "${arches[@]}"; do
 
   # This machine cannot run 32-bit programs: the i686 tests would only be
   # compiled, so they are left out there.
-  tests=ON
-  if [ "$arch" = i686 ]; then tests=OFF; fi
+  test_options=(-DLAUNCHER_TESTS=ON -DLAUNCHER_HOST_CLI="$host_dir/src/cli/launcher-cli")
+  if [ "$arch" = i686 ]; then test_options=(-DLAUNCHER_TESTS=OFF); fi
   build_dir=$source_dir/build-windows-$arch
   started=$SECONDS
   cmake -S "$source_dir" -B "$build_dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/mingw-w64-$arch.cmake" \
     -DLAUNCHER_WINDOWS_DEPS="$prefix" -DLAUNCHER_HOST_PUBLISH="$host_dir/src/publish/launcher-publish" \
-    -DLAUNCHER_HOST_CLI="$host_dir/src/cli/launcher-cli" \
-    -DLAUNCHER_TESTS=$tests -DLAUNCHER_BENCH=OFF \
+    "${test_options[@]}" -DLAUNCHER_BENCH=OFF \
     -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
   # shellcheck disable=SC2086
   cmake --build "$build_dir" -j "$jobs" --target ${LAUNCHER_WINDOWS_TARGETS:-all}
