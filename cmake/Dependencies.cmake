@@ -1,5 +1,11 @@
 # Every outside library the project uses, found once so that all modules and
-# tests see the same imported targets. scripts/bootstrap.sh installs them.
+# tests see the same imported targets. scripts/bootstrap.sh installs them;
+# the Windows build has its own (cmake/WindowsDependencies.cmake).
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  include(WindowsDependencies)
+  return()
+endif()
+
 find_package(Threads REQUIRED)
 find_package(BZip2 REQUIRED)
 find_package(CURL REQUIRED)
@@ -8,7 +14,11 @@ find_package(OpenSSL REQUIRED)
 find_package(CLI11 CONFIG REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(utf8proc REQUIRED IMPORTED_TARGET libutf8proc)
+add_library(launcher_utf8proc INTERFACE)
+target_link_libraries(launcher_utf8proc INTERFACE PkgConfig::utf8proc)
 pkg_check_modules(sodium REQUIRED IMPORTED_TARGET libsodium)
+add_library(launcher_sodium INTERFACE)
+target_link_libraries(launcher_sodium INTERFACE PkgConfig::sodium)
 
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 add_library(stb_headers INTERFACE)

@@ -11,11 +11,11 @@
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
 #include "app/window_activation.h"
-#include "cli/own_command_line.h"
 #include "config/language_table.h"
 #include "config/player_choices.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
+#include "platform/own_process.h"
 #include "platform/process_start.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
@@ -507,7 +507,7 @@ std::string TFMain::restart_launcher() {
     save_settings();
     std::vector<std::string> arguments{setup_.self_executable.string()};
     arguments.insert(arguments.end(), setup_.arguments.begin(), setup_.arguments.end());
-    return cli::ReplaceProcess(setup_.self_executable, arguments);
+    return platform::replace_process(setup_.self_executable, arguments);
 }
 
 // Dragging by the background

@@ -1,15 +1,14 @@
 #include "archive/rar4_writer.h"
 
-#include "platform/files.h"
+#include "platform/error_text.h"
+#include "platform/file.h"
+#include "platform/local_time.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
@@ -57,13 +56,13 @@ private:
 };
 
 std::uint32_t dos_time(std::time_t modified) {
-    std::tm local{};
-    localtime_r(&modified, &local);
-    if (local.tm_year < 80)
+    const auto local = platform::local_time_of(static_cast<std::int64_t>(modified));
+    if (!local || local->year < 1980)
         return 0x00210000; // 1980-01-01, the earliest such a time can say
-    return static_cast<std::uint32_t>((local.tm_year - 80) << 25 | (local.tm_mon + 1) << 21 |
-                                      local.tm_mday << 16 | local.tm_hour << 11 |
-                                      local.tm_min << 5 | local.tm_sec / 2);
+    const int second = local->second > 59 ? 59 : local->second;
+    return static_cast<std::uint32_t>((local->year - 1980) << 25 | local->month << 21 |
+                                      local->day << 16 | local->hour << 11 | local->minute << 5 |
+                                      second / 2);
 }
 
 bool is_ascii(std::string_view text) {
@@ -162,55 +161,44 @@ struct Rar4StoreWriter::Member {
 Rar4StoreWriter::Rar4StoreWriter(std::filesystem::path archive) : archive_(std::move(archive)) {
     temporary_ = archive_;
     temporary_ += ".writing";
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0)
-        throw platform::FileError("Cannot create " + temporary_.string() + ": " +
-                                  std::strerror(errno));
+    file_ = platform::File::create_new(temporary_);
     write_all(Rar4ArchiveStart());
 }
 
 Rar4StoreWriter::~Rar4StoreWriter() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        ::unlink(temporary_.c_str());
+    if (file_.is_open()) {
+        std::error_code ignored;
+        file_.close(ignored);
+        std::filesystem::remove(temporary_, ignored);
     }
 }
 
 void Rar4StoreWriter::write_all(std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(position_));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw platform::FileError("Cannot write " + temporary_.string() + ": " +
-                                      std::strerror(errno));
-        position_ += static_cast<std::uint64_t>(n);
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
+    file_.write_at(position_, bytes);
+    position_ += bytes.size();
 }
 
-void Rar4StoreWriter::write_member(const Member& member, int source_fd,
+void Rar4StoreWriter::write_member(const Member& member, platform::File* source,
                                    std::span<const std::uint8_t> content) {
     Member written = member;
     const std::uint64_t header_at = position_;
     const auto placeholder = written.header();
     write_all(placeholder);
-    if (source_fd >= 0) {
+    if (source != nullptr) {
         std::vector<std::uint8_t> block(kCopyBlock);
         std::uint64_t copied = 0;
         for (;;) {
-            const ssize_t n = ::read(source_fd, block.data(), block.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
+            std::error_code error;
+            const std::size_t n = source->read(block, error);
+            if (error)
                 throw platform::FileError("Cannot read " + member.name + ": " +
-                                          std::strerror(errno));
+                                          platform::error_text(error));
             if (n == 0)
                 break;
-            const auto chunk = std::span(block.data(), static_cast<std::size_t>(n));
+            const auto chunk = std::span(block.data(), n);
             written.crc = Crc32(chunk, written.crc);
             write_all(chunk);
-            copied += static_cast<std::uint64_t>(n);
+            copied += n;
         }
         written.size = copied;
     } else {
@@ -230,44 +218,43 @@ void Rar4StoreWriter::write_member(const Member& member, int source_fd,
 }
 
 void Rar4StoreWriter::add_file(std::string_view member_name, const std::filesystem::path& source) {
-    const int source_fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source_fd < 0)
-        throw platform::FileError("Cannot open file " + source.string() + ": " +
-                                  std::strerror(errno));
-    struct stat info {};
-    ::fstat(source_fd, &info);
-    Member member{std::string(member_name), static_cast<std::uint64_t>(info.st_size), 0,
-                  info.st_mtime, false};
-    try {
-        write_member(member, source_fd, {});
-    } catch (...) {
-        ::close(source_fd);
-        throw;
-    }
-    ::close(source_fd);
+    std::error_code error;
+    platform::File file = platform::File::open(source, platform::File::Mode::Read, error);
+    if (error)
+        throw platform::FileError("Cannot open file " + platform::utf8_of(source) + ": " +
+                                  platform::error_text(error));
+    const platform::FileStatus status = file.status();
+    write_member(Member{std::string(member_name), status.size, 0,
+                        static_cast<std::time_t>(status.modified.tv_sec), false},
+                 &file, {});
 }
 
 void Rar4StoreWriter::add_bytes(std::string_view member_name, std::span<const std::uint8_t> content,
                                 std::time_t modified) {
-    write_member(Member{std::string(member_name), content.size(), 0, modified, false}, -1, content);
+    write_member(Member{std::string(member_name), content.size(), 0, modified, false}, nullptr,
+                 content);
 }
 
 void Rar4StoreWriter::add_directory(std::string_view member_name, std::time_t modified) {
-    write_member(Member{std::string(member_name), 0, 0, modified, true}, -1, {});
+    write_member(Member{std::string(member_name), 0, 0, modified, true}, nullptr, {});
 }
 
 void Rar4StoreWriter::finish() {
     write_all(Rar4ArchiveEnd());
-    if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
-        fd_ = -1;
-        ::unlink(temporary_.c_str());
-        throw platform::FileError("Cannot write " + temporary_.string());
+    std::error_code error;
+    file_.sync(error);
+    std::error_code closed;
+    file_.close(closed);
+    if (error || closed) {
+        std::filesystem::remove(temporary_, closed);
+        throw platform::FileError("Cannot write " + platform::utf8_of(temporary_));
     }
-    fd_ = -1;
-    if (::rename(temporary_.c_str(), archive_.c_str()) != 0) {
-        ::unlink(temporary_.c_str());
-        throw platform::FileError("Cannot replace " + archive_.string() + ": " +
-                                  std::strerror(errno));
+    platform::rename_replace(temporary_, archive_, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        throw platform::FileError("Cannot replace " + platform::utf8_of(archive_) + ": " +
+                                  platform::error_text(error));
     }
 }
 

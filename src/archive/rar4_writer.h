@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file.h"
+
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -30,12 +32,13 @@ public:
 
 private:
     struct Member;
-    void write_member(const Member& member, int source_fd, std::span<const std::uint8_t> content);
+    void write_member(const Member& member, platform::File* source,
+                      std::span<const std::uint8_t> content);
     void write_all(std::span<const std::uint8_t> bytes);
 
     std::filesystem::path archive_;
     std::filesystem::path temporary_;
-    int fd_ = -1;
+    platform::File file_;
     std::uint64_t position_ = 0;
 };
 

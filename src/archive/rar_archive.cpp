@@ -2,20 +2,17 @@
 
 #include "archive/temporary_name.h"
 #include "catalogue/md5.h"
+#include "platform/archive_names.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "platform/utf8_locale.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -46,9 +43,9 @@ bool is_fatal(int code) {
            (code >= ERAR_UNKNOWN_FORMAT && code <= ERAR_UNKNOWN) || code == ERAR_NOT_OPENED;
 }
 
-TDateTime local_date_time(time_t seconds) {
+TDateTime local_date_time(std::int64_t seconds) {
     timespec when{};
-    when.tv_sec = seconds;
+    when.tv_sec = static_cast<time_t>(seconds);
     return local_date_time_from_file_time(when);
 }
 
@@ -92,7 +89,7 @@ std::optional<std::filesystem::path> relative_path(std::string_view name) {
             return std::nullopt; // drive letter
         if (part.empty() || part == ".")
             continue;
-        path /= part;
+        path /= platform::path_from_utf8(part);
     }
     if (path.empty())
         return std::nullopt;
@@ -122,7 +119,7 @@ public:
         if (!owner.Password.empty())
             archive_read_add_passphrase(a_, owner.Password.c_str());
         archive_read_set_passphrase_callback(a_, this, &Reader::ask_password);
-        opened_ = archive_read_open_filename(a_, file.c_str(), kReadBlockSize) == ARCHIVE_OK;
+        opened_ = platform::ArchiveNames::open_for_reading(a_, file, kReadBlockSize) == ARCHIVE_OK;
     }
     ~Reader() { archive_read_free(a_); }
     Reader(const Reader&) = delete;
@@ -156,7 +153,7 @@ private:
         return cancel ? nullptr : reader.password_.c_str();
     }
 
-    platform::ScopedUtf8Locale locale_;
+    platform::ArchiveNames names_;
     TRAR& owner_;
     ::archive* a_;
     bool opened_ = false;
@@ -210,7 +207,7 @@ void TRAR::report(int error_code, TRAROperation operation) {
 
 bool TRAR::OpenFile(const std::filesystem::path& FileName) {
     fArchiveInformation.Reset();
-    fArchiveInformation.FileName = FileName.string();
+    fArchiveInformation.FileName = platform::utf8_of(FileName);
     fArchiveInformation.SFX = looks_like_program(FileName);
     const bool listed = List();
     fArchiveInformation.Opened = listed;
@@ -238,10 +235,7 @@ namespace {
 
 // The member's stored name, as UTF-8.
 std::string entry_name(archive_entry* entry) {
-    const char* name = archive_entry_pathname_utf8(entry);
-    if (name == nullptr)
-        name = archive_entry_pathname(entry);
-    return name != nullptr ? name : "";
+    return platform::ArchiveNames::member_name(entry);
 }
 
 } // namespace
@@ -249,7 +243,7 @@ std::string entry_name(archive_entry* entry) {
 template <typename Visit>
 bool TRAR::walk(TRAROperation operation, Visit visit) {
     fAbort = false;
-    Reader reader(*this, fArchiveInformation.FileName);
+    Reader reader(*this, platform::path_from_utf8(fArchiveInformation.FileName));
     if (!reader.opened()) {
         if (operation == TRAROperation::roExtract)
             note_failure(TRARErrorText(ERAR_NOT_OPENED));
@@ -364,7 +358,7 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
                 return ERAR_BAD_DATA;
             }
             try {
-                file.write_at(offset, block, size);
+                file.write_at(static_cast<std::uint64_t>(offset), block, size);
             } catch (const platform::FileError& error) {
                 fLastExtract.LocalFailure = error;
                 refusal = error.what();
@@ -394,8 +388,8 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
     try {
         if (failure == ERAR_SUCCESS) {
             // A sparse tail leaves the file shorter than the member; give it its size.
-            if (declared > 0 && file.size() < declared)
-                file.set_size(declared);
+            if (declared > 0 && file.size() < static_cast<std::uint64_t>(declared))
+                file.set_size(static_cast<std::uint64_t>(declared));
             if (check && !check->MD5.empty()) {
                 static constexpr char kZeros[4096] = {};
                 for (; fed < declared;) {
@@ -459,7 +453,7 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         if (RestoreFolder)
             relative = relative_path(name);
         else if (auto file_name = file_name_only(name))
-            relative = std::filesystem::path(*file_name);
+            relative = platform::path_from_utf8(*file_name);
         if (!selected || !relative || (!regular && !(RestoreFolder && type == AE_IFDIR)))
             return true; // the next header read passes over this member
         std::filesystem::path target = Path / *relative;
@@ -469,13 +463,13 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
             return true;
         }
         const TRARMemberCheck* member_check = nullptr;
-        if (check && platform::to_lower(relative->filename().string()) ==
+        if (check && platform::to_lower(platform::utf8_of(relative->filename())) ==
                          platform::to_lower(check->FileName)) {
             if (fLastExtract.MemberFound)
                 return true; // the first member of that name is the file
             member_check = check;
             fLastExtract.MemberFound = true;
-            target = target.parent_path() / check->FileName;
+            target = target.parent_path() / platform::path_from_utf8(check->FileName);
         }
         if (archive_entry_is_encrypted(entry) && Password.empty() && !OnPasswordRequired) {
             note_failure(name + " is encrypted");
@@ -487,12 +481,11 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         std::error_code exists_error;
         if (OnReplace && std::filesystem::exists(target, exists_error)) {
             TRARReplaceData existing;
-            existing.FileName = target.string();
+            existing.FileName = platform::utf8_of(target);
             existing.Size =
                 static_cast<std::int64_t>(std::filesystem::file_size(target, exists_error));
-            struct stat info {};
-            if (::stat(target.c_str(), &info) == 0)
-                existing.Time = local_date_time(info.st_mtime);
+            if (const auto status = platform::file_status(target))
+                existing.Time = local_date_time(status->modified.tv_sec);
             TRARReplaceData incoming{name, fProgressInfo.FileBytesTotal,
                                      local_date_time(archive_entry_mtime(entry))};
             OnReplace(*this, existing, incoming, action);

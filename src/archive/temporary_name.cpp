@@ -1,6 +1,7 @@
 #include "archive/temporary_name.h"
 
 #include "platform/file.h"
+#include "platform/utf8_path.h"
 
 #include <string>
 
@@ -15,11 +16,17 @@ constexpr std::size_t kLongestKeptName = 200;
 } // namespace
 
 std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target) {
-    std::string name = target.filename().string();
-    if (name.size() > kLongestKeptName)
+    std::string name = platform::utf8_of(target.filename());
+    if (name.size() > kLongestKeptName) {
         name.resize(kLongestKeptName);
-    return target.parent_path() /
-           ("." + name + "." + platform::random_suffix() + std::string(kTemporaryEnding));
+        while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80)
+            name.pop_back(); // no half of a UTF-8 sequence
+        if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0)
+            name.pop_back();
+    }
+    return target.parent_path() / platform::path_from_utf8("." + name + "." +
+                                                           platform::random_suffix() +
+                                                           std::string(kTemporaryEnding));
 }
 
 bool IsTemporaryName(std::string_view file_name) {

@@ -1,5 +1,7 @@
 #include "catalogue/date_time.h"
 
+#include "platform/local_time.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -79,17 +81,16 @@ std::optional<CivilDateTime> decode_date_time(TDateTime value) {
 }
 
 TDateTime local_date_time_from_file_time(const timespec& file_time) {
-    tm local{};
-    const time_t seconds = file_time.tv_sec;
-    if (localtime_r(&seconds, &local) == nullptr)
+    const auto local = platform::local_time_of(static_cast<std::int64_t>(file_time.tv_sec));
+    if (!local)
         return 0.0;
     CivilDateTime value;
-    value.year = local.tm_year + 1900;
-    value.month = local.tm_mon + 1;
-    value.day = local.tm_mday;
-    value.hour = local.tm_hour;
-    value.minute = local.tm_min;
-    value.second = local.tm_sec > 59 ? 59 : local.tm_sec; // a leap second
+    value.year = local->year;
+    value.month = local->month;
+    value.day = local->day;
+    value.hour = local->hour;
+    value.minute = local->minute;
+    value.second = local->second > 59 ? 59 : local->second; // a leap second
     value.millisecond = static_cast<int>(file_time.tv_nsec / 1'000'000);
     return encode_date_time(value);
 }
@@ -98,25 +99,12 @@ std::optional<timespec> file_time_from_local_date_time(TDateTime value) {
     const auto civil = decode_date_time(value);
     if (!civil)
         return std::nullopt;
-    tm local{};
-    local.tm_year = civil->year - 1900;
-    local.tm_mon = civil->month - 1;
-    local.tm_mday = civil->day;
-    local.tm_hour = civil->hour;
-    local.tm_min = civil->minute;
-    local.tm_sec = civil->second;
-    local.tm_isdst = -1; // let the zone's rules for that date decide
-    const time_t seconds = mktime(&local);
-    if (seconds == static_cast<time_t>(-1)) {
-        // -1 is also one real second before 1970; tell it from a failure.
-        tm check{};
-        if (localtime_r(&seconds, &check) == nullptr || check.tm_year != civil->year - 1900 ||
-            check.tm_mon != civil->month - 1 || check.tm_mday != civil->day ||
-            check.tm_hour != civil->hour || check.tm_min != civil->minute)
-            return std::nullopt;
-    }
+    const auto seconds = platform::universal_time_of(
+        {civil->year, civil->month, civil->day, civil->hour, civil->minute, civil->second});
+    if (!seconds)
+        return std::nullopt;
     timespec out{};
-    out.tv_sec = seconds;
+    out.tv_sec = static_cast<time_t>(*seconds);
     out.tv_nsec = static_cast<long>(civil->millisecond) * 1'000'000;
     return out;
 }

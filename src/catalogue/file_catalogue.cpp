@@ -242,7 +242,7 @@ void TFileList::SaveToStrings(std::vector<std::string>* target) const {
 void TFileList::SaveToFile(const std::filesystem::path& filename) const {
     std::vector<std::string> lines;
     SaveToStrings(&lines);
-    platform::write_file_atomic(filename, platform::join_crlf(lines));
+    platform::write_file_atomic(filename, platform::encode_text(platform::join_crlf(lines)));
 }
 
 void TFileList::CopyFrom(const TFileList& source) {

@@ -1,9 +1,9 @@
 #include "catalogue/locale_date_time.h"
 
+#include "platform/locale_patterns.h"
+
 #include <cctype>
 #include <chrono>
-#include <langinfo.h>
-#include <locale.h>
 #include <string>
 #include <vector>
 
@@ -287,15 +287,8 @@ LocaleDateTimeFormat LocaleDateTimeFormat::from_patterns(std::string_view date_p
 }
 
 LocaleDateTimeFormat LocaleDateTimeFormat::user_default() {
-    locale_t locale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
-    if (locale == static_cast<locale_t>(nullptr))
-        locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
-    if (locale == static_cast<locale_t>(nullptr))
-        return {};
-    const std::string date = nl_langinfo_l(D_FMT, locale);
-    const std::string time = nl_langinfo_l(T_FMT, locale);
-    freelocale(locale);
-    return from_patterns(date, time);
+    const platform::DateTimePatterns patterns = platform::user_date_time_patterns();
+    return from_patterns(patterns.date, patterns.time);
 }
 
 std::optional<TDateTime> parse_locale_date_time(std::string_view text,

@@ -28,8 +28,7 @@ struct LocaleDateTimeFormat {
     static LocaleDateTimeFormat from_patterns(std::string_view date_pattern,
                                               std::string_view time_pattern);
 
-    // The formats of the user's LC_TIME locale (LC_ALL, LC_TIME, LANG); the C
-    // locale's when that locale is not installed.
+    // The formats of the user's locale (see platform::user_date_time_patterns).
     static LocaleDateTimeFormat user_default();
 
     bool operator==(const LocaleDateTimeFormat&) const = default;

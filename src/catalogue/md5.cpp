@@ -1,15 +1,12 @@
 #include "catalogue/md5.h"
 
-#include "platform/files.h"
+#include "platform/error_text.h"
+#include "platform/file.h"
+#include "platform/utf8_path.h"
 
 #include <bit>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace launcher {
 namespace {
@@ -154,40 +151,8 @@ void store_le32(std::uint8_t* p, std::uint32_t value) {
         p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// Closes a descriptor when the reading of a file ends, however it ends.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 [[noreturn]] void cannot_open(const std::filesystem::path& path) {
-    throw platform::FileError("Cannot open file " + path.string());
-}
-
-// Reads until `buffer` is full or the file ends; -1 on a read error.
-ssize_t read_chunk(int fd, std::uint8_t* buffer, std::size_t size) {
-    std::size_t filled = 0;
-    while (filled < size) {
-        const ssize_t n = ::read(fd, buffer + filled, size - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(filled);
+    throw platform::FileError("Cannot open file " + platform::utf8_of(path));
 }
 
 } // namespace
@@ -317,32 +282,29 @@ OpenedFileStatus TMD5::AddFileWithStatus(const std::filesystem::path& Value,
                                          std::span<std::uint8_t> buffer) {
     if (buffer.empty())
         throw std::invalid_argument("AddFileWithStatus needs a buffer of at least one byte");
-    // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
-    const FileDescriptor file(::open(Value.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
+    // Others may read the file meanwhile but not write it: the share mode
+    // keeps writers out where the system has share modes, and a shared lock
+    // keeps out writers that lock the file (and a writer holding the lock
+    // keeps us out).
+    std::error_code error;
+    platform::File file = platform::File::open(Value, platform::File::Mode::ReadDenyWrite, error);
+    if (error)
         cannot_open(Value);
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        cannot_open(Value);
-    // There are no share modes here: a shared lock is what keeps writers that
-    // lock the file out while it is read, and a writer holding the lock keeps
-    // us out.
-    if (::flock(file.get(), LOCK_SH | LOCK_NB) != 0)
+    const platform::FileStatus status = file.status(error);
+    if (error || !status.regular || !file.try_lock(platform::File::Lock::Shared, error))
         cannot_open(Value);
 
     for (;;) {
-        const ssize_t n = read_chunk(file.get(), buffer.data(), buffer.size());
-        if (n < 0) {
-            const int error = errno;
-            throw platform::FileError("Cannot read file " + Value.string() + ": " +
-                                      std::strerror(error));
-        }
+        const std::size_t n = file.read_full(buffer, error);
+        if (error)
+            throw platform::FileError("Cannot read file " + platform::utf8_of(Value) + ": " +
+                                      platform::error_text(error));
         if (n > 0)
-            MD5Update(buffer.data(), static_cast<std::size_t>(n));
-        if (static_cast<std::size_t>(n) < buffer.size())
+            MD5Update(buffer.data(), n);
+        if (n < buffer.size())
             break;
     }
-    return {static_cast<std::int64_t>(status.st_size), status.st_mtim};
+    return {static_cast<std::int64_t>(status.size), status.modified};
 }
 
 void TMD5::AddStream(platform::MemoryStream& Stream) {

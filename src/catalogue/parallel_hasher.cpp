@@ -1,14 +1,15 @@
 #include "catalogue/parallel_hasher.h"
 
 #include "catalogue/md5.h"
+#include "platform/file.h"
 #include "platform/terminate_flag.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -20,10 +21,10 @@ namespace {
 constexpr std::size_t kReadBufferSize = 256 * 1024;
 
 // Game names use backslashes; the file system wants slashes.
-std::string disk_path(std::string_view filename) {
+std::filesystem::path disk_path(std::string_view filename) {
     std::string path(filename);
     std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return platform::path_from_utf8(path);
 }
 
 // Ends the process when the terminate flag is set, however the scope is left.
@@ -149,7 +150,7 @@ void TMHOneThread::Execute(std::span<std::uint8_t> buffer) {
     _hash = kPlaceholderHash;
     _size = 0;
     _date = 0.0;
-    const std::string path = disk_path(_filename);
+    const std::filesystem::path path = disk_path(_filename);
     try {
         if (ModeIsHaveHash) {
             // A missing file, a folder or a device cannot be opened for
@@ -163,10 +164,10 @@ void TMHOneThread::Execute(std::span<std::uint8_t> buffer) {
             return;
         }
         // Only regular files count as existing.
-        struct stat status {};
-        if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-            _size = static_cast<std::int64_t>(status.st_size);
-            _date = local_date_time_from_file_time(status.st_mtim);
+        const auto status = platform::file_status(path);
+        if (status && status->regular) {
+            _size = static_cast<std::int64_t>(status->size);
+            _date = local_date_time_from_file_time(status->modified);
         }
     } catch (const std::exception&) {
         _hash = kPlaceholderHash;

@@ -2,6 +2,7 @@
 
 #include "launch/game_start.h"
 #include "platform/process_start.h"
+#include "platform/utf8_path.h"
 
 #include <iostream>
 
@@ -21,7 +22,8 @@ int StartClient(const LauncherContext& context, const std::string& proxy_line) {
         std::cerr << result.error << "\n";
         return 1;
     }
-    std::cout << "Started " << kClientExecutable << " in " << result.working_folder.string();
+    std::cout << "Started " << kClientExecutable << " in "
+              << platform::utf8_of(result.working_folder);
     if (!result.parameter.empty())
         std::cout << " with " << result.parameter;
     std::cout << "\n";

@@ -1,19 +1,23 @@
 #pragma once
 
+#include "platform/own_process.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace launcher::cli {
 
-// The arguments this process was started with, its program name first.
-std::vector<std::string> OwnCommandLine();
+// The command line and the restart live in the platform layer
+// (platform/own_process.h); these names stay for the command-line tool.
+inline std::vector<std::string> OwnCommandLine() {
+    return platform::own_command_line();
+}
 
-// Replaces this process with `program` run with `arguments` (the first being
-// its name), keeping the process, its terminal and its working folder, so
-// the caller's shell waits for the new program. Returns only on failure,
-// with the reason.
-std::string ReplaceProcess(const std::filesystem::path& program,
-                    const std::vector<std::string>& arguments);
+// Returns only on failure, with the reason.
+inline std::string ReplaceProcess(const std::filesystem::path& program,
+                                  const std::vector<std::string>& arguments) {
+    return platform::replace_process(program, arguments);
+}
 
 } // namespace launcher::cli

@@ -1,6 +1,6 @@
 #include "cli/progress_line.h"
 
-#include <unistd.h>
+#include "platform/terminal.h"
 
 namespace launcher::cli {
 namespace {
@@ -15,7 +15,7 @@ std::string clock_text(double seconds) {
 
 } // namespace
 
-ProgressLine::ProgressLine(std::FILE* out) : ProgressLine(out, ::isatty(::fileno(out)) == 1) {}
+ProgressLine::ProgressLine(std::FILE* out) : ProgressLine(out, platform::is_terminal(out)) {}
 
 ProgressLine::ProgressLine(std::FILE* out, bool interactive)
     : out_(out), interactive_(interactive), started_(std::chrono::steady_clock::now()) {}

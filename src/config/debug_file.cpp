@@ -20,7 +20,7 @@ void tDebugFile::WriteErr(std::string_view str) {
 void tDebugFile::flush() const {
     if (filename.empty())
         return;
-    platform::write_file(filename, platform::join_crlf(ts));
+    platform::write_file(filename, platform::encode_text(platform::join_crlf(ts)));
 }
 
 } // namespace launcher

@@ -94,7 +94,7 @@ void SaveIniFile(const std::filesystem::path& file, const UserSettings& settings
         "CheckMode = " + settings.CheckMode,
         "LangFolder = " + settings.LangFolder,
     };
-    platform::write_file_atomic(file, platform::join_crlf(lines));
+    platform::write_file_atomic(file, platform::encode_text(platform::join_crlf(lines)));
 }
 
 } // namespace launcher

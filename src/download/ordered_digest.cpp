@@ -21,7 +21,7 @@ OrderedDigest::OrderedDigest(std::filesystem::path file, std::vector<const Targe
 
 void OrderedDigest::Run(const std::atomic<bool>& cancel) {
     try {
-        const platform::File file = platform::File::open_read(file_);
+        const platform::File file(file_, platform::File::Mode::Read);
         TMD5 digest;
         std::vector<std::uint8_t> buffer(kReadSize);
         for (const TargetRangePart* part : parts_) {

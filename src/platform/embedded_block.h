@@ -8,14 +8,18 @@
 
 namespace launcher::platform {
 
-// The executable carries one fixed-size data block in its own section. The
-// publisher's tool writes a configuration package into that block of a built
-// executable: a 32-bit little-endian length, the payload, zero fill.
+// The executable carries one fixed-size data block: on Windows the RCDATA
+// resource "BLANK" (made by windres from the build's blank.rc), elsewhere its
+// own ELF section. The publisher's tool writes a configuration package into
+// that block of a built executable: a 32-bit little-endian length, the
+// payload, zero fill.
 inline constexpr std::size_t kEmbeddedBlockSize = 1536019;
 inline constexpr std::string_view kEmbeddedBlockSection = ".launcher_blank";
+inline constexpr std::string_view kEmbeddedBlockResource = "BLANK";
 inline constexpr int kResourceTypeRcData = 10;
 
-// The running executable's block, read in place.
+// The running executable's block, read in place (FindResourceW and
+// LoadResource on Windows); empty when the executable has none.
 std::span<const std::uint8_t> embedded_block();
 
 // The view of a resource of the running executable: its bytes, owned by the

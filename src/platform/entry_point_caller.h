@@ -23,8 +23,9 @@ public:
                                             std::uint32_t reason) = 0;
 };
 
-// The system's caller. A 64-bit process cannot run 32-bit code, so here it
-// reports CannotBeRun for every call.
+// The system's caller. A 32-bit Windows process calls the entry point
+// itself; a 64-bit process cannot run 32-bit code, so there it reports
+// CannotBeRun for every call.
 std::unique_ptr<EntryPointCaller> MakeSystemEntryPointCaller();
 
 } // namespace launcher::platform

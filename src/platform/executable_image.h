@@ -16,11 +16,14 @@ public:
 };
 
 // An executable file held in memory, with the location of its embedded data
-// block (see embedded_block.h) found through its ELF section table.
+// block (see embedded_block.h): in a 64-bit ELF file its own section, in a
+// PE file (32 or 64 bit) the data of the RCDATA resource "BLANK". The format
+// is the file's, whatever system this runs on.
 class ExecutableImage {
 public:
-    // Throws ImageError when the bytes are not a 64-bit ELF file with a block
-    // section of the expected size.
+    // Throws ImageError when the bytes are neither such an ELF file with a
+    // block section of the expected size nor a PE file with a "BLANK"
+    // resource of exactly that size.
     explicit ExecutableImage(Bytes bytes);
     static ExecutableImage load(const std::filesystem::path& path);
 

@@ -1,51 +1,35 @@
 #pragma once
 
+#include "platform/file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <time.h>
 
 namespace launcher::platform {
 
-// Size and last-write time (universal) of an open file.
-struct InputFileStatus {
-    std::int64_t size = 0;
-    timespec modified{};
-
-    bool operator==(const InputFileStatus& other) const {
-        return size == other.size && modified.tv_sec == other.modified.tv_sec &&
-               modified.tv_nsec == other.modified.tv_nsec;
-    }
-};
-
-// The size and time of the file at `path` (links followed); throws FileError.
-InputFileStatus file_status(const std::filesystem::path& path);
-
-// A regular file opened for reading under a shared lock, so a writer that
-// locks the file keeps us out rather than let us read it half-written.
+// A regular file opened for reading while no writer may change it (a shared
+// lock here, share modes on Windows), so a writer that holds the file keeps
+// us out rather than let us read it half-written.
 class InputFile {
 public:
     // Throws FileError "Cannot open file <name>: <reason>" when the file
-    // cannot be opened, is no regular file or is locked by a writer.
+    // cannot be opened, is no regular file or is held by a writer.
     explicit InputFile(std::filesystem::path path);
-    ~InputFile();
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return file_.path(); }
 
     // Reads up to `buffer.size()` bytes; fewer only at the end of the file.
     // Throws FileError "Cannot read file <name>: <reason>".
-    std::size_t read(std::span<std::uint8_t> buffer);
+    std::size_t read(std::span<std::uint8_t> buffer) { return file_.read_full(buffer); }
     // Back to the first byte.
-    void rewind();
+    void rewind() { file_.seek(0); }
     // The file's size and time as they are now.
-    InputFileStatus status() const;
+    FileStatus status() const { return file_.status(); }
 
 private:
-    std::filesystem::path path_;
-    std::intptr_t handle_ = -1; // a file descriptor here
+    File file_;
 };
 
 } // namespace launcher::platform

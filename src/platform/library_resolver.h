@@ -28,9 +28,11 @@ public:
     virtual void Release(LibraryHandle library) = 0;
 };
 
-// The system's dynamic loader (dlopen/dlsym on POSIX systems). It has no
-// ordinals, and its libraries rarely lie below 4 GiB, so on a 64-bit POSIX
-// host most imports of a 32-bit image are reported as not found.
+// The system's loader: dlopen/dlsym on POSIX systems, which have no
+// ordinals; LoadLibraryW/GetProcAddress (by name or ordinal) on Windows. In
+// a 64-bit process libraries rarely lie below 4 GiB, so most imports of a
+// 32-bit image are reported as not found there; a 32-bit Windows process
+// finds them all.
 std::unique_ptr<LibraryResolver> MakeSystemLibraryResolver();
 
 } // namespace launcher::platform

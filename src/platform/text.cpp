@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include "platform/system_code_page.h"
+
 #include <charconv>
 
 #include <utf8proc.h>
@@ -14,27 +16,11 @@ void append_utf8(std::string& out, char32_t code) {
 }
 
 std::string decode_utf16(std::span<const std::uint8_t> bytes, bool big_endian) {
-    std::string out;
-    out.reserve(bytes.size());
-    const auto unit_at = [&](std::size_t i) -> char16_t {
-        return big_endian ? static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1])
-                          : static_cast<char16_t>(bytes[i + 1] << 8 | bytes[i]);
-    };
-    const std::size_t units = bytes.size() / 2;
-    for (std::size_t u = 0; u < units; ++u) {
-        char32_t code = unit_at(u * 2);
-        if (code >= 0xD800 && code <= 0xDBFF && u + 1 < units) {
-            const char32_t low = unit_at((u + 1) * 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                ++u;
-            }
-        }
-        if (code >= 0xD800 && code <= 0xDFFF)
-            code = 0xFFFD; // an unpaired surrogate has no UTF-8 form
-        append_utf8(out, code);
-    }
-    return out;
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t u = 0; u < units.size(); ++u)
+        units[u] = big_endian ? static_cast<char16_t>(bytes[2 * u] << 8 | bytes[2 * u + 1])
+                              : static_cast<char16_t>(bytes[2 * u + 1] << 8 | bytes[2 * u]);
+    return utf16_to_utf8(units);
 }
 
 } // namespace
@@ -46,7 +32,7 @@ std::string decode_text(std::span<const std::uint8_t> bytes) {
         return decode_utf16(bytes.subspan(2), false);
     if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
         return decode_utf16(bytes.subspan(2), true);
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    return decode_system_code_page(bytes);
 }
 
 std::string decode_text(std::string_view bytes) {
@@ -180,6 +166,47 @@ std::string printable(std::string_view text) {
         }
     }
     return result;
+}
+
+std::string encode_text(std::string_view utf8) {
+    return encode_system_code_page(utf8);
+}
+
+bool is_valid_utf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        utf8proc_int32_t code = 0;
+        const auto length =
+            utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(text.size() - i), &code);
+        if (length <= 0)
+            return false;
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
+std::string utf16_to_utf8(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t u = 0; u < units.size(); ++u) {
+        char32_t code = units[u];
+        if (code >= 0xD800 && code <= 0xDBFF && u + 1 < units.size()) {
+            const char32_t low = units[u + 1];
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++u;
+            }
+        }
+        if (code >= 0xD800 && code <= 0xDFFF)
+            code = 0xFFFD; // an unpaired surrogate has no UTF-8 form
+        append_utf8(out, code);
+    }
+    return out;
 }
 
 } // namespace launcher::platform

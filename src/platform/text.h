@@ -10,8 +10,8 @@
 namespace launcher::platform {
 
 // Text that the launcher reads: a byte-order mark selects UTF-8, UTF-16 LE or
-// UTF-16 BE; without one the bytes are taken in the system code page, which is
-// UTF-8 here. The result is UTF-8 without the mark.
+// UTF-16 BE; without one the bytes are taken in the system code page (see
+// decode_system_code_page). The result is UTF-8 without the mark.
 std::string decode_text(std::span<const std::uint8_t> bytes);
 std::string decode_text(std::string_view bytes);
 
@@ -44,5 +44,17 @@ std::string printable(std::string_view text);
 
 // Text that the launcher writes: lines each ended by CR LF.
 std::string join_crlf(const std::vector<std::string>& lines);
+
+// The bytes of a text file the launcher writes for itself (the previous
+// list, the user settings, the debug log): in the system code page (see
+// encode_system_code_page). decode_text reads them back.
+std::string encode_text(std::string_view utf8);
+
+// Whether the bytes are UTF-8 through and through (no stray or cut-short
+// sequences, no surrogates).
+bool is_valid_utf8(std::string_view text);
+
+// UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string utf16_to_utf8(std::u16string_view text);
 
 } // namespace launcher::platform

@@ -43,7 +43,8 @@ public:
     virtual std::size_t PageSize() const = 0;
 };
 
-// The system's virtual memory (mmap, mprotect and munmap on POSIX systems).
+// The system's virtual memory: mmap, mprotect and munmap on POSIX systems;
+// VirtualAlloc, VirtualProtect and VirtualFree on Windows.
 std::unique_ptr<VirtualMemory> MakeSystemVirtualMemory();
 
 } // namespace launcher::platform

@@ -5,7 +5,8 @@
 #include "platform/durable_file.h"
 #include "platform/files.h"
 #include "platform/input_file.h"
-#include "platform/utf8_locale.h"
+#include "platform/archive_names.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <exception>
@@ -59,7 +60,7 @@ private:
 };
 
 [[noreturn]] void changed_while_packed(const std::filesystem::path& source) {
-    throw platform::FileError(source.string() + " changed while it was packed");
+    throw platform::FileError(platform::utf8_of(source) + " changed while it was packed");
 }
 
 // Reads the file to its end in chunks of `buffer`, handing each on.
@@ -97,7 +98,7 @@ public:
         if (failure_)
             std::rethrow_exception(failure_);
         if (status < ARCHIVE_WARN)
-            throw platform::FileError("Cannot write " + out_.path().string() + ": " +
+            throw platform::FileError("Cannot write " + platform::utf8_of(out_.path()) + ": " +
                                       archive_error_string(a_));
     }
 
@@ -188,16 +189,18 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
         }
         out.write(Rar4ArchiveEnd());
     } else {
-        platform::ScopedUtf8Locale utf8; // member names are UTF-8
+        const platform::ArchiveNames names; // member names are UTF-8
         LibarchiveOutput writer(out);
         writer.check(format_ == PackedFormat::zip ? archive_write_set_format_zip(writer.get())
                                                   : archive_write_set_format_7zip(writer.get()));
+        writer.check(platform::ArchiveNames::prepare_writer(writer.get(),
+                                                            format_ == PackedFormat::zip));
         writer.open();
         archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname_utf8(entry, std::string(member_name).c_str());
+        platform::ArchiveNames::set_member_name(entry, member_name);
         archive_entry_set_filetype(entry, AE_IFREG);
         archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, before.size);
+        archive_entry_set_size(entry, static_cast<la_int64_t>(before.size));
         archive_entry_set_mtime(entry, before.modified.tv_sec, before.modified.tv_nsec);
         const int header = archive_write_header(writer.get(), entry);
         archive_entry_free(entry);

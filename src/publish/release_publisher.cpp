@@ -6,7 +6,9 @@
 #include "config/config_package.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
+#include "platform/glob_match.h"
 #include "platform/input_file.h"
+#include "platform/utf8_path.h"
 #include "platform/text.h"
 #include "publish/gone_archives.h"
 #include "publish/previous_release.h"
@@ -16,7 +18,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fnmatch.h>
 #include <optional>
 
 namespace launcher::publish {
@@ -31,10 +32,9 @@ struct GameFile {
 };
 
 bool excluded(const std::string& relative, const std::vector<std::string>& globs) {
-    const std::string file_name = std::filesystem::path(relative).filename().string();
+    const std::string file_name = relative.substr(relative.rfind('/') + 1);
     return std::any_of(globs.begin(), globs.end(), [&](const std::string& glob) {
-        return ::fnmatch(glob.c_str(), relative.c_str(), 0) == 0 ||
-               ::fnmatch(glob.c_str(), file_name.c_str(), 0) == 0;
+        return platform::glob_match(glob, relative) || platform::glob_match(glob, file_name);
     });
 }
 
@@ -54,7 +54,8 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
         if (!it->is_regular_file(error) || it->is_symlink(error))
             continue;
         const auto relative = it->path().lexically_relative(options.game_dir);
-        const std::string relative_text = relative.generic_string();
+        std::string relative_text = platform::utf8_of(relative);
+        std::replace(relative_text.begin(), relative_text.end(), '\\', '/');
         if (excluded(relative_text, options.exclude_globs))
             continue;
         std::string name;
@@ -64,9 +65,12 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
             problems.emplace_back(refused.what());
             continue;
         }
-        const auto status = platform::file_status(it->path());
-        files.push_back({it->path(), relative_text, std::move(name), status.size,
-                         local_date_time_from_file_time(status.modified)});
+        const auto info = platform::file_status(it->path());
+        if (!info)
+            throw PublishError("Cannot read " + platform::utf8_of(it->path()));
+        files.push_back({it->path(), relative_text, std::move(name),
+                         static_cast<std::int64_t>(info->size),
+                         local_date_time_from_file_time(info->modified)});
     }
     std::sort(files.begin(), files.end(),
               [](const GameFile& a, const GameFile& b) { return a.relative < b.relative; });

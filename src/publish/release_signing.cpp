@@ -20,7 +20,8 @@ void write_new(const std::filesystem::path& file, const std::string& text, bool 
     if (force)
         platform::remove_file(file);
     try {
-        platform::File out = platform::File::create_exclusive(file, owner_only);
+        platform::File out(file, owner_only ? platform::File::Mode::CreatePrivate
+                                            : platform::File::Mode::CreateExclusive);
         out.write(text);
         out.sync();
     } catch (const platform::FileError& error) {

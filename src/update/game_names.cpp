@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 
 #include <system_error>
 #include <vector>
@@ -85,12 +86,12 @@ std::filesystem::path ResolveGamePath(const std::filesystem::path& base, std::st
 
     std::filesystem::path resolved = base;
     for (const std::string_view part : components(name)) {
-        std::filesystem::path next = resolved / std::string(part);
+        std::filesystem::path next = resolved / platform::path_from_utf8(part);
         if (!std::filesystem::exists(std::filesystem::symlink_status(next, error))) {
             const std::string wanted = platform::to_lower(part);
             for (std::filesystem::directory_iterator it(resolved, error), end; !error && it != end;
                  it.increment(error)) {
-                if (platform::to_lower(it->path().filename().string()) == wanted) {
+                if (platform::to_lower(platform::utf8_of(it->path().filename())) == wanted) {
                     next = it->path();
                     break;
                 }

@@ -5,6 +5,7 @@
 #include "platform/file.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "update/check_settings.h"
 #include "update/file_date_time.h"
 #include "update/game_names.h"
@@ -71,7 +72,7 @@ std::unique_ptr<TFileList> UpdateWorkflow::hash_files(const TFileList& files) {
         [this](TMHThreads&, const std::string& filename, const std::string& hash, std::int64_t size,
                TDateTime date) { OneHashCheched(filename, hash, size, date); };
     hasher.ModeIsHaveHash = check_level_ != kLevelMedium;
-    return hasher.CalculateHash(setup_.MainPath.string(), files, hash_threads_);
+    return hasher.CalculateHash(platform::utf8_of(setup_.MainPath), files, hash_threads_);
 }
 
 void UpdateWorkflow::OneHashCheched(const std::string& filename, const std::string&, std::int64_t,

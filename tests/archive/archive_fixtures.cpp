@@ -1,7 +1,8 @@
 #include "archive_fixtures.h"
 
 #include "archive/rar4_writer.h"
-#include "platform/utf8_locale.h"
+#include "platform/archive_names.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,14 +15,15 @@ namespace {
 
 void write_with_libarchive(const std::filesystem::path& path, const std::vector<Member>& members,
                            int (*set_format)(::archive*)) {
-    platform::ScopedUtf8Locale utf8;
+    const platform::ArchiveNames names;
     ::archive* a = archive_write_new();
     set_format(a);
-    if (archive_write_open_filename(a, path.c_str()) != ARCHIVE_OK)
+    platform::ArchiveNames::prepare_writer(a, set_format == archive_write_set_format_zip);
+    if (platform::ArchiveNames::open_for_writing(a, path) != ARCHIVE_OK)
         throw std::runtime_error(archive_error_string(a));
     for (const auto& member : members) {
         archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname_utf8(entry, member.name.c_str());
+        platform::ArchiveNames::set_member_name(entry, member.name);
         archive_entry_set_mtime(entry, 1700000000, 0);
         switch (member.kind) {
         case Member::Kind::file:
@@ -77,8 +79,12 @@ std::vector<std::string> files_below(const std::filesystem::path& folder) {
     if (!std::filesystem::exists(folder))
         return files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        if (!entry.is_directory())
-            files.push_back(std::filesystem::relative(entry.path(), folder).string());
+        if (!entry.is_directory()) {
+            // "/" between folders on every system, as UTF-8.
+            const std::u8string name =
+                std::filesystem::relative(entry.path(), folder).generic_u8string();
+            files.emplace_back(name.begin(), name.end());
+        }
     std::sort(files.begin(), files.end());
     return files;
 }

@@ -2,6 +2,7 @@
 #include "archive/rar_archive.h"
 #include "archive_fixtures.h"
 #include "platform/process_start.h"
+#include "platform/utf8_path.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "update/packed_files.h"
@@ -176,7 +177,8 @@ TEST(RarArchiveTest, OurRarArchivesListWithBsdtar) {
         GTEST_SKIP() << "bsdtar is not installed";
     TempDir dir;
     testing::write_rar(dir / "pack.rar", {{"system\\jux.exe", "binary"}, {"readme.txt", "hi"}});
-    const auto result = testing::run_process({bsdtar.string(), "-tf", (dir / "pack.rar").string()});
+    const auto result = testing::run_process(
+        {platform::utf8_of(bsdtar), "-tf", platform::utf8_of(dir / "pack.rar")});
     EXPECT_EQ(result.exit_code, 0) << result.output;
     EXPECT_EQ(result.output, "system/jux.exe\nreadme.txt\n");
 }

@@ -1,22 +1,27 @@
 #include "catalogue/md5.h"
 #include "catalogue/parallel_hasher.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/plain_event_loop.h"
 #include "platform/terminate_flag.h"
+#include "platform/utf8_path.h"
 #include "support/temp_dir.h"
+#include "support/time_zone.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+// (needs windows.h first)
+#include <tlhelp32.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -27,11 +32,22 @@ using testing::TempDir;
 
 const std::string kZeros(kPlaceholderHash);
 
+// How many threads this process has now.
 std::size_t thread_count() {
     std::size_t count = 0;
+#ifdef _WIN32
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+    ::CloseHandle(snapshot);
+#else
     for ([[maybe_unused]] const auto& entry :
          std::filesystem::directory_iterator("/proc/self/task"))
         ++count;
+#endif
     return count;
 }
 
@@ -127,13 +143,14 @@ TEST_F(ParallelHasher, HashesEveryFileWithAnyNumberOfThreads) {
                 EXPECT_EQ(item->Content.Date, 0.0);
                 continue;
             }
-            std::string on_disk = root() + name;
-            std::replace(on_disk.begin(), on_disk.end(), '\\', '/');
-            struct stat status {};
-            ASSERT_EQ(::stat(on_disk.c_str(), &status), 0);
+            std::string on_disk_name = root() + name;
+            std::replace(on_disk_name.begin(), on_disk_name.end(), '\\', '/');
+            const auto on_disk = platform::path_from_utf8(on_disk_name);
+            const auto status = platform::file_status(on_disk);
+            ASSERT_TRUE(status);
             EXPECT_EQ(item->Content.Hash, MD5File(on_disk)) << name;
-            EXPECT_EQ(item->Content.Size, status.st_size);
-            EXPECT_EQ(item->Content.Date, local_date_time_from_file_time(status.st_mtim));
+            EXPECT_EQ(item->Content.Size, static_cast<std::int64_t>(status->size));
+            EXPECT_EQ(item->Content.Date, local_date_time_from_file_time(status->modified));
         }
         EXPECT_TRUE(hasher.isComplete());
     }
@@ -192,12 +209,12 @@ TEST_F(ParallelHasher, NeverRunsMoreWorkersThanAsked) {
 TEST_F(ParallelHasher, SizeAndDateModeReadsNoContent) {
     // A file locked by a writer cannot be read, but its size and date can.
     const auto locked = dir_.write("locked.dat", "12345");
-    const int writer = ::open(locked.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_EQ(::flock(writer, LOCK_EX | LOCK_NB), 0);
+    auto writer = std::make_unique<platform::File>(locked, platform::File::Mode::ReadWrite);
+    ASSERT_TRUE(writer->try_lock(platform::File::Lock::Exclusive));
     TMHThreads hasher(loop_);
     hasher.ModeIsHaveHash = false;
     const auto result = hash(hasher, list_of({"\\locked.dat", "\\data\\a.pak"}), 3);
-    ::close(writer);
+    writer.reset();
     for (const char* name : {"\\locked.dat", "\\data\\a.pak"}) {
         const TFileRecord& record = result->GetItemByName(name)->Content;
         EXPECT_EQ(record.Hash, kZeros);
@@ -208,11 +225,11 @@ TEST_F(ParallelHasher, SizeAndDateModeReadsNoContent) {
 
 TEST_F(ParallelHasher, UnreadableFilesGivePlaceholderSizeZeroDateZero) {
     const auto locked = dir_.write("locked.dat", "12345");
-    const int writer = ::open(locked.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_EQ(::flock(writer, LOCK_EX | LOCK_NB), 0);
+    auto writer = std::make_unique<platform::File>(locked, platform::File::Mode::ReadWrite);
+    ASSERT_TRUE(writer->try_lock(platform::File::Lock::Exclusive));
     TMHThreads hasher(loop_);
     const auto result = hash(hasher, list_of({"\\locked.dat", "\\data", "\\data\\a.pak"}), 3);
-    ::close(writer);
+    writer.reset();
     for (const char* name : {"\\locked.dat", "\\data"}) {
         const TFileRecord& record = result->GetItemByName(name)->Content;
         EXPECT_EQ(record.Hash, kZeros) << name;
@@ -221,32 +238,30 @@ TEST_F(ParallelHasher, UnreadableFilesGivePlaceholderSizeZeroDateZero) {
     }
     EXPECT_EQ(result->GetItemByName("\\data\\a.pak")->Content.Hash, MD5File(dir_ / "data/a.pak"));
 
-    // A file that opens but fails to read.
+#ifndef _WIN32 // a file that opens but fails to read
     TMHThreads proc(loop_);
     const auto failed = proc.CalculateHash("/proc/self", list_of({"\\mem"}), 1);
     EXPECT_EQ(failed->GetItemByName("\\mem")->Content.Hash, kZeros);
     EXPECT_EQ(failed->GetItemByName("\\mem")->Content.Size, 0);
+#endif
 }
 
 TEST_F(ParallelHasher, DatesAreLocalTimeByTheRulesOfTheirDate) {
-    const char* old = std::getenv("TZ");
-    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
-    ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-    ::tzset();
-    const auto winter = dir_.write("winter.dat", "w");
-    const auto summer = dir_.write("summer.dat", "s");
-    const timespec winter_times[2] = {{1610712000, 0}, {1610712000, 500'000'000}};
-    const timespec summer_times[2] = {{1626350400, 0}, {1626350400, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, winter.c_str(), winter_times, 0), 0);
-    ASSERT_EQ(::utimensat(AT_FDCWD, summer.c_str(), summer_times, 0), 0);
-    TMHThreads hasher(loop_);
-    hasher.ModeIsHaveHash = false;
-    const auto result = hash(hasher, list_of({"\\winter.dat", "\\summer.dat"}), 3);
-    if (saved)
-        ::setenv("TZ", saved->c_str(), 1);
-    else
-        ::unsetenv("TZ");
-    ::tzset();
+    std::unique_ptr<TFileList> result;
+    {
+        const testing::CentralEuropeanTime zone;
+        if (!zone.active())
+            GTEST_SKIP() << "the system's time zone is not Central European time";
+        const auto winter = dir_.write("winter.dat", "w");
+        const auto summer = dir_.write("summer.dat", "s");
+        ASSERT_TRUE(platform::set_file_times(
+            winter, {std::nullopt, timespec{1610712000, 0}, timespec{1610712000, 500'000'000}}));
+        ASSERT_TRUE(platform::set_file_times(
+            summer, {std::nullopt, timespec{1626350400, 0}, timespec{1626350400, 0}}));
+        TMHThreads hasher(loop_);
+        hasher.ModeIsHaveHash = false;
+        result = hash(hasher, list_of({"\\winter.dat", "\\summer.dat"}), 3);
+    }
     EXPECT_EQ(result->GetItemByName("\\winter.dat")->Content.Date,
               encode_date_time({2021, 1, 15, 13, 0, 0, 500}));
     EXPECT_EQ(result->GetItemByName("\\summer.dat")->Content.Date,

@@ -42,6 +42,35 @@ std::uint32_t Get32(const std::uint8_t* bytes) {
     return value;
 }
 
+std::vector<std::uint8_t> BuildResourceSection(std::uint32_t virtual_address, std::uint32_t type,
+                                               const std::u16string& name,
+                                               std::uint32_t data_size) {
+    constexpr std::uint32_t kSubdirectory = 0x80000000;
+    constexpr std::uint32_t kNamed = 0x80000000;
+    constexpr std::uint32_t kNameDirectory = 0x18;
+    constexpr std::uint32_t kLanguageDirectory = 0x30;
+    constexpr std::uint32_t kDataEntry = 0x48;
+    constexpr std::uint32_t kNameText = 0x58;
+    std::vector<std::uint8_t> bytes(kResourceDataOffset + data_size, 0);
+    // Each directory: 12 bytes of dates and versions, then the counts of
+    // named and numbered entries, then 8-byte entries.
+    Put16(bytes, 14, 1); // root: one numbered entry, the type
+    Put32(bytes, 16, type);
+    Put32(bytes, 20, kSubdirectory | kNameDirectory);
+    Put16(bytes, kNameDirectory + 12, 1); // one named entry
+    Put32(bytes, kNameDirectory + 16, kNamed | kNameText);
+    Put32(bytes, kNameDirectory + 20, kSubdirectory | kLanguageDirectory);
+    Put16(bytes, kLanguageDirectory + 14, 1);
+    Put32(bytes, kLanguageDirectory + 16, 0x409);
+    Put32(bytes, kLanguageDirectory + 20, kDataEntry);
+    Put32(bytes, kDataEntry, virtual_address + kResourceDataOffset);
+    Put32(bytes, kDataEntry + 4, data_size);
+    Put16(bytes, kNameText, static_cast<std::uint16_t>(name.size()));
+    for (std::size_t i = 0; i < name.size(); ++i)
+        Put16(bytes, kNameText + 2 + 2 * i, static_cast<std::uint16_t>(name[i]));
+    return bytes;
+}
+
 std::uint32_t PeImageBuilder::SizeOfImage() const {
     std::uint32_t end = kSectionAlignment;
     for (const auto& section : sections) {

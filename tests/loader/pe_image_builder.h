@@ -42,6 +42,16 @@ public:
     static std::uint32_t SectionHeaderOffset(std::size_t index);
 };
 
+// The raw data of a resource section placed at `virtual_address` that holds
+// one resource, as the resource compiler lays one out: a type directory with
+// the numbered type `type`, a name directory with the string name `name`, a
+// language directory (0x409) and the data entry, then the name text, then
+// the resource's data.
+inline constexpr std::size_t kResourceDirectoryIndex = 2;
+inline constexpr std::uint32_t kResourceDataOffset = 0x70; // where the data starts
+std::vector<std::uint8_t> BuildResourceSection(std::uint32_t virtual_address, std::uint32_t type,
+                                               const std::u16string& name, std::uint32_t data_size);
+
 // Little-endian stores into a byte buffer, growing it as needed.
 void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);

@@ -6,7 +6,12 @@
 
 #include <algorithm>
 #include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -58,6 +63,8 @@ TEST(SystemVirtualMemory, AcceptsEveryProtectionOfTheTable) {
     const auto memory = MakeSystemVirtualMemory();
     void* region = memory->ReserveAnywhere(kSize);
     ASSERT_NE(region, nullptr);
+    ASSERT_TRUE(
+        memory->Commit(region, kSize, PAGE_READWRITE)); // the loader protects committed pages
     for (const std::uint32_t protection :
          {PAGE_NOACCESS, PAGE_READONLY, PAGE_READWRITE, PAGE_WRITECOPY, PAGE_EXECUTE,
           PAGE_EXECUTE_READ, PAGE_EXECUTE_READWRITE, PAGE_EXECUTE_WRITECOPY,
@@ -73,27 +80,67 @@ TEST(SystemLibraryResolver, MissingLibraryIsNotFound) {
     EXPECT_EQ(resolver->Load("no-such-library.dll"), std::nullopt);
 }
 
+// Where the system's own loader puts a function, for comparison.
+std::uintptr_t RealAddress(const char* library_name, const char* symbol) {
+#ifdef _WIN32
+    HMODULE library = ::LoadLibraryA(library_name);
+    const auto address = reinterpret_cast<std::uintptr_t>(::GetProcAddress(library, symbol));
+    ::FreeLibrary(library);
+#else
+    void* library = dlopen(library_name, RTLD_NOW);
+    const auto address = reinterpret_cast<std::uintptr_t>(dlsym(library, symbol));
+    dlclose(library);
+#endif
+    return address;
+}
+
+#ifdef _WIN32
+constexpr const char* kSystemLibrary = "kernel32.dll";
+constexpr const char* kSystemSymbol = "GetTickCount";
+#else
+constexpr const char* kSystemLibrary = "libc.so.6";
+constexpr const char* kSystemSymbol = "strlen";
+#endif
+
 TEST(SystemLibraryResolver, SymbolsAreGivenOnlyAs32BitValues) {
     const auto resolver = MakeSystemLibraryResolver();
-    const auto library = resolver->Load("libc.so.6");
+    const auto library = resolver->Load(kSystemLibrary);
     ASSERT_TRUE(library);
-    const auto symbol = resolver->FindSymbol(*library, "strlen");
-    void* libc = dlopen("libc.so.6", RTLD_NOW);
-    ASSERT_NE(libc, nullptr);
-    const auto real = reinterpret_cast<std::uintptr_t>(dlsym(libc, "strlen"));
-    dlclose(libc);
-    // Whether libc lies below 4 GiB decides; a truncated value never comes.
+    const auto symbol = resolver->FindSymbol(*library, kSystemSymbol);
+    const std::uintptr_t real = RealAddress(kSystemLibrary, kSystemSymbol);
+    ASSERT_NE(real, 0u);
+    // Whether the library lies below 4 GiB decides; a truncated value never comes.
     if (real < kFourGiB) {
         EXPECT_EQ(symbol, real);
     } else {
         EXPECT_EQ(symbol, std::nullopt);
     }
-    EXPECT_EQ(resolver->FindSymbol(*library, std::uint16_t{1}), std::nullopt);
     EXPECT_EQ(resolver->FindSymbol(*library, "no_such_symbol"), std::nullopt);
     resolver->Release(*library);
 }
 
-TEST(SystemEntryPointCaller, CannotRun32BitCode) {
+TEST(SystemLibraryResolver, OrdinalsAreKnownWhereTheSystemHasThem) {
+    const auto resolver = MakeSystemLibraryResolver();
+    const auto library = resolver->Load(kSystemLibrary);
+    ASSERT_TRUE(library);
+    const auto by_ordinal = resolver->FindSymbol(*library, std::uint16_t{1});
+#ifdef _WIN32
+    HMODULE module = ::GetModuleHandleA(kSystemLibrary);
+    const auto real = reinterpret_cast<std::uintptr_t>(
+        ::GetProcAddress(module, reinterpret_cast<LPCSTR>(std::uintptr_t{1})));
+    ASSERT_NE(real, 0u);
+    EXPECT_EQ(by_ordinal, real < kFourGiB
+                              ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(real))
+                              : std::nullopt);
+#else
+    EXPECT_EQ(by_ordinal, std::nullopt); // the dynamic loader knows names only
+#endif
+    resolver->Release(*library);
+}
+
+TEST(SystemEntryPointCaller, CannotRun32BitCodeInA64BitProcess) {
+    if (sizeof(void*) != 8)
+        GTEST_SKIP() << "a 32-bit process runs the entry point itself";
     EXPECT_EQ(MakeSystemEntryPointCaller()->CallEntryPoint(0x10001000, 0x10000000, 1),
               EntryPointResult::CannotBeRun);
 }

@@ -1,9 +1,7 @@
 // Section protections and the release of discardable sections.
 
 #include "loader/loader_fixture.h"
-
-#include <fstream>
-#include <sstream>
+#include "support/memory_access.h"
 
 #include <gtest/gtest.h>
 
@@ -18,25 +16,6 @@ constexpr std::uint32_t X = pe::IMAGE_SCN_MEM_EXECUTE;
 constexpr std::uint32_t R = pe::IMAGE_SCN_MEM_READ;
 constexpr std::uint32_t W = pe::IMAGE_SCN_MEM_WRITE;
 constexpr std::uint32_t kExtra = lib::kSizeOfImage; // an added section's address
-
-// The access bits of the mapping holding `address`, as "r-xp", from the
-// kernel's view of this process.
-std::string MappingAccess(std::uintptr_t address) {
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        std::istringstream fields(line);
-        std::uintptr_t start = 0;
-        std::uintptr_t end = 0;
-        char dash = 0;
-        std::string access;
-        fields >> std::hex >> start >> dash >> end >> access;
-        if (address >= start && address < end) {
-            return access;
-        }
-    }
-    return "";
-}
 
 class ProtectionTest : public LoaderTest {
 protected:
@@ -62,10 +41,10 @@ TEST_F(ProtectionTest, EachSectionGetsItsProtection) {
     EXPECT_FALSE(fake.memory.DecommittedAt(Base(*module) + lib::kReloc));
 
     // The kernel agrees.
-    EXPECT_EQ(MappingAccess(Base(*module) + lib::kText), "r-xp");
-    EXPECT_EQ(MappingAccess(Base(*module) + lib::kData), "rw-p");
-    EXPECT_EQ(MappingAccess(Base(*module) + lib::kRdata), "r--p");
-    EXPECT_EQ(MappingAccess(Base(*module) + lib::kReloc), "rwxp");
+    EXPECT_EQ(testing::mapping_access(Base(*module) + lib::kText), "r-xp");
+    EXPECT_EQ(testing::mapping_access(Base(*module) + lib::kData), "rw-p");
+    EXPECT_EQ(testing::mapping_access(Base(*module) + lib::kRdata), "r--p");
+    EXPECT_EQ(testing::mapping_access(Base(*module) + lib::kReloc), "rwxp");
 }
 
 TEST_F(ProtectionTest, NothingChangesWithoutModeFlags) {

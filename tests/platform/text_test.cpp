@@ -1,6 +1,10 @@
 #include "platform/system_language.h"
 #include "platform/text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace launcher::platform {
@@ -13,6 +17,48 @@ TEST(TextTest, DecodesByteOrderMarks) {
     EXPECT_EQ(decode_text(std::string_view("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
     EXPECT_EQ(decode_text(std::string_view("\xFF\xFE\x00\xD8", 4)), "\xEF\xBF\xBD");
     EXPECT_EQ(decode_text(std::string_view("plain")), "plain");
+}
+
+TEST(TextTest, OwnTextFilesComeBackAsTheyWereWritten) {
+    for (const std::string text : {"plain ascii\r\n",
+                                   "Gr\xC3\xBC\xC3\x9F"
+                                   "e",
+                                   "\xE6\x97\xA5\xE6\x9C\xAC \xD0\x96", ""})
+        EXPECT_EQ(decode_text(encode_text(text)), text);
+}
+
+TEST(TextTest, TextWithoutAMarkIsReadInTheSystemCodePage) {
+    // Valid UTF-8 is UTF-8 everywhere.
+    EXPECT_EQ(decode_text(std::string_view("\xD0\x96")), "\xD0\x96");
+#ifdef _WIN32
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "the checks below are for the Western code page 1252";
+    // Other bytes are ANSI: "Grüße" as Windows-1252 wrote it.
+    EXPECT_EQ(decode_text(std::string_view("Gr\xFC\xDF"
+                                           "e")),
+              "Gr\xC3\xBC\xC3\x9F"
+              "e");
+    // What the code page can say is written in it, the rest as marked UTF-8.
+    EXPECT_EQ(encode_text("Gr\xC3\xBC\xC3\x9F"
+                          "e"),
+              "Gr\xFC\xDF"
+              "e");
+    EXPECT_EQ(encode_text("\xD0\x96"), "\xEF\xBB\xBF\xD0\x96");
+#else
+    EXPECT_EQ(decode_text(std::string_view("Gr\xFC\xDF"
+                                           "e")),
+              "Gr\xFC\xDF"
+              "e"); // bytes kept
+    EXPECT_EQ(encode_text("\xD0\x96"), "\xD0\x96");
+#endif
+}
+
+TEST(TextTest, TellsValidUtf8) {
+    EXPECT_TRUE(is_valid_utf8("ascii \xD0\x96 \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(is_valid_utf8("\xFC"));         // a Latin-1 letter
+    EXPECT_FALSE(is_valid_utf8("\xD0"));         // cut short
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80")); // a surrogate
+    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));     // an overlong form
 }
 
 TEST(TextTest, SplitsAtEveryLineEnding) {

@@ -1,24 +1,18 @@
 #include "support/fault_server.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cctype>
 #include <chrono>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace launcher::testing {
 namespace {
 
 constexpr int kPollMilliseconds = 10;
 
-bool send_all(int socket, std::string_view data) {
+bool send_all(net::Socket socket, std::string_view data) {
     while (!data.empty()) {
-        const ssize_t sent = ::send(socket, data.data(), data.size(), MSG_NOSIGNAL);
+        const long sent = net::send_some(socket, data.data(), data.size());
         if (sent <= 0)
             return false;
         data.remove_prefix(static_cast<std::size_t>(sent));
@@ -87,17 +81,11 @@ std::string header(std::string_view status_line, std::int64_t length, std::strin
 } // namespace
 
 FaultServer::FaultServer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t size = sizeof(address);
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        ::listen(listener_, 64) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+    std::uint16_t port = 0;
+    listener_ = net::listen_on("127.0.0.1", 0, 64, port);
+    if (listener_ == net::kNoSocket)
         throw std::runtime_error("test server cannot listen");
-    port_ = ntohs(address.sin_port);
+    port_ = port;
     acceptor_ = std::thread([this] { accept_loop(); });
 }
 
@@ -105,14 +93,14 @@ FaultServer::~FaultServer() {
     {
         std::lock_guard guard(mutex_);
         stopping_ = true;
-        for (int socket : open_sockets_)
-            ::shutdown(socket, SHUT_RDWR);
+        for (const net::Socket socket : open_sockets_)
+            net::shut_down(socket);
     }
     changed_.notify_all();
     acceptor_.join();
     for (std::thread& connection : connections_)
         connection.join();
-    ::close(listener_);
+    net::close_socket(listener_);
 }
 
 std::string FaultServer::url(std::string_view path) const {
@@ -160,14 +148,11 @@ void FaultServer::accept_loop() {
             if (stopping_)
                 return;
         }
-        pollfd watch{listener_, POLLIN, 0};
-        if (::poll(&watch, 1, kPollMilliseconds) <= 0)
+        if (!net::readable_within(listener_, kPollMilliseconds))
             continue;
-        const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (socket < 0)
+        const net::Socket socket = net::accept_from(listener_);
+        if (socket == net::kNoSocket)
             continue;
-        const int on = 1;
-        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
         std::lock_guard guard(mutex_);
         open_sockets_.push_back(socket);
         const int connection = next_connection++;
@@ -176,7 +161,7 @@ void FaultServer::accept_loop() {
     }
 }
 
-void FaultServer::serve_connection(int socket, int connection) {
+void FaultServer::serve_connection(net::Socket socket, int connection) {
     std::string pending;
     char buffer[4096];
     for (bool open = true; open;) {
@@ -187,14 +172,14 @@ void FaultServer::serve_connection(int socket, int connection) {
             open = answer(socket, connection, request);
             continue;
         }
-        const ssize_t received = ::recv(socket, buffer, sizeof(buffer), 0);
+        const long received = net::receive_some(socket, buffer, sizeof(buffer));
         if (received <= 0)
             break;
         pending.append(buffer, static_cast<std::size_t>(received));
     }
     std::lock_guard guard(mutex_);
     std::erase(open_sockets_, socket);
-    ::close(socket);
+    net::close_socket(socket);
 }
 
 std::optional<Fault> FaultServer::take_fault(const std::string& path,
@@ -215,7 +200,7 @@ std::optional<Fault> FaultServer::take_fault(const std::string& path,
     return std::nullopt;
 }
 
-bool FaultServer::hold_until_closed(int socket) {
+bool FaultServer::hold_until_closed(net::Socket socket) {
     char byte = 0;
     for (;;) {
         {
@@ -223,13 +208,13 @@ bool FaultServer::hold_until_closed(int socket) {
             if (stopping_)
                 return false;
         }
-        pollfd watch{socket, POLLIN, 0};
-        if (::poll(&watch, 1, kPollMilliseconds) > 0 && ::recv(socket, &byte, 1, 0) <= 0)
+        if (net::readable_within(socket, kPollMilliseconds) &&
+            net::receive_some(socket, &byte, 1) <= 0)
             return false;
     }
 }
 
-bool FaultServer::wait_for_drip_permit(int socket) {
+bool FaultServer::wait_for_drip_permit(net::Socket socket) {
     char byte = 0;
     for (;;) {
         {
@@ -241,13 +226,13 @@ bool FaultServer::wait_for_drip_permit(int socket) {
                 return true;
             }
         }
-        pollfd watch{socket, POLLIN, 0};
-        if (::poll(&watch, 1, kPollMilliseconds) > 0 && ::recv(socket, &byte, 1, MSG_PEEK) <= 0)
+        if (net::readable_within(socket, kPollMilliseconds) &&
+            net::receive_some(socket, &byte, 1, true) <= 0)
             return false;
     }
 }
 
-bool FaultServer::answer(int socket, int connection, const std::string& request_text) {
+bool FaultServer::answer(net::Socket socket, int connection, const std::string& request_text) {
     const ParsedRequest request = parse_request(request_text);
     const std::string range_text =
         request.headers.contains("range") ? request.headers.at("range") : std::string();

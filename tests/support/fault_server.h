@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/test_socket.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -73,13 +75,13 @@ public:
 
 private:
     void accept_loop();
-    void serve_connection(int socket, int connection);
-    bool answer(int socket, int connection, const std::string& request_text);
-    bool hold_until_closed(int socket);
-    bool wait_for_drip_permit(int socket);
+    void serve_connection(net::Socket socket, int connection);
+    bool answer(net::Socket socket, int connection, const std::string& request_text);
+    bool hold_until_closed(net::Socket socket);
+    bool wait_for_drip_permit(net::Socket socket);
     std::optional<Fault> take_fault(const std::string& path, std::optional<std::int64_t> first);
 
-    int listener_ = -1;
+    net::Socket listener_ = net::kNoSocket;
     int port_ = 0;
     std::thread acceptor_;
 
@@ -89,7 +91,7 @@ private:
     std::map<std::string, Resource> resources_;
     std::map<std::string, std::vector<Fault>> faults_;
     std::vector<LoggedRequest> log_;
-    std::vector<int> open_sockets_;
+    std::vector<net::Socket> open_sockets_;
     std::vector<std::thread> connections_;
     int drip_permits_ = 0;
 };

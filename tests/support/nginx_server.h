@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace launcher::testing {
 
 // nginx serving a folder on a free loopback port, run as an ordinary
 // process with its own configuration, logs and temporary folders. Started as
 // root, its workers run as "nobody", so the served tree is made readable by
-// everyone.
+// everyone. Windows test programs (under wine) have no nginx: there it is
+// never available, and the runs against nginx are made from the Linux side.
 class NginxServer {
 public:
     explicit NginxServer(const std::filesystem::path& root);
@@ -31,7 +31,7 @@ public:
 private:
     TempDir prefix_;
     int port_ = 0;
-    pid_t pid_ = -1;
+    int pid_ = -1; // the master process
 };
 
 } // namespace launcher::testing

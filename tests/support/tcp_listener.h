@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/test_socket.h"
+
 #include <cstdint>
 
 namespace launcher::testing {
@@ -16,8 +18,8 @@ public:
     std::uint16_t port() const { return port_; }
 
 private:
-    int fd_;
     std::uint16_t port_ = 0;
+    net::Socket socket_;
 };
 
 } // namespace launcher::testing

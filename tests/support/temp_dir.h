@@ -15,7 +15,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    // A name below the folder, given as UTF-8.
+    std::filesystem::path operator/(std::string_view name) const;
 
     // Writes a file below the folder (creating folders on the way).
     std::filesystem::path write(std::string_view name, std::string_view content) const;

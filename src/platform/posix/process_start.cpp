@@ -111,6 +111,7 @@ std::filesystem::path find_on_path(std::string_view name) {
     return {};
 }
 
+// Elevation is not asked for here: the program runs with the user's rights.
 std::string DetachedProcessStarter::start(const std::filesystem::path& program,
                                           const std::vector<std::string>& arguments,
                                           const std::filesystem::path& working_dir) {

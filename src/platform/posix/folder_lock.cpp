@@ -3,7 +3,6 @@
 #include "platform/files.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -13,13 +12,14 @@ namespace launcher::platform {
 FolderLock::FolderLock(const std::filesystem::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        throw FileError("Cannot open folder " + folder.string() + ": " + std::strerror(errno));
+        throw file_error("Cannot open folder", folder, {errno, std::generic_category()});
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK)
-            throw FileError(folder.string() + " is locked by another program");
-        throw FileError("Cannot lock folder " + folder.string() + ": " + std::strerror(error));
+            throw FileError(folder.string() + " is locked by another program",
+                            FileProblem::Other, folder);
+        throw file_error("Cannot lock folder", folder, {error, std::generic_category()});
     }
     handle_ = fd;
 }

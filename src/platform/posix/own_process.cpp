@@ -1,4 +1,4 @@
-#include "cli/own_command_line.h"
+#include "platform/own_process.h"
 
 #include "platform/files.h"
 
@@ -8,12 +8,12 @@
 #include <iostream>
 #include <unistd.h>
 
-namespace launcher::cli {
+namespace launcher::platform {
 
-std::vector<std::string> OwnCommandLine() {
+std::vector<std::string> own_command_line() {
     std::vector<std::string> arguments;
     std::string current;
-    for (const char c : platform::read_file_text("/proc/self/cmdline")) {
+    for (const char c : read_file_text("/proc/self/cmdline")) {
         if (c == '\0') {
             arguments.push_back(std::move(current));
             current.clear();
@@ -24,8 +24,8 @@ std::vector<std::string> OwnCommandLine() {
     return arguments;
 }
 
-std::string ReplaceProcess(const std::filesystem::path& program,
-                           const std::vector<std::string>& arguments) {
+std::string replace_process(const std::filesystem::path& program,
+                            const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -37,4 +37,12 @@ std::string ReplaceProcess(const std::filesystem::path& program,
     return std::strerror(errno);
 }
 
-} // namespace launcher::cli
+std::filesystem::path executable_path() {
+    std::error_code error;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        throw FileError("Cannot find the running executable: " + error.message());
+    return path;
+}
+
+} // namespace launcher::platform
