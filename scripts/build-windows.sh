@@ -7,7 +7,7 @@
 #
 # Steps: installs the cross compilers, windres and wine with apt; adds a
 # deb-src entry for the machine's Debian suite when there is none; fetches
-# bzip2, zlib, xz-utils, libarchive, curl and utf8proc with `apt-get source`
+# bzip2, zlib, xz-utils, libarchive, curl, utf8proc and libsodium with `apt-get source`
 # into a scratch folder and cross-builds them as static libraries into the
 # dependency cache; then configures and builds the project into
 # build-windows-<arch>.
@@ -46,7 +46,7 @@ packages=(
   cmake ninja-build dpkg-dev xz-utils
   # the build machine's own launcher-publish, which packs the Windows programs
   build-essential pkg-config libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev
-  libutf8proc-dev zlib1g-dev
+  libutf8proc-dev zlib1g-dev libsodium-dev
   # header-only libraries and the test framework's sources, used as they are
   googletest libcli11-dev libstb-dev libcpp-httplib-dev
 )

@@ -5,7 +5,7 @@
 
 # --- source packages ------------------------------------------------------------
 
-libraries=(bzip2 zlib xz-utils libarchive curl utf8proc)
+libraries=(bzip2 zlib xz-utils libarchive curl utf8proc libsodium)
 
 # The .dsc file `apt-get source` would fetch, from the indexes alone.
 source_dsc() {
@@ -222,6 +222,19 @@ build_curl() { # HTTP only, TLS through Schannel: no OpenSSL
   cd "$work"
 }
 
+build_sodium() { # Ed25519 signatures and SHA-256 for signed releases
+  local tree
+  tree=$(source_tree libsodium)
+  cp -a "$tree" "$work/sodium"
+  (cd "$work/sodium" && CC="$launcher $cc" ./configure --host="$triple" --prefix="$prefix" \
+    --disable-shared --enable-static --disable-pie --disable-ssp >"$work/sodium.log" 2>&1 &&
+    make -j"$jobs" >>"$work/sodium.log" 2>&1 &&
+    make install >>"$work/sodium.log" 2>&1) || {
+    tail -n 40 "$work/sodium.log" >&2
+    exit 1
+  }
+}
+
 build_dependencies() {
   local started=$SECONDS
   fetch_sources
@@ -229,7 +242,7 @@ build_dependencies() {
   local final=$prefix
   prefix=$prefix.partial
   work=$(mktemp -d "$cache_root/work.XXXXXX")
-  for step in bzip2 zlib xz utf8proc libarchive curl; do
+  for step in bzip2 zlib xz utf8proc libarchive curl sodium; do
     local step_started=$SECONDS
     "build_$step"
     log "$triple: built $step in $((SECONDS - step_started)) s"

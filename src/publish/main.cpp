@@ -1,5 +1,6 @@
 #include "config/config_package.h"
 #include "platform/executable_image.h"
+#include "platform/terminal.h"
 #include "publish/executable_package.h"
 #include "publish/preview_command.h"
 #include "publish/region_command.h"
@@ -10,7 +11,6 @@
 
 #include <exception>
 #include <iostream>
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
             release.format = publish::ParsePackedFormat(format);
             if (!sign_key_file.empty())
                 release.sign_key = publish::ReadSecretKeyFile(sign_key_file);
-            const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+            const bool terminal = platform::is_terminal(stdout);
             const auto summary = publish::PublishRelease(
                 release, [terminal](const std::string& name, std::size_t done, std::size_t total) {
                     if (terminal)
