@@ -1,5 +1,6 @@
 #include "archive/rar_archive.h"
 
+#include "archive/following_digest.h"
 #include "archive/temporary_name.h"
 #include "catalogue/md5.h"
 #include "platform/archive_names.h"
@@ -20,7 +21,14 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kReadBlockSize = 64 * 1024;
+// Large reads mean few system calls for a large member.
+constexpr std::size_t kReadBlockSize = 1 << 20;
+// From this size on a checked member is hashed on a second thread while it
+// is written.
+constexpr std::int64_t kHashAsideFrom = std::int64_t{8} << 20;
+// Written data is handed to the disk in steps of this size while a large
+// member is extracted, so the flush at the end has little left to wait for.
+constexpr std::uint64_t kWritebackStep = std::uint64_t{16} << 20;
 
 // A result code for what libarchive says went wrong, by what was being done.
 int error_code_of(::archive* a, int fallback) {
@@ -348,60 +356,75 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
 
     TMD5 digest;
     std::int64_t fed = 0; // bytes of the member digested so far, holes included
+    std::optional<FollowingDigest> aside;
+    if (check && !check->MD5.empty() && declared >= kHashAsideFrom)
+        aside.emplace(temporary);
+    std::uint64_t handed_to_disk = 0;
     std::string refusal;
-    int failure =
-        read_member(reader, [&](const char* block, std::size_t size, std::int64_t offset) {
-            const std::int64_t end = offset + static_cast<std::int64_t>(size);
-            if (check && check->MaxSize && end > *check->MaxSize) {
-                refusal = reader.current_name + " grows past the size the file list gives (" +
-                          std::to_string(*check->MaxSize) + " bytes)";
-                return ERAR_BAD_DATA;
+    int failure = read_member(reader, [&](const char* block, std::size_t size,
+                                          std::int64_t offset) {
+        const std::int64_t end = offset + static_cast<std::int64_t>(size);
+        if (check && check->MaxSize && end > *check->MaxSize) {
+            refusal = reader.current_name + " grows past the size the file list gives (" +
+                      std::to_string(*check->MaxSize) + " bytes)";
+            return ERAR_BAD_DATA;
+        }
+        try {
+            file.write_at(static_cast<std::uint64_t>(offset), block, size);
+        } catch (const platform::FileError& error) {
+            fLastExtract.LocalFailure = error;
+            refusal = error.what();
+            return ERAR_EWRITE;
+        }
+        if (static_cast<std::uint64_t>(end) >= handed_to_disk + kWritebackStep) {
+            file.start_writeback(handed_to_disk, static_cast<std::uint64_t>(end) - handed_to_disk);
+            handed_to_disk = static_cast<std::uint64_t>(end);
+        }
+        if (aside) {
+            aside->Written(end);
+        } else if (check && !check->MD5.empty()) {
+            static constexpr char kZeros[4096] = {};
+            while (fed < offset) { // a hole reads as zeros
+                const auto gap =
+                    static_cast<std::size_t>(std::min<std::int64_t>(offset - fed, sizeof kZeros));
+                digest.Add(kZeros, gap);
+                fed += static_cast<std::int64_t>(gap);
             }
-            try {
-                file.write_at(static_cast<std::uint64_t>(offset), block, size);
-            } catch (const platform::FileError& error) {
-                fLastExtract.LocalFailure = error;
-                refusal = error.what();
-                return ERAR_EWRITE;
+            if (offset == fed) {
+                digest.Add(block, size);
+                fed = end;
             }
-            if (check && !check->MD5.empty()) {
-                static constexpr char kZeros[4096] = {};
-                while (fed < offset) { // a hole reads as zeros
-                    const auto gap = static_cast<std::size_t>(
-                        std::min<std::int64_t>(offset - fed, sizeof kZeros));
-                    digest.Add(kZeros, gap);
-                    fed += static_cast<std::int64_t>(gap);
-                }
-                if (offset == fed) {
-                    digest.Add(block, size);
-                    fed = end;
-                }
-            }
-            fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
-            fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
-            if (OnProgress)
-                OnProgress(*this, fProgressInfo.FileName, fArchiveInformation.UnCompressedSize,
-                           fProgressInfo.TotalSize, fProgressInfo.FileBytesTotal,
-                           fProgressInfo.FileBytesDone);
-            return ERAR_SUCCESS;
-        });
+        }
+        fProgressInfo.FileBytesDone += static_cast<std::int64_t>(size);
+        fProgressInfo.TotalSize += static_cast<std::int64_t>(size);
+        if (OnProgress)
+            OnProgress(*this, fProgressInfo.FileName, fArchiveInformation.UnCompressedSize,
+                       fProgressInfo.TotalSize, fProgressInfo.FileBytesTotal,
+                       fProgressInfo.FileBytesDone);
+        return ERAR_SUCCESS;
+    });
     try {
         if (failure == ERAR_SUCCESS) {
             // A sparse tail leaves the file shorter than the member; give it its size.
             if (declared > 0 && file.size() < static_cast<std::uint64_t>(declared))
                 file.set_size(static_cast<std::uint64_t>(declared));
             if (check && !check->MD5.empty()) {
-                static constexpr char kZeros[4096] = {};
-                for (; fed < declared;) {
-                    const auto gap = static_cast<std::size_t>(
-                        std::min<std::int64_t>(declared - fed, sizeof kZeros));
-                    digest.Add(kZeros, gap);
-                    fed += static_cast<std::int64_t>(gap);
+                std::string md5;
+                if (aside) {
+                    md5 = aside->Finish(declared).value_or("");
+                } else {
+                    static constexpr char kZeros[4096] = {};
+                    for (; fed < declared;) {
+                        const auto gap = static_cast<std::size_t>(
+                            std::min<std::int64_t>(declared - fed, sizeof kZeros));
+                        digest.Add(kZeros, gap);
+                        fed += static_cast<std::int64_t>(gap);
+                    }
+                    md5 = digest.DigestStr();
                 }
-                if (platform::to_lower_ascii(digest.DigestStr()) !=
-                    platform::to_lower_ascii(check->MD5)) {
-                    refusal = reader.current_name + " differs from the file list (MD5 " +
-                              digest.DigestStr() + ", expected " + check->MD5 + ")";
+                if (platform::to_lower_ascii(md5) != platform::to_lower_ascii(check->MD5)) {
+                    refusal = reader.current_name + " differs from the file list (MD5 " + md5 +
+                              ", expected " + check->MD5 + ")";
                     failure = ERAR_BAD_DATA;
                 }
             }

@@ -24,9 +24,9 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target) {
         if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0)
             name.pop_back();
     }
-    return target.parent_path() / platform::path_from_utf8("." + name + "." +
-                                                           platform::random_suffix() +
-                                                           std::string(kTemporaryEnding));
+    return target.parent_path() /
+           platform::path_from_utf8("." + name + "." + platform::random_suffix() +
+                                    std::string(kTemporaryEnding));
 }
 
 bool IsTemporaryName(std::string_view file_name) {

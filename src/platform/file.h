@@ -6,9 +6,9 @@
 #include <optional>
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <system_error>
-#include <string>
 #include <time.h>
 #include <utility>
 #include <vector>
@@ -168,6 +168,11 @@ public:
     // Cuts the file or extends it with zero bytes to `size`.
     void set_size(std::uint64_t size);
     void set_size(std::uint64_t size, std::error_code& error) noexcept;
+
+    // Asks the system to start writing this range to the disk without
+    // waiting for it (where it can), so that a later `sync` of a large file
+    // has little left to wait for.
+    void start_writeback(std::uint64_t offset, std::uint64_t length) const noexcept;
 
     // Waits until the content written so far is on the disk (fsync,
     // FlushFileBuffers).

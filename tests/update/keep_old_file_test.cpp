@@ -77,6 +77,8 @@ std::vector<FaultCase> fault_cases() {
         {"not an archive at all", "plain text", true, "not a readable archive"},
         {"an encrypted member", encrypted(good), true, "encrypted"},
         {"a damaged member the file list vouches for", damaged(good, kNew), true, "jux.ini"},
+        {"a large member unlike the file list, hashed while it is written",
+         rar_of("jux.ini", std::string(9 << 20, 'x')), true, "differs from the file list", 9 << 20},
         {"a member larger than the file list says",
          zip_of("jux.ini", std::string(8 * 1024 * 1024, '\0')), true, "larger than the file list",
          9},
@@ -129,6 +131,21 @@ TEST_P(KeepOldFileTest, OldFileStaysAndTheFailureIsTold) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, KeepOldFileTest, ::testing::ValuesIn(fault_cases()),
                          [](const auto& param) { return "case" + std::to_string(param.index); });
+
+TEST(LargeFileTest, ALargeFileHashedWhileItIsWrittenInstallsWhenItMatches) {
+    WorkflowHarness h;
+    std::string large(9 << 20, '\0');
+    for (std::size_t i = 0; i < large.size(); i += 4093)
+        large[i] = static_cast<char>(i % 251);
+    h.write("\\big.pak", kOld);
+    Release release{{{"\\big.pak", large}}};
+    release.check_section = {"\\big.pak"};
+    h.publish(release);
+    UpdateWorkflow& workflow = h.run();
+    for (const auto& failed : workflow.FailedFiles())
+        ADD_FAILURE() << failed.name << ": " << failed.reason;
+    EXPECT_TRUE(h.read("\\big.pak") == large) << "the file installed whole";
+}
 
 TEST(KeepOldFileFullCheckTest, AFileTheFullCheckCannotReplaceStaysAndIsCounted) {
     WorkflowHarness h;

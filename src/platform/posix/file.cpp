@@ -157,6 +157,16 @@ void File::set_size(std::uint64_t size, std::error_code& error) noexcept {
     }
 }
 
+void File::start_writeback(std::uint64_t offset, std::uint64_t length) const noexcept {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(static_cast<int>(native_), static_cast<off_t>(offset),
+                      static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)length;
+#endif
+}
+
 void File::sync(std::error_code& error) noexcept {
     error.clear();
     if (::fsync(static_cast<int>(native_)) != 0)

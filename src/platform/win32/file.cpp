@@ -171,6 +171,10 @@ void File::set_size(std::uint64_t size, std::error_code& error) noexcept {
         error = win32::last_error();
 }
 
+void File::start_writeback(std::uint64_t, std::uint64_t) const noexcept {
+    // The cache manager writes behind on its own.
+}
+
 void File::sync(std::error_code& error) noexcept {
     error.clear();
     if (!::FlushFileBuffers(handle_of(native_)))
