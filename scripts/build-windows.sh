@@ -19,6 +19,9 @@
 #   LAUNCHER_WINDOWS_DEPS_CACHE  where the cache folders live
 #   LAUNCHER_WINDOWS_TARGETS     ninja targets to build (default: all)
 #   JOBS                         parallel jobs (default 2)
+#   LAUNCHER_HOST_BUILD          a configured Linux build folder to take the
+#                                build machine's launcher-publish and
+#                                launcher-cli from (default: build-windows-host)
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -44,6 +47,8 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64
   cmake ninja-build dpkg-dev xz-utils
+  # libsodium's Debian source has no configure script: it is made with these
+  autoconf automake libtool
   # the build machine's own launcher-publish, which packs the Windows programs
   build-essential pkg-config libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev
   libutf8proc-dev zlib1g-dev libsodium-dev
@@ -79,11 +84,16 @@ if command -v ccache >/dev/null; then launcher=ccache; fi
 # The build machine's launcher-publish: the cross builds pack their default
 # package with it (they cannot run their own). Its launcher-cli is what the
 # Windows tests pack with the Windows launcher-publish.
-host_dir=$source_dir/build-windows-host
+# LAUNCHER_HOST_BUILD names a Linux build folder that is configured already
+# (scripts/test.sh passes its own), so the core is not compiled twice.
+host_dir=${LAUNCHER_HOST_BUILD:-$source_dir/build-windows-host}
+host_dir=$(mkdir -p "$host_dir" && cd "$host_dir" && pwd)
 started=$SECONDS
-cmake -S "$source_dir" -B "$host_dir" -G Ninja -DLAUNCHER_TESTS=OFF -DLAUNCHER_BENCH=OFF \
-  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
-  -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
+if [ ! -f "$host_dir/CMakeCache.txt" ]; then
+  cmake -S "$source_dir" -B "$host_dir" -G Ninja -DLAUNCHER_TESTS=OFF -DLAUNCHER_BENCH=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
+    -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
+fi
 cmake --build "$host_dir" -j "$jobs" --target launcher-publish launcher-cli
 log "host launcher-publish and launcher-cli built in $((SECONDS - started)) s"
 

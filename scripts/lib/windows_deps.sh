@@ -226,8 +226,10 @@ build_sodium() { # Ed25519 signatures and SHA-256 for signed releases
   local tree
   tree=$(source_tree libsodium)
   cp -a "$tree" "$work/sodium"
-  (cd "$work/sodium" && CC="$launcher $cc" ./configure --host="$triple" --prefix="$prefix" \
-    --disable-shared --enable-static --disable-pie --disable-ssp >"$work/sodium.log" 2>&1 &&
+  # Debian's source tree is the upstream repository: no configure script yet.
+  (cd "$work/sodium" && { [ -x configure ] || autoreconf -fi >"$work/sodium.log" 2>&1; } &&
+    CC="$launcher $cc" ./configure --host="$triple" --prefix="$prefix" \
+    --disable-shared --enable-static --disable-pie --disable-ssp >>"$work/sodium.log" 2>&1 &&
     make -j"$jobs" >>"$work/sodium.log" 2>&1 &&
     make install >>"$work/sodium.log" 2>&1) || {
     tail -n 40 "$work/sodium.log" >&2

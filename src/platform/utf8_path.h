@@ -19,4 +19,8 @@ std::filesystem::path path_from_utf8(std::string_view text);
 // A path's UTF-8 text.
 std::string utf8_of(const std::filesystem::path& path);
 
+// A path's UTF-8 text with "/" between its parts on every system, for names
+// shown the same way wherever they were found.
+std::string generic_utf8_of(const std::filesystem::path& path);
+
 } // namespace launcher::platform

@@ -100,18 +100,18 @@ std::string ManifestName(const std::filesystem::path& relative) {
     for (const auto& part : relative) {
         const std::string text = platform::utf8_of(part);
         if (text.find('\\') != std::string::npos)
-            throw PublishError(platform::utf8_of(relative) +
+            throw PublishError(platform::generic_utf8_of(relative) +
                                ": holds a \"\\\", which a player's system takes for a folder "
                                "separator");
         if (text.empty() || text == "." || text == ".." || text == "/")
-            throw PublishError(platform::utf8_of(relative) + ": leaves the game folder");
+            throw PublishError(platform::generic_utf8_of(relative) + ": leaves the game folder");
         name += '\\';
         name += text;
     }
     if (name.empty())
         throw PublishError("An empty name cannot be published");
     if (const auto problem = ManifestNameProblem(name); !problem.empty())
-        throw PublishError(platform::utf8_of(relative) + ": " + problem);
+        throw PublishError(platform::generic_utf8_of(relative) + ": " + problem);
     return name;
 }
 

@@ -54,8 +54,7 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
         if (!it->is_regular_file(error) || it->is_symlink(error))
             continue;
         const auto relative = it->path().lexically_relative(options.game_dir);
-        std::string relative_text = platform::utf8_of(relative);
-        std::replace(relative_text.begin(), relative_text.end(), '\\', '/');
+        const std::string relative_text = platform::generic_utf8_of(relative);
         if (excluded(relative_text, options.exclude_globs))
             continue;
         std::string name;

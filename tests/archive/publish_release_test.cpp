@@ -123,9 +123,10 @@ TEST_P(RepublishTest, ATouchedFileKeepsItsArchiveAndTakesItsNewDate) {
 TEST_P(RepublishTest, ChecksumFindsAContentChangeThatKeptSizeAndDate) {
     PublishRelease(options);
     const auto file = dir / "game/system/jux.ini";
-    const auto kept_time = std::filesystem::last_write_time(file);
+    const auto kept = platform::file_status(file).value();
     dir.write("game/system/jux.ini", "[client]\r\nserver=2\r\n"); // the same size
-    std::filesystem::last_write_time(file, kept_time);            // as `touch -r` does
+    ASSERT_TRUE(platform::set_file_times(file, {std::nullopt, std::nullopt, kept.modified}))
+        << "as `touch -r` does";
 
     EXPECT_EQ(PublishRelease(options).packed, 0u) << "the quick check compares size and date";
     options.checksum = true;
@@ -168,7 +169,8 @@ TEST_F(StagingTest, AFailedPublishLeavesTheReleaseAsItWasAndTheNextOneCompletes)
         PublishRelease(options);
         ADD_FAILURE() << "published";
     } catch (const PublishError& error) {
-        EXPECT_THAT(error.what(), HasSubstr(platform::utf8_of(locked)));
+        EXPECT_THAT(error.what(),
+                    HasSubstr(platform::utf8_of(std::filesystem::path(locked).make_preferred())));
         EXPECT_THAT(error.what(), HasSubstr("is unchanged"));
     }
     EXPECT_EQ(FolderContent(dir / "server"), release);
@@ -226,8 +228,7 @@ class InterruptedPublishTest : public StagingTest,
 TEST_P(InterruptedPublishTest, ArchivesNewerThanTheServedManifestAreFound) {
     // A run stopped while renaming: one archive already replaced by the
     // next release's, the game folder (and so size and date) as before.
-    std::filesystem::copy_file(dir / "server/data/f2.dat.vdp", dir / "server/data/f1.dat.vdp",
-                               std::filesystem::copy_options::overwrite_existing);
+    dir.write("server/data/f1.dat.vdp", platform::read_file_text(dir / "server/data/f2.dat.vdp"));
     for (const auto& name : GetParam().left)
         dir.write("server/" + name, "left");
     options.checksum = GetParam().checksum;

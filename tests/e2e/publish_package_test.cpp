@@ -33,7 +33,8 @@ constexpr std::string_view kCustomConfig = "[config]\r\n"
                                            "3=Alles aktuell\r\n";
 
 std::string package(const TempDir& dir, const std::filesystem::path& config_file) {
-    const auto output = dir / "launcher";
+    // With the program's own ending (.exe on Windows), so that it starts.
+    const auto output = dir / ("launcher" + std::filesystem::path(kCli).extension().string());
     const auto result =
         run_process({kPublish, "package", "--skin", (kAssets / "skin").string(), "--config",
                      config_file.string(), "--into", kCli, "--output", output.string()});

@@ -11,4 +11,8 @@ std::string utf8_of(const std::filesystem::path& path) {
     return path.native();
 }
 
+std::string generic_utf8_of(const std::filesystem::path& path) {
+    return path.generic_string();
+}
+
 } // namespace launcher::platform

@@ -19,10 +19,13 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
         c = static_cast<wchar_t>(::towlower(c));
     const std::wstring mutex_name =
         L"Local\\launcher-folder-" + std::to_wstring(std::hash<std::wstring>{}(name));
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutex_name.c_str());
+    // Created owned, or found: a mutex that exists has a holder (every lock
+    // that does not get it closes its handle at once). Waiting on a found one
+    // would not do: a mutex is taken again by the thread that holds it.
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, mutex_name.c_str());
     if (mutex == nullptr)
         throw file_error("Cannot lock folder", folder, win32::last_error());
-    if (::WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) {
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(mutex);
         throw FileError(utf8_of(folder) + " is locked by another program", FileProblem::Other,
                         folder);

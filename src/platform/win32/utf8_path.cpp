@@ -12,4 +12,8 @@ std::string utf8_of(const std::filesystem::path& path) {
     return win32::narrow(path.native());
 }
 
+std::string generic_utf8_of(const std::filesystem::path& path) {
+    return win32::narrow(path.generic_wstring());
+}
+
 } // namespace launcher::platform

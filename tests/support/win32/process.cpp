@@ -52,6 +52,14 @@ ProcessResult run_process(const std::vector<std::string>& arguments,
     ::CloseHandle(started.hProcess);
     ::CloseHandle(started.hThread);
     result.exit_code = static_cast<int>(exit_code);
+    // Text written to a console stream ends its lines in CR LF here; the
+    // tests compare lines as the programs write them.
+    std::string lines;
+    for (std::size_t i = 0; i < result.output.size(); ++i)
+        if (!(result.output[i] == '\r' && i + 1 < result.output.size() &&
+              result.output[i + 1] == '\n'))
+            lines += result.output[i];
+    result.output = std::move(lines);
     return result;
 }
 
