@@ -2,6 +2,7 @@
 
 #include "archive/temporary_name.h"
 #include "cli/progress_line.h"
+#include "command_line/utf8_options.h"
 #include "download/download_multi_thread.h"
 #include "platform/file.h"
 #include "platform/plain_event_loop.h"
@@ -18,7 +19,7 @@ namespace {
 
 struct FetchOptions {
     std::string url;
-    std::string file;
+    std::filesystem::path file;
     int threads = 6;
 };
 
@@ -60,7 +61,8 @@ void add_fetch_command(CLI::App& app) {
     CLI::App* fetch =
         app.add_subcommand("fetch", "Download one URL into a file over parallel ranges");
     fetch->add_option("URL", options->url, "Address to download (http or https)")->required();
-    fetch->add_option("FILE", options->file, "File to create or replace")->required();
+    command_line::add_path_option(*fetch, "FILE", options->file, "File to create or replace")
+        ->required();
     fetch->add_option("--threads", options->threads, "Parallel ranges for large files (1 to 10)")
         ->capture_default_str();
     fetch->callback([options] {

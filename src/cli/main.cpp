@@ -2,6 +2,7 @@
 #include "cli/fetch_command.h"
 #include "cli/start_command.h"
 #include "cli/update_command.h"
+#include "command_line/utf8_options.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     launcher::cli::add_fetch_command(app);
     launcher::cli::add_start_command(app);
     launcher::cli::add_update_commands(app);
-    CLI11_PARSE(app, argc, argv);
+    if (const auto status = launcher::command_line::parse_own_arguments(app, argc, argv))
+        return *status;
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "cli/client_start.h"
 #include "cli/launcher_context.h"
 #include "cli/terminal_view.h"
+#include "command_line/utf8_options.h"
 #include "config/language_table.h"
 #include "launch/proxy_list.h"
 #include "platform/plain_event_loop.h"
@@ -19,8 +20,8 @@ void add_start_command(CLI::App& app) {
     };
     auto options = std::make_shared<Options>();
     auto* command = app.add_subcommand("start", "Choose the game proxy and start the game client");
-    command->add_option("--folder", options->folder,
-                        "Game folder (default: the folder of this program)");
+    command_line::add_path_option(*command, "--folder", options->folder,
+                                  "Game folder (default: the folder of this program)");
     command->add_option("--proxy", options->proxy,
                         "Proxy name, or auto, instead of the saved choice for this run");
     command->callback([options] {

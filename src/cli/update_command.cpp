@@ -4,6 +4,7 @@
 #include "cli/launcher_context.h"
 #include "cli/own_command_line.h"
 #include "cli/terminal_view.h"
+#include "command_line/utf8_options.h"
 #include "config/language_table.h"
 #include "config/player_choices.h"
 #include "launch/game_start.h"
@@ -168,11 +169,11 @@ int run_update(const UpdateOptions& options, bool full_check) {
 CLI::App* add_command(CLI::App& app, const char* name, const char* description,
                       const std::shared_ptr<UpdateOptions>& options) {
     CLI::App* command = app.add_subcommand(name, description);
-    command->add_option("--folder", options->folder,
-                        "Game folder (default: the folder of this program)");
+    command_line::add_path_option(*command, "--folder", options->folder,
+                                  "Game folder (default: the folder of this program)");
     command->add_flag("--debug", options->debug, "Write the debug log log.err");
-    command->add_option("--file-mode", options->file_mode,
-                        "Copy packed files from this folder instead of downloading them");
+    command_line::add_path_option(*command, "--file-mode", options->file_mode,
+                                  "Copy packed files from this folder instead of downloading them");
     command->add_option("--check-mode", options->check_mode, "Check mode for this run")
         ->check(CLI::IsMember({"hard", "medium", "light"}));
     command->add_option("--drive", options->drive, "Drive type for this run")

@@ -1,6 +1,8 @@
+#include "command_line/utf8_options.h"
 #include "config/config_package.h"
 #include "platform/executable_image.h"
 #include "platform/terminal.h"
+#include "platform/utf8_path.h"
 #include "publish/executable_package.h"
 #include "publish/preview_command.h"
 #include "publish/region_command.h"
@@ -30,17 +32,19 @@ int main(int argc, char** argv) {
 
     auto* package = app.add_subcommand(
         "package", "Pack a skin folder and a configuration text into a launcher executable");
-    package->add_option("--skin", skin_dir, "Skin source folder")
+    command_line::add_path_option(*package, "--skin", skin_dir, "Skin source folder")
         ->required()
-        ->check(CLI::ExistingDirectory);
-    package->add_option("--config", config_file, "Configuration text file")
+        ->check(command_line::kExistingFolder);
+    command_line::add_path_option(*package, "--config", config_file, "Configuration text file")
         ->required()
-        ->check(CLI::ExistingFile);
-    auto* into = package->add_option("--into", executable, "Launcher executable to copy")
-                     ->check(CLI::ExistingFile);
-    auto* out = package->add_option("--output", output, "Executable to write");
-    auto* raw = package->add_option("--package-file", package_file,
-                                    "Write the raw package (length field and payload) instead");
+        ->check(command_line::kExistingFile);
+    auto* into =
+        command_line::add_path_option(*package, "--into", executable, "Launcher executable to copy")
+            ->check(command_line::kExistingFile);
+    auto* out = command_line::add_path_option(*package, "--output", output, "Executable to write");
+    auto* raw =
+        command_line::add_path_option(*package, "--package-file", package_file,
+                                      "Write the raw package (length field and payload) instead");
     bool strict = false;
     package->add_flag("--strict", strict, "Write nothing when the skin check warns");
     into->needs(out);
@@ -50,20 +54,25 @@ int main(int argc, char** argv) {
 
     auto* unpack =
         app.add_subcommand("unpack", "Take a launcher executable's skin and configuration apart");
-    unpack->add_option("executable", executable, "Launcher executable")
+    command_line::add_path_option(*unpack, "executable", executable, "Launcher executable")
         ->required()
-        ->check(CLI::ExistingFile);
-    unpack->add_option("--skin", skin_dir, "Skin source folder to write")->required();
-    unpack->add_option("--config", config_file, "Configuration text file to write")->required();
+        ->check(command_line::kExistingFile);
+    command_line::add_path_option(*unpack, "--skin", skin_dir, "Skin source folder to write")
+        ->required();
+    command_line::add_path_option(*unpack, "--config", config_file,
+                                  "Configuration text file to write")
+        ->required();
 
     publish::PublishOptions release;
     std::string format = "rar";
     auto* publish =
         app.add_subcommand("publish", "Turn a game folder into the files an update server serves");
-    publish->add_option("game_dir", release.game_dir, "Game folder")
+    command_line::add_path_option(*publish, "game_dir", release.game_dir, "Game folder")
         ->required()
-        ->check(CLI::ExistingDirectory);
-    publish->add_option("out_dir", release.out_dir, "Update-server folder to write")->required();
+        ->check(command_line::kExistingFolder);
+    command_line::add_path_option(*publish, "out_dir", release.out_dir,
+                                  "Update-server folder to write")
+        ->required();
     publish->add_option("--check", release.check_names,
                         "Name for the manifest's check section (repeatable)");
     publish->add_option("--remove", release.remove_names,
@@ -76,10 +85,9 @@ int main(int argc, char** argv) {
                       "Compare every file's content by MD5, and every kept archive with its "
                       "packed hash, even when size and date are unchanged");
     std::filesystem::path sign_key_file;
-    publish
-        ->add_option("--sign-key", sign_key_file,
-                     "Sign the release with this secret key (from keygen)")
-        ->check(CLI::ExistingFile);
+    command_line::add_path_option(*publish, "--sign-key", sign_key_file,
+                                  "Sign the release with this secret key (from keygen)")
+        ->check(command_line::kExistingFile);
     publish
         ->add_option("--expires", release.expires_days,
                      "Days until the signed release expires (default 30)")
@@ -93,7 +101,8 @@ int main(int argc, char** argv) {
     publish::RegionRequest region_request;
     auto* region = publish::AddRegionCommand(app, region_request);
 
-    CLI11_PARSE(app, argc, argv);
+    if (const auto status = command_line::parse_own_arguments(app, argc, argv))
+        return *status;
 
     try {
         if (package->parsed()) {
@@ -108,11 +117,11 @@ int main(int argc, char** argv) {
                     package_file,
                     {reinterpret_cast<const char*>(resource.data()), resource.size()});
                 std::cout << "Wrote the package (" << resource.size() << " bytes) to "
-                          << package_file.string() << "\n";
+                          << platform::utf8_of(package_file) << "\n";
             } else {
                 publish::WritePackageIntoExecutable(resource, executable, output);
-                std::cout << "Packed " << resource.size() - 4 << " bytes into " << output.string()
-                          << "\n";
+                std::cout << "Packed " << resource.size() - 4 << " bytes into "
+                          << platform::utf8_of(output) << "\n";
             }
         } else if (publish->parsed()) {
             release.format = publish::ParsePackedFormat(format);
@@ -129,17 +138,17 @@ int main(int argc, char** argv) {
                 });
             if (terminal)
                 std::cout << "\n";
-            std::cout << "Published " << summary.files << " files to " << release.out_dir.string()
-                      << ": " << summary.packed << " packed, " << summary.reused << " unchanged, "
-                      << summary.removed << " removed, " << summary.bytes_written
-                      << " bytes written\n";
+            std::cout << "Published " << summary.files << " files to "
+                      << platform::utf8_of(release.out_dir) << ": " << summary.packed << " packed, "
+                      << summary.reused << " unchanged, " << summary.removed << " removed, "
+                      << summary.bytes_written << " bytes written\n";
             if (summary.release > 0)
                 std::cout << "Signed as release " << summary.release << "\n";
         } else if (unpack->parsed()) {
             const auto stream = publish::ReadConfigStreamFromExecutable(executable);
             publish::DecomposeConfigStream(stream, skin_dir, config_file);
-            std::cout << "Wrote the skin to " << skin_dir.string() << " and the configuration to "
-                      << config_file.string() << "\n";
+            std::cout << "Wrote the skin to " << platform::utf8_of(skin_dir)
+                      << " and the configuration to " << platform::utf8_of(config_file) << "\n";
         } else if (preview->parsed()) {
             std::cout << publish::RunPreview(preview_request, std::cerr) << "\n";
         } else if (region->parsed()) {

@@ -2,10 +2,10 @@
 
 #include "archive/rar4_writer.h"
 #include "catalogue/md5.h"
+#include "platform/archive_names.h"
 #include "platform/durable_file.h"
 #include "platform/files.h"
 #include "platform/input_file.h"
-#include "platform/archive_names.h"
 #include "platform/utf8_path.h"
 
 #include <algorithm>
@@ -193,8 +193,8 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
         LibarchiveOutput writer(out);
         writer.check(format_ == PackedFormat::zip ? archive_write_set_format_zip(writer.get())
                                                   : archive_write_set_format_7zip(writer.get()));
-        writer.check(platform::ArchiveNames::prepare_writer(writer.get(),
-                                                            format_ == PackedFormat::zip));
+        writer.check(
+            platform::ArchiveNames::prepare_writer(writer.get(), format_ == PackedFormat::zip));
         writer.open();
         archive_entry* entry = archive_entry_new();
         platform::ArchiveNames::set_member_name(entry, member_name);
@@ -217,8 +217,8 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
     if (!(in.status() == before))
         changed_while_packed(source);
     out.close();
-    return {content_hash ? *content_hash : content.DigestStr(), out.hash(), before.size,
-            before.modified, out.size()};
+    return {content_hash ? *content_hash : content.DigestStr(), out.hash(),
+            static_cast<std::int64_t>(before.size), before.modified, out.size()};
 }
 
 } // namespace launcher::publish

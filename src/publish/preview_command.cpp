@@ -1,7 +1,9 @@
 #include "publish/preview_command.h"
 
+#include "command_line/utf8_options.h"
 #include "platform/files.h"
 #include "platform/memory_stream.h"
+#include "platform/utf8_path.h"
 #include "publish/executable_package.h"
 #include "publish/skin_check_report.h"
 #include "skin/png_encoder.h"
@@ -17,13 +19,15 @@ namespace launcher::publish {
 CLI::App* AddPreviewCommand(CLI::App& app, PreviewRequest& request) {
     auto* preview = app.add_subcommand(
         "preview", "Draw a window as a skin makes it into a PNG file, without a window toolkit");
-    auto* skin = preview->add_option("--skin", request.skin_dir, "Skin source folder")
-                     ->check(CLI::ExistingDirectory);
-    auto* package =
-        preview->add_option("--package", request.package, "Launcher executable whose skin to draw")
-            ->check(CLI::ExistingFile);
+    auto* skin =
+        command_line::add_path_option(*preview, "--skin", request.skin_dir, "Skin source folder")
+            ->check(command_line::kExistingFolder);
+    auto* package = command_line::add_path_option(*preview, "--package", request.package,
+                                                  "Launcher executable whose skin to draw")
+                        ->check(command_line::kExistingFile);
     skin->excludes(package);
-    preview->add_option("--output", request.output, "PNG file to write")->required();
+    command_line::add_path_option(*preview, "--output", request.output, "PNG file to write")
+        ->required();
     const std::map<std::string, PreviewButtonState> states = {
         {"normal", PreviewButtonState::Normal},
         {"over", PreviewButtonState::Over},
@@ -65,7 +69,7 @@ std::string RunPreview(const PreviewRequest& request, std::ostream& warnings) {
     platform::write_file_atomic(request.output,
                                 {reinterpret_cast<const char*>(png.data()), png.size()});
     return "Wrote a " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()) +
-           " preview to " + request.output.string();
+           " preview to " + platform::utf8_of(request.output);
 }
 
 } // namespace launcher::publish

@@ -1,6 +1,8 @@
 #include "publish/region_command.h"
 
+#include "command_line/utf8_options.h"
 #include "platform/files.h"
+#include "platform/utf8_path.h"
 #include "skin/bmp_decoder.h"
 #include "skin/region.h"
 
@@ -36,15 +38,18 @@ std::uint32_t parse_key_colour(std::string text) {
 CLI::App* AddRegionCommand(CLI::App& app, RegionRequest& request) {
     auto* region = app.add_subcommand(
         "region", "Make a main window outline (region data) from an image's key colour or alpha");
-    region->add_option("image", request.image, "BMP image, usually the main window background")
+    command_line::add_path_option(*region, "image", request.image,
+                                  "BMP image, usually the main window background")
         ->required()
-        ->check(CLI::ExistingFile);
+        ->check(command_line::kExistingFile);
     auto* key = region->add_option("--key-colour", request.key_colour,
                                    "Colour RRGGBB whose pixels lie outside the outline");
     auto* alpha = region->add_flag("--alpha", request.alpha,
                                    "Pixels less than half opaque lie outside the outline");
     key->excludes(alpha);
-    region->add_option("--output", request.output, "Region file (.rgn) to write")->required();
+    command_line::add_path_option(*region, "--output", request.output,
+                                  "Region file (.rgn) to write")
+        ->required();
     return region;
 }
 
@@ -52,7 +57,7 @@ std::string RunRegion(const RegionRequest& request) {
     if (request.key_colour.empty() == !request.alpha)
         throw std::runtime_error("Give either --key-colour RRGGBB or --alpha");
     const std::uint32_t key = request.alpha ? 0 : parse_key_colour(request.key_colour);
-    const std::string name = request.image.string();
+    const std::string name = platform::utf8_of(request.image);
     const platform::Bytes bytes = platform::read_file(request.image);
     Bitmap image;
     try {
@@ -74,7 +79,8 @@ std::string RunRegion(const RegionRequest& request) {
     return "Wrote the outline of " + name + " (" + std::to_string(image.width()) + "x" +
            std::to_string(image.height()) + ", " + std::to_string(outline.Area()) + " of " +
            std::to_string(std::int64_t{image.width()} * image.height()) + " pixels inside, " +
-           std::to_string(outline.Rects().size()) + " rectangles) to " + request.output.string();
+           std::to_string(outline.Rects().size()) + " rectangles) to " +
+           platform::utf8_of(request.output);
 }
 
 } // namespace launcher::publish

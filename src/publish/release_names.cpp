@@ -2,6 +2,7 @@
 
 #include "catalogue/file_catalogue.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "publish/release_publisher.h"
 
 #include <algorithm>
@@ -97,20 +98,20 @@ std::string ManifestNameProblem(std::string_view name) {
 std::string ManifestName(const std::filesystem::path& relative) {
     std::string name;
     for (const auto& part : relative) {
-        const std::string text = part.string();
+        const std::string text = platform::utf8_of(part);
         if (text.find('\\') != std::string::npos)
-            throw PublishError(relative.string() +
+            throw PublishError(platform::utf8_of(relative) +
                                ": holds a \"\\\", which a player's system takes for a folder "
                                "separator");
         if (text.empty() || text == "." || text == ".." || text == "/")
-            throw PublishError(relative.string() + ": leaves the game folder");
+            throw PublishError(platform::utf8_of(relative) + ": leaves the game folder");
         name += '\\';
         name += text;
     }
     if (name.empty())
         throw PublishError("An empty name cannot be published");
     if (const auto problem = ManifestNameProblem(name); !problem.empty())
-        throw PublishError(relative.string() + ": " + problem);
+        throw PublishError(platform::utf8_of(relative) + ": " + problem);
     return name;
 }
 

@@ -8,8 +8,8 @@
 #include "platform/folder_lock.h"
 #include "platform/glob_match.h"
 #include "platform/input_file.h"
-#include "platform/utf8_path.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "publish/gone_archives.h"
 #include "publish/previous_release.h"
 #include "publish/release_names.h"
@@ -46,8 +46,8 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
     std::error_code error;
     auto it = std::filesystem::recursive_directory_iterator(options.game_dir, error);
     if (error)
-        throw PublishError("Cannot read the game folder " + options.game_dir.string() + ": " +
-                           error.message());
+        throw PublishError("Cannot read the game folder " + platform::utf8_of(options.game_dir) +
+                           ": " + error.message());
     for (; it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         if (error)
             throw PublishError("Cannot read the game folder: " + error.message());
@@ -103,7 +103,7 @@ void refuse_nested_folders(const PublishOptions& options) {
     const auto game = resolved(options.game_dir);
     const auto out = resolved(options.out_dir);
     if (std::mismatch(game.begin(), game.end(), out.begin(), out.end()).first == game.end())
-        throw PublishError("The update-server folder " + options.out_dir.string() +
+        throw PublishError("The update-server folder " + platform::utf8_of(options.out_dir) +
                            " lies inside the game folder: its archives would be published as "
                            "game files");
 }
@@ -173,7 +173,8 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     refuse_nested_folders(options);
     const auto files = list_game_files(options);
     if (files.empty())
-        throw PublishError("The game folder " + options.game_dir.string() + " holds no files");
+        throw PublishError("The game folder " + platform::utf8_of(options.game_dir) +
+                           " holds no files");
 
     const auto& out_dir = options.out_dir;
     std::filesystem::create_directories(out_dir);
@@ -205,7 +206,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                 catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
                                         kept->Date);
             } else {
-                const auto packed = packer.pack(file.path, file.path.filename().string(),
+                const auto packed = packer.pack(file.path, platform::utf8_of(file.path.filename()),
                                                 staging.archive(file.name));
                 catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash,
                                         packed.size,
@@ -235,23 +236,23 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                           signature);
         summary.bytes_written += text.size() + packed_manifest.size();
     } catch (const std::exception& error) {
-        throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +
-                           " is unchanged.");
+        throw PublishError(std::string(error.what()) + "\nThe release in " +
+                           platform::utf8_of(out_dir) + " is unchanged.");
     }
     try {
         staging.commit();
     } catch (const std::exception& error) {
-        throw PublishError(std::string(error.what()) + "\nThe release in " + out_dir.string() +
-                           (staging.renaming_begun()
-                                ? " may be partly replaced; publish again to complete it."
-                                : " is unchanged."));
+        throw PublishError(
+            std::string(error.what()) + "\nThe release in " + platform::utf8_of(out_dir) +
+            (staging.renaming_begun() ? " may be partly replaced; publish again to complete it."
+                                      : " is unchanged."));
     }
     summary.reused = summary.files - summary.packed;
     try {
         summary.removed = RemoveGoneArchives(out_dir, catalogue);
         RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);
     } catch (const std::exception& error) {
-        throw PublishError("The release in " + out_dir.string() +
+        throw PublishError("The release in " + platform::utf8_of(out_dir) +
                            " is published, but not every old file could be removed (the next "
                            "publish tries again): " +
                            error.what());

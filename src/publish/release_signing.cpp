@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/memory_stream.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "publish/release_publisher.h"
 #include "update/game_names.h"
 
@@ -46,7 +47,7 @@ void WriteKeyPair(const KeyPair& keys, const std::filesystem::path& secret_file,
                   const std::filesystem::path& public_file, bool force) {
     for (const auto& file : {secret_file, public_file})
         if (!force && platform::entry_kind(file) != platform::EntryKind::None)
-            throw PublishError(file.string() + " exists (use --force to replace it)");
+            throw PublishError(platform::utf8_of(file) + " exists (use --force to replace it)");
     write_new(secret_file, SecretKeyText(keys.secret_key) + "\n", true, force);
     write_new(public_file, PublicKeyText(keys.public_key) + "\n", false, force);
 }
@@ -54,7 +55,7 @@ void WriteKeyPair(const KeyPair& keys, const std::filesystem::path& secret_file,
 SecretKey ReadSecretKeyFile(const std::filesystem::path& file) {
     const auto key = ParseSecretKey(first_line(file));
     if (!key)
-        throw PublishError(file.string() + " is not a secret key written by keygen");
+        throw PublishError(platform::utf8_of(file) + " is not a secret key written by keygen");
     return *key;
 }
 
@@ -65,7 +66,7 @@ PublicKey ReadPublicKeyFile(const std::filesystem::path& file) {
         line = platform::trim(line.substr(kConfigKey.size())); // copied from a configuration
     const auto key = ParsePublicKey(line);
     if (!key)
-        throw PublishError(file.string() + " is not a public key written by keygen");
+        throw PublishError(platform::utf8_of(file) + " is not a public key written by keygen");
     return *key;
 }
 
@@ -76,7 +77,7 @@ std::uint64_t NextReleaseNumber(const std::filesystem::path& out_dir) {
     std::string error;
     const auto previous = ParseReleaseSignature(platform::read_file_text(file), error);
     if (!previous)
-        throw PublishError(file.string() + " cannot be read (" + error +
+        throw PublishError(platform::utf8_of(file) + " cannot be read (" + error +
                            "); the next release number must follow it, so it is not replaced");
     return previous->release + 1;
 }
@@ -88,7 +89,7 @@ ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const Pub
     const auto signature_file = out_dir / kSignatureName;
     for (const auto& file : {packed_file, signature_file}) {
         if (platform::entry_kind(file) != platform::EntryKind::File) {
-            result.problems.push_back(file.string() + " is missing");
+            result.problems.push_back(platform::utf8_of(file) + " is missing");
             return result;
         }
     }
@@ -115,7 +116,8 @@ ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const Pub
         if (!DecodeBZip2Stream(stream, decoded))
             throw ConfigPackageError("it ends early");
     } catch (const std::exception& failure) {
-        result.problems.push_back(packed_file.string() + " does not decode: " + failure.what());
+        result.problems.push_back(platform::utf8_of(packed_file) +
+                                  " does not decode: " + failure.what());
         return result;
     }
     std::vector<std::string> lines =
@@ -135,9 +137,10 @@ ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const Pub
         ++result.archives;
         try {
             if (MD5File(archive) != record.HashPacked)
-                result.problems.push_back(archive.string() + " differs from the signed file list");
+                result.problems.push_back(platform::utf8_of(archive) +
+                                          " differs from the signed file list");
         } catch (const platform::FileError&) {
-            result.problems.push_back(archive.string() + " is missing");
+            result.problems.push_back(platform::utf8_of(archive) + " is missing");
         }
     }
     return result;

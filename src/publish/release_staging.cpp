@@ -3,6 +3,7 @@
 #include "platform/durable_file.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "publish/gone_archives.h"
 #include "publish/release_publisher.h"
 
@@ -155,15 +156,15 @@ Leftovers FindLeftovers(const std::filesystem::path& out_dir) {
         if (!it->is_regular_file(error) || it->is_symlink(error))
             continue;
         const auto& path = it->path();
-        const std::string name = path.filename().string();
+        const std::string name = platform::utf8_of(path.filename());
         if (name.ends_with(kStagingSuffix) && !kept.contains(path))
             found.staged_archives.push_back(path);
         else if (name.ends_with(kEarlierArchiveSuffix) || earlier_manifests.contains(path))
             found.earlier_version_files.push_back(path);
     }
     if (error)
-        throw PublishError("Cannot read the update-server folder " + out_dir.string() + ": " +
-                           error.message());
+        throw PublishError("Cannot read the update-server folder " + platform::utf8_of(out_dir) +
+                           ": " + error.message());
     return found;
 }
 
@@ -173,7 +174,7 @@ void RemoveLeftoverFiles(const std::vector<std::filesystem::path>& files,
         std::error_code error;
         std::filesystem::remove(file, error);
         if (error)
-            throw PublishError("Cannot remove " + file.string() +
+            throw PublishError("Cannot remove " + platform::utf8_of(file) +
                                ", left by an earlier publish: " + error.message());
         RemoveEmptyFolders(file.parent_path(), out_dir);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/memory_stream.h"
+#include "platform/utf8_path.h"
 #include "skin/skin_check.h"
 #include "skin/skin_index.h"
 #include "skin/skin_windows.h"
@@ -36,7 +37,7 @@ std::optional<SkinIndex> folder_index(const std::filesystem::path& skin_dir) {
         return std::nullopt;
     try {
         const auto path = skin_dir / skin_index_file_name;
-        return parse_skin_index(platform::read_file_text(path), path.string());
+        return parse_skin_index(platform::read_file_text(path), platform::utf8_of(path));
     } catch (const std::exception&) {
         return std::nullopt; // composing has already reported a bad index
     }
