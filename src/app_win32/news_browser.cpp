@@ -15,6 +15,13 @@ bool IsNewsAddress(const std::wstring& target, const std::wstring& news_url) {
                             static_cast<int>(news_url.size())) == CSTR_EQUAL;
 }
 
+namespace {
+// The system's HTML document engine (mshtml), which the browser control
+// needs to show a page; the import libraries do not carry its class id.
+constexpr CLSID kHtmlDocument = {
+    0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
+} // namespace
+
 // COM interfaces are released through their reference count, never deleted
 // through a base pointer: they have no virtual destructors by design.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -35,8 +42,8 @@ public:
         // The control needs the system's HTML engine to show a page; without
         // it (wine without its engine) no page can load.
         IUnknown* engine = nullptr;
-        if (FAILED(::CoCreateInstance(CLSID_HTMLDocument, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IUnknown, reinterpret_cast<void**>(&engine)))) {
+        if (FAILED(::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                      reinterpret_cast<void**>(&engine)))) {
             release_control();
             return;
         }

@@ -3,7 +3,6 @@
 #include "app_win32/dib_section.h"
 
 #include <algorithm>
-#include <shellapi.h>
 
 namespace launcher::app {
 

@@ -2,9 +2,12 @@
 
 #include "skin/bitmap.h"
 
-#include <shellapi.h>
 #include <string>
+// The shell header needs the system header first.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 namespace launcher::app {
 
