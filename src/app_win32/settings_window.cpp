@@ -15,6 +15,7 @@
 #include "skin/skin_windows.h"
 
 #include <algorithm>
+#include <commctrl.h>
 
 namespace launcher::app {
 namespace {
@@ -52,11 +53,12 @@ TFSettings::TFSettings(Win32EventLoop& loop, tConfigData& config, const TqorConf
     const auto list = [&](Control id, int left, int top, int width) {
         // Owner-drawn, so that the lists take the skin's look; the height
         // includes the drop-down part.
-        ::CreateWindowExW(0, L"COMBOBOX", L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
-                              CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                          left, top, width, 200, window_, reinterpret_cast<HMENU>(id), instance,
-                          nullptr);
+        const HWND box = ::CreateWindowExW(
+            0, L"COMBOBOX", L"",
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+            left, top, width, 200, window_, reinterpret_cast<HMENU>(id), instance, nullptr);
+        ::SetWindowSubclass(box, &TFSettings::list_procedure, 0, reinterpret_cast<DWORD_PTR>(this));
     };
     const auto caption = [this](std::unique_ptr<TLabel>& label, TLabel::Kind kind, int left,
                                 int top) {
@@ -68,7 +70,7 @@ TFSettings::TFSettings(Win32EventLoop& loop, tConfigData& config, const TqorConf
     caption(Text_Title, TLabel::Kind::Plain, 253, 72);
     list(Box_Language, 335, 107, 73);
     caption(Text_Language, TLabel::Kind::RightAligned, kCaptionRightEdge, 108);
-    ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 335,
+    ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 335,
                       136, 13, 17, window_, reinterpret_cast<HMENU>(Check_Autoclose), instance,
                       nullptr);
     caption(Text_Autoclose, TLabel::Kind::RightAligned, kCaptionRightEdge, 135);
@@ -130,8 +132,7 @@ void TFSettings::FormCreate() {
 void TFSettings::apply_permissions() {
     const tConfigRecord& can = config_.Config;
     ::EnableWindow(control(Box_Language), can.UserCan_ChangeLanguage);
-    ::SendMessageW(control(Check_Autoclose), BM_SETCHECK,
-                   can.DefaultAutoClose ? BST_CHECKED : BST_UNCHECKED, 0);
+    set_checked(can.DefaultAutoClose);
     ::EnableWindow(control(Check_Autoclose), can.UserCan_ChangeAutoClose);
     ::EnableWindow(control(Box_Proxy), can.UserCan_ChangeProxy);
     ::EnableWindow(control(Box_DriveType), can.UserCan_ChangeDriveType);
@@ -245,8 +246,7 @@ void TFSettings::FormShow() {
     }
     show_language();
     if (enabled(Check_Autoclose))
-        ::SendMessageW(control(Check_Autoclose), BM_SETCHECK,
-                       main_values_.AutoClose ? BST_CHECKED : BST_UNCHECKED, 0);
+        set_checked(main_values_.AutoClose);
     show_proxies();
     if (enabled(Box_DriveType))
         select(Box_DriveType, DriveTypeIndex(main_values_.DriveType));
@@ -306,8 +306,7 @@ void TFSettings::Box_LanguageChange() {
 SettingsChoices TFSettings::Choices() const {
     SettingsChoices choices;
     if (enabled(Check_Autoclose))
-        choices.AutoClose =
-            ::SendMessageW(control(Check_Autoclose), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        choices.AutoClose = checked_;
     if (enabled(Box_Proxy)) {
         const int index = std::max(selected(Box_Proxy), 0);
         std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(
@@ -324,6 +323,60 @@ SettingsChoices TFSettings::Choices() const {
     if (enabled(Box_CheckType))
         choices.CheckTypeIndex = selected(Box_CheckType);
     return choices;
+}
+
+void TFSettings::set_checked(bool checked) {
+    checked_ = checked;
+    ::InvalidateRect(control(Check_Autoclose), nullptr, FALSE);
+}
+
+// The system draws a list's raised frame and its arrow button in the
+// system's light colours: they are drawn over in the skin's look after each
+// paint.
+LRESULT CALLBACK TFSettings::list_procedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                            UINT_PTR, DWORD_PTR self_pointer) {
+    const LRESULT result = ::DefSubclassProc(box, message, wparam, lparam);
+    if (message == WM_PAINT || message == WM_ENABLE || message == WM_SETFOCUS ||
+        message == WM_KILLFOCUS || message == CB_SETCURSEL)
+        reinterpret_cast<TFSettings*>(self_pointer)->paint_list_frame(box);
+    return result;
+}
+
+void TFSettings::paint_list_frame(HWND box) const {
+    RECT area;
+    ::GetClientRect(box, &area);
+    const HDC dc = ::GetDC(box);
+    const bool disabled = ::IsWindowEnabled(box) == FALSE;
+    const HBRUSH face = ::CreateSolidBrush(face_);
+    // The two-pixel frame, then the arrow button's area.
+    for (int inset = 0; inset < 2; ++inset) {
+        const RECT ring{area.left + inset, area.top + inset, area.right - inset,
+                        area.bottom - inset};
+        ::FrameRect(dc, &ring, face);
+    }
+    const HBRUSH frame = ::CreateSolidBrush(faint_);
+    ::FrameRect(dc, &area, frame);
+    const int button_width = ::GetSystemMetrics(SM_CXVSCROLL);
+    const RECT button{area.right - 2 - button_width, area.top + 2, area.right - 2, area.bottom - 2};
+    ::FillRect(dc, &button, face);
+    ::DeleteObject(frame);
+    ::DeleteObject(face);
+    // A small downward triangle in the captions' colour.
+    const COLORREF ink = disabled ? faint_ : text_color_;
+    const HBRUSH ink_brush = ::CreateSolidBrush(ink);
+    const HPEN ink_pen = ::CreatePen(PS_SOLID, 1, ink);
+    const HGDIOBJ old_brush = ::SelectObject(dc, ink_brush);
+    const HGDIOBJ old_pen = ::SelectObject(dc, ink_pen);
+    const int middle_x = (button.left + button.right) / 2;
+    const int middle_y = (button.top + button.bottom) / 2;
+    const POINT arrow[] = {
+        {middle_x - 4, middle_y - 2}, {middle_x + 4, middle_y - 2}, {middle_x, middle_y + 2}};
+    ::Polygon(dc, arrow, 3);
+    ::SelectObject(dc, old_pen);
+    ::SelectObject(dc, old_brush);
+    ::DeleteObject(ink_pen);
+    ::DeleteObject(ink_brush);
+    ::ReleaseDC(box, dc);
 }
 
 // Painting
@@ -354,6 +407,28 @@ void TFSettings::draw_item(const DRAWITEMSTRUCT& item) {
     const HDC dc = item.hDC;
     RECT area = item.rcItem;
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    if (item.CtlType == ODT_BUTTON && item.CtlID == Check_Autoclose) {
+        // A square box in the lists' face and frame, ticked when checked.
+        const int side = std::min<int>(area.right - area.left, area.bottom - area.top);
+        RECT box{area.left, area.top + (area.bottom - area.top - side) / 2, area.left + side, 0};
+        box.bottom = box.top + side;
+        const HBRUSH ground = ::CreateSolidBrush(face_);
+        ::FillRect(dc, &area, ground);
+        ::DeleteObject(ground);
+        const HBRUSH frame = ::CreateSolidBrush(faint_);
+        ::FrameRect(dc, &box, frame);
+        ::DeleteObject(frame);
+        if (checked_) {
+            const HPEN pen = ::CreatePen(PS_SOLID, 2, disabled ? faint_ : text_color_);
+            const HGDIOBJ previous = ::SelectObject(dc, pen);
+            ::MoveToEx(dc, box.left + 3, box.top + side / 2, nullptr);
+            ::LineTo(dc, box.left + side / 2 - 1, box.bottom - 4);
+            ::LineTo(dc, box.right - 3, box.top + 3);
+            ::SelectObject(dc, previous);
+            ::DeleteObject(pen);
+        }
+        return;
+    }
     if (item.CtlType == ODT_BUTTON) {
         const bool pressed = (item.itemState & ODS_SELECTED) != 0;
         const HBRUSH face = ::CreateSolidBrush(pressed ? highlight_ : face_);
@@ -422,6 +497,10 @@ LRESULT TFSettings::handle_message(HWND window, UINT message, WPARAM wparam, LPA
         break;
     }
     case WM_COMMAND:
+        if (LOWORD(wparam) == Check_Autoclose && HIWORD(wparam) == BN_CLICKED) {
+            set_checked(!checked_);
+            return 0;
+        }
         if (LOWORD(wparam) == Button_Ok && HIWORD(wparam) == BN_CLICKED) {
             open_ = false;
             return 0;

@@ -90,6 +90,10 @@ private:
     int selected(Control id) const;
     void select(Control id, int index);
     void draw_item(const DRAWITEMSTRUCT& item);
+    void set_checked(bool checked);
+    static LRESULT CALLBACK list_procedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                           UINT_PTR id, DWORD_PTR self);
+    void paint_list_frame(HWND box) const;
     void paint(HDC dc, const RECT& area);
     void redraw(const Rect& before, const Rect& after);
 
@@ -115,6 +119,7 @@ private:
     COLORREF highlight_ = RGB(0x60, 0x60, 0x60);
     HFONT font_ = nullptr; // the captions' font, shared with the controls
     bool open_ = false;
+    bool checked_ = false; // Check_Autoclose
     // The full width while the dialog unrolls.
     int FormWidth = kDesignWidth;
     int width_ = kDesignWidth;

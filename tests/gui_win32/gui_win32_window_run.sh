@@ -17,9 +17,10 @@
 #   - after the minimize button, a second launcher of the same instance
 #     exits 0 without touching its folder and the first window is shown;
 #   - the settings button opens the settings window in the skin's look, its
-#     Ok button closes it;
+#     check box and Ok button take a choice back to the main window;
 #   - the close button ends the launcher with exit status 0 after it saved
-#     the player's settings (with the window's place) in updater/.
+#     the player's settings (with the window's place and that choice) in
+#     updater/.
 # Pictures of the screen go to SHOT_DIR: win32_before.png, win32_during.png,
 # win32_after.png, win32_settings.png; and win32_failure.png when a check
 # fails.
@@ -302,6 +303,11 @@ click_control Button_Config
 dialog_x=$((win_x + skin_w / 2 - 260 - 60))
 dialog_y=$((win_y + skin_h / 2 - 180 - 60))
 sleep 2 # it unrolls over about a second
+# Closing after the game start, checked (the box at 335, 136, 13 x 17), goes
+# back to the main window with Ok (400, 304, 99 x 33) and into the settings file.
+xdotool mousemove $((dialog_x + 341)) $((dialog_y + 144))
+sleep 0.2
+xdotool click 1
 xdotool mousemove 0 0
 sleep 0.3
 picture grab "$shots/win32_settings.png"
@@ -324,7 +330,9 @@ settings=$(find "$work/installed/updater" -maxdepth 1 -iname '*.ini' | head -n 1
 [ -n "$settings" ] || fail "no settings file in updater/"
 tr -d '\r' <"$settings" | grep -qix "left = $win_x" && tr -d '\r' <"$settings" | grep -qix "top = $win_y" ||
     { cat "$settings"; fail "the settings file does not hold the window's place $win_x,$win_y"; }
-echo "exit status 0; $(basename "$settings") holds the window's place"
+tr -d '\r' <"$settings" | grep -qix "autoclose = true" ||
+    { cat "$settings"; fail "the settings file does not hold the choice made in the settings window"; }
+echo "exit status 0; $(basename "$settings") holds the window's place and the choice made"
 
 passed=true
 echo "screenshots in $shots: win32_before.png win32_during.png win32_after.png win32_settings.png"
