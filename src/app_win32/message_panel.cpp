@@ -48,7 +48,8 @@ void MessagePanel::MsgShow(std::string_view text) {
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(screen, previous);
     ::ReleaseDC(nullptr, screen);
-    label_height_ = std::max<int>(kLabel.bottom - kLabel.top, area.bottom - area.top);
+    text_height_ = area.bottom - area.top;
+    label_height_ = std::max<int>(kLabel.bottom - kLabel.top, text_height_);
     // An open panel takes the height of its new text at once.
     if (MsgTimer2 != 0)
         ::SetWindowPos(window_, HWND_TOP, 0, 0, kWidth, OpenHeight(), SWP_NOMOVE);
@@ -93,7 +94,10 @@ void MessagePanel::paint(HDC dc) const {
     const HGDIOBJ previous = ::SelectObject(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0xFF, 0, 0));
-    RECT label{kLabel.left, kLabel.top, kLabel.right, kLabel.top + label_height_};
+    // The text stands in the middle of the label's height, as a short message
+    // in the designed label does.
+    const int top = kLabel.top + (label_height_ - text_height_) / 2;
+    RECT label{kLabel.left, top, kLabel.right, top + text_height_};
     ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &label,
                 DT_WORDBREAK | DT_NOPREFIX);
     // The flat "X" button.

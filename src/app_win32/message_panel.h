@@ -42,6 +42,7 @@ private:
     HFONT font_ = nullptr;
     std::wstring text_;
     int label_height_ = 29;
+    int text_height_ = 0;
     int steps_ = 0; // the grow timer's step counter, 0 at rest
     platform::EventLoop::TimerId MsgTimer = 0;
     platform::EventLoop::TimerId MsgTimer2 = 0;

@@ -21,9 +21,11 @@
 #   - the close button ends the launcher with exit status 0 after it saved
 #     the player's settings (with the window's place and that choice) in
 #     updater/.
+#   - dragged by its background, the window follows the pointer;
+#   - with no update server answering, the message panel opens with its text.
 # Pictures of the screen go to SHOT_DIR: win32_before.png, win32_during.png,
-# win32_after.png, win32_settings.png; and win32_failure.png when a check
-# fails.
+# win32_after.png, win32_settings.png, win32_no_server.png; and
+# win32_failure.png when a check fails.
 #
 #   tests/gui_win32/gui_win32_window_run.sh SOURCE_DIR LAUNCHER_EXE LAUNCHER_PUBLISH CLIENT_EXE \
 #       SHOT_DIR WINE_PREFIX
@@ -66,7 +68,7 @@ picture() { /usr/bin/python3 "$source_dir/tests/gui_run/window_picture.py" "$@";
 work=$(mktemp -d /tmp/launcher-win32-window.XXXXXX)
 chmod 755 "$work"
 mkdir -p "$shots"
-rm -f "$shots"/win32_{before,during,after,settings,failure}.png
+rm -f "$shots"/win32_{before,during,after,settings,no_server,failure}.png
 # shellcheck source=../../scripts/lib/nginx.sh
 . "$source_dir/scripts/lib/nginx.sh"
 # shellcheck source=../../scripts/lib/sample_game.sh
@@ -111,7 +113,7 @@ fail() {
     if [ -n "${DISPLAY:-}" ] && [ -n "$xvfb_pid" ] && picture grab "$shots/win32_failure.png" 2>/dev/null; then
         echo "screen at the failure: $shots/win32_failure.png"
     fi
-    for log in launcher.log second.log watch.log nginx/error.log xvfb.log; do
+    for log in launcher.log second.log watch.log no_server.log nginx/error.log xvfb.log; do
         if [ -s "$work/$log" ]; then
             echo "--- $log (last 40 lines)"
             tail -n 40 "$work/$log"
@@ -319,6 +321,29 @@ xdotool click 1
 sleep 0.5
 xdotool mousemove 0 0
 
+step "Dragged by its background"
+xdotool mousemove $((win_x + 400)) $((win_y + 20))
+sleep 0.2
+xdotool mousedown 1
+for offset in 10 20 30; do
+    sleep 0.1
+    xdotool mousemove $((win_x + 400 + offset)) $((win_y + 20 + offset * 2 / 3))
+done
+sleep 0.2
+xdotool mouseup 1
+sleep 0.3
+xdotool mousemove 0 0
+now_x=""
+now_y=""
+moved() {
+    eval "$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^\(X\|Y\)=\([0-9-]*\)$/now_\1=\2/p' | tr 'A-Z' 'a-z')"
+    [ "$now_x" = $((win_x + 30)) ] && [ "$now_y" = $((win_y + 20)) ]
+}
+wait_for 5 moved || fail "the drag moved the window from $win_x,$win_y to $now_x,$now_y, not by 30,20"
+win_x=$now_x
+win_y=$now_y
+echo "the window moved with the pointer to $win_x,$win_y"
+
 step "The close button ends the launcher"
 click_control Button_Close
 wait_for 30 launcher_ended || fail "the launcher did not end after its close button"
@@ -334,6 +359,34 @@ tr -d '\r' <"$settings" | grep -qix "autoclose = true" ||
     { cat "$settings"; fail "the settings file does not hold the choice made in the settings window"; }
 echo "exit status 0; $(basename "$settings") holds the window's place and the choice made"
 
+step "No update server: the message panel opens and says so"
+dead_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+write_sample_config "$work/no_server.cfg" "http://127.0.0.1:$dead_port/" "$url/news/" "NoServer$$"
+mkdir -p "$work/no_server"
+"$publisher" package --skin "$skin" --config "$work/no_server.cfg" --into "$launcher" \
+    --output "$work/no_server/launcher.exe" >"$work/package.log" 2>&1 ||
+    { cat "$work/package.log"; fail "launcher-publish package failed"; }
+(cd "$work/no_server" && exec "$wine" launcher.exe) >"$work/no_server.log" 2>&1 &
+launcher_pid=$!
+instance="NoServer$$"
+wait_for 60 find_window || fail "no visible window titled $instance within 60 s"
+geometry=""
+wait_for 10 settled || fail "the window kept moving"
+eval "$(sed -n 's/^\(X\|Y\)=\([0-9-]*\)$/win_\1=\2/p' <<<"$geometry" | tr 'A-Z' 'a-z')"
+panel_shown() {
+    picture grab "$shots/win32_no_server.png" &&
+        picture panel "$shots/win32_no_server.png" "$skin" "$win_x" "$win_y" >"$work/panel.txt" 2>&1
+}
+wait_for 40 panel_shown || { cat "$work/panel.txt"; fail "the message panel did not open"; }
+cat "$work/panel.txt"
+click_control Button_Close
+wait_for 30 launcher_ended || fail "the launcher without a server did not end after its close button"
+wait "$launcher_pid"
+status=$?
+launcher_pid=""
+[ $status -eq 0 ] || fail "the launcher without a server exited with status $status"
+
 passed=true
-echo "screenshots in $shots: win32_before.png win32_during.png win32_after.png win32_settings.png"
+echo "screenshots in $shots: win32_before.png win32_during.png win32_after.png win32_settings.png" \
+    "win32_no_server.png"
 echo "gui_win32_window_run: all checks passed"
