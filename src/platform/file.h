@@ -56,6 +56,7 @@ struct FileStatus {
     bool regular = false; // a plain file (not a folder, device, pipe or link)
     std::uint64_t size = 0;
     timespec modified{}; // last-write time, universal, since 1 January 1970
+    timespec accessed{}; // last-access time, likewise (not compared)
 
     bool operator==(const FileStatus& other) const {
         return regular == other.regular && size == other.size &&

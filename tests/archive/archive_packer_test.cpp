@@ -1,14 +1,12 @@
 // One read of the game file, one write of the archive, and both hashes right.
 #include "catalogue/md5.h"
+#include "platform/file.h"
 #include "platform/files.h"
 #include "publish/packed_archive_writer.h"
 #include "support/temp_dir.h"
 #include "update/packed_files.h"
 
-#include <fcntl.h>
 #include <random>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -72,11 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ArchivePackerLockTest, AFileLockedByAWriterIsNotPacked) {
     TempDir dir;
     const auto source = dir.write("game/busy.bin", "being written");
-    const int fd = ::open(source.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    platform::File writer(source, platform::File::Mode::ReadWrite);
+    ASSERT_TRUE(writer.try_lock(platform::File::Lock::Exclusive));
     ArchivePacker packer(PackedFormat::rar);
     EXPECT_THROW(packer.pack(source, "busy.bin", dir / "busy.bin.vdp"), platform::FileError);
-    ::close(fd);
 }
 
 } // namespace

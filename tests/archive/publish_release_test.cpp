@@ -1,17 +1,17 @@
 #include "catalogue/file_catalogue.h"
 #include "catalogue/md5.h"
+#include "platform/file.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "publish/release_publisher.h"
 #include "served_tree.h"
 #include "support/temp_dir.h"
 #include "update/packed_files.h"
 
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
-#include <unistd.h>
+#include <optional>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -115,9 +115,8 @@ TEST_P(RepublishTest, ATouchedFileKeepsItsArchiveAndTakesItsNewDate) {
     EXPECT_EQ(summary.packed, 0u);
     EXPECT_EQ(std::filesystem::last_write_time(archive), archive_time);
     const auto record = ServedCatalogue(dir / "server").GetItemByName("\\system\\jux.ini")->Content;
-    struct stat info {};
-    ASSERT_EQ(::stat(file.c_str(), &info), 0);
-    EXPECT_EQ(record.Date, local_date_time_from_file_time(info.st_mtim));
+    const auto status = platform::File(file, platform::File::Mode::Read).status();
+    EXPECT_EQ(record.Date, local_date_time_from_file_time(status.modified));
     EXPECT_EQ(ServedTreeProblem(dir / "server"), "");
 }
 
@@ -163,19 +162,19 @@ TEST_F(StagingTest, AFailedPublishLeavesTheReleaseAsItWasAndTheNextOneCompletes)
     // Sorted last, so every other change is staged when it fails; a lock
     // taken by a writer fails the read even for root.
     const auto locked = dir.write("game/zz/locked.bin", "being written");
-    const int fd = ::open(locked.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    std::optional<platform::File> writer(std::in_place, locked, platform::File::Mode::ReadWrite);
+    ASSERT_TRUE(writer->try_lock(platform::File::Lock::Exclusive));
     try {
         PublishRelease(options);
         ADD_FAILURE() << "published";
     } catch (const PublishError& error) {
-        EXPECT_THAT(error.what(), HasSubstr(locked.string()));
+        EXPECT_THAT(error.what(), HasSubstr(platform::utf8_of(locked)));
         EXPECT_THAT(error.what(), HasSubstr("is unchanged"));
     }
     EXPECT_EQ(FolderContent(dir / "server"), release);
     EXPECT_FALSE(std::filesystem::exists(dir / "server/new"));
     EXPECT_FALSE(std::filesystem::exists(dir / "server/zz"));
-    ::close(fd);
+    writer.reset();
 
     const auto summary = PublishRelease(options);
     EXPECT_EQ(summary.packed, 8u);

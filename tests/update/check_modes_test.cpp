@@ -1,11 +1,9 @@
 // The three check modes deciding which missing and check-section files are fetched.
 #include "catalogue/date_time.h"
 #include "catalogue/file_catalogue.h"
+#include "platform/file.h"
 #include "platform/files.h"
 #include "update/workflow_harness.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -42,16 +40,15 @@ protected:
 TEST_P(CheckModeTest, DecidesByItsOwnComparison) {
     const ModeCase& c = GetParam();
     const auto jux = h.game / "System" / "Jux.ini";
-    struct stat before {};
-    ::stat(jux.c_str(), &before);
+    const platform::FileStatus before = platform::file_status(jux).value_or(platform::FileStatus{});
     switch (c.damage) {
     case Damage::Content:
         h.write("\\System\\Jux.ini", "port=7001");
         break;
     case Damage::ContentKeepingDate: {
         h.write("\\System\\Jux.ini", "port=7001");
-        const timespec times[2] = {before.st_atim, before.st_mtim};
-        ASSERT_EQ(::utimensat(AT_FDCWD, jux.c_str(), times, 0), 0);
+        ASSERT_TRUE(
+            platform::set_file_times(jux, {std::nullopt, before.accessed, before.modified}));
         break;
     }
     case Damage::DeleteFile:
@@ -74,10 +71,9 @@ TEST_P(CheckModeTest, DecidesByItsOwnComparison) {
         EXPECT_EQ(h.read("\\b.txt"), "bee");
     }
     if (c.damage == Damage::TouchDate) {
-        struct stat after {};
-        ::stat(jux.c_str(), &after);
+        const auto after = platform::file_status(jux).value_or(platform::FileStatus{});
         // Hard mode dates an intact check-section file; medium fetches it again.
-        EXPECT_DOUBLE_EQ(local_date_time_from_file_time(after.st_mtim), kSummerDate);
+        EXPECT_DOUBLE_EQ(local_date_time_from_file_time(after.modified), kSummerDate);
     }
     EXPECT_TRUE(h.view.start_enabled);
 }

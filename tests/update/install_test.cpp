@@ -1,10 +1,10 @@
 // Installing and updating a game folder from the in-process update server.
 #include "catalogue/date_time.h"
 #include "catalogue/file_catalogue.h"
+#include "platform/file.h"
 #include "platform/files.h"
+#include "platform/utf8_path.h"
 #include "update/workflow_harness.h"
-
-#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,9 +16,9 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 TDateTime modified(const std::filesystem::path& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return local_date_time_from_file_time(info.st_mtim);
+    const auto status = platform::file_status(path);
+    EXPECT_TRUE(status) << platform::utf8_of(path);
+    return local_date_time_from_file_time(status.value_or(platform::FileStatus{}).modified);
 }
 
 Release three_files() {

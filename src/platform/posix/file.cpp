@@ -38,6 +38,7 @@ FileStatus status_of(const struct stat& info) {
     status.regular = S_ISREG(info.st_mode);
     status.size = static_cast<std::uint64_t>(info.st_size);
     status.modified = info.st_mtim;
+    status.accessed = info.st_atim;
     return status;
 }
 

@@ -54,6 +54,7 @@ FileStatus status_of(HANDLE handle, std::error_code& error) {
         ::GetFileType(handle) == FILE_TYPE_DISK;
     status.size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
     status.modified = win32::timespec_of(info.ftLastWriteTime);
+    status.accessed = win32::timespec_of(info.ftLastAccessTime);
     return status;
 }
 
