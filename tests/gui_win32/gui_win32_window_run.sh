@@ -320,6 +320,14 @@ sleep 0.2
 xdotool click 1
 sleep 0.5
 xdotool mousemove 0 0
+# With the pointer elsewhere, the settings button shows its normal image again.
+config_normal() {
+    picture grab "$work/after_settings.png" &&
+        [ "$(picture button "$work/after_settings.png" "$skin" Button_Config "$win_x" "$win_y")" = common ]
+}
+wait_for 5 config_normal || fail "after the settings window the settings button shows:" \
+    "$(picture button "$work/after_settings.png" "$skin" Button_Config "$win_x" "$win_y")"
+echo "the settings window closed; the settings button shows its normal image"
 
 step "Dragged by its background"
 xdotool mousemove $((win_x + 400)) $((win_y + 20))
