@@ -54,6 +54,9 @@ packages=(
   libutf8proc-dev zlib1g-dev libsodium-dev
   # header-only libraries and the test framework's sources, used as they are
   googletest libcli11-dev libstb-dev libcpp-httplib-dev
+  # the window test of launcher.exe: a virtual display, pointer and window
+  # tools, pictures of the screen, and the update server
+  xvfb xauth xdotool x11-utils python3-pil nginx-light
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,6 @@
 #include "app/bitmap_image.h"
 
 #include <QPainter>
-#include <cmath>
 
 namespace launcher::app {
 
@@ -14,28 +13,13 @@ QImage ToQImage(const Bitmap& bitmap) {
 }
 
 QColor MeanColor(const Bitmap& image, const QRect& area) {
-    const Rect inside =
-        Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()}
-            .intersect(image.bounds());
-    std::uint64_t red = 0, green = 0, blue = 0, count = 0;
-    for (int y = inside.top; y < inside.bottom; ++y)
-        for (int x = inside.left; x < inside.right; ++x, ++count) {
-            const std::uint32_t pixel = image.pixel(x, y);
-            red += pixel >> 16 & 0xFF;
-            green += pixel >> 8 & 0xFF;
-            blue += pixel & 0xFF;
-        }
-    if (count == 0)
-        return QColor(Qt::black);
-    return QColor(static_cast<int>(red / count), static_cast<int>(green / count),
-                  static_cast<int>(blue / count));
+    return QColor::fromRgb(
+        launcher::MeanColor(image, Rect{area.left(), area.top(), area.left() + area.width(),
+                                        area.top() + area.height()}));
 }
 
 QColor MixColors(const QColor& a, const QColor& b, double part) {
-    const auto mix = [part](int x, int y) {
-        return static_cast<int>(std::lround(x + (y - x) * part));
-    };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
+    return QColor::fromRgb(launcher::MixColors(a.rgb(), b.rgb(), part));
 }
 
 QIcon LauncherIcon(const QImage& background) {

@@ -5,20 +5,21 @@
 #include "app/language_text.h"
 #include "app/news_browser.h"
 #include "app/qt_region.h"
-#include "app/range_indicator.h"
-#include "app/settings_choices.h"
 #include "app/settings_window.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
 #include "app/window_activation.h"
 #include "config/language_table.h"
+#include "config/launcher_paths.h"
 #include "config/player_choices.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
+#include "launch/settings_choices.h"
 #include "platform/own_process.h"
 #include "platform/process_start.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
+#include "skin/range_indicator.h"
 #include "skin/skin_apply.h"
 #include "update/update_workflow.h"
 
@@ -32,17 +33,6 @@
 #include <iostream>
 
 namespace launcher::app {
-namespace {
-
-// The folder given by "filemode=FOLDER": kept with its trailing separator
-// removed, on this platform's path form.
-std::filesystem::path file_mode_folder(std::string folder) {
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    return std::filesystem::absolute(folder);
-}
-
-} // namespace
 
 TFMain::TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup setup,
                QWidget* parent)
@@ -151,7 +141,7 @@ void TFMain::FormCreate() {
     workflow_setup.self_executable = setup_.MainPath / setup_.self_executable.filename();
     workflow_setup.FileModeActive = startup_.command_line.FileModeActive;
     if (workflow_setup.FileModeActive)
-        workflow_setup.FileModeFolder = file_mode_folder(startup_.command_line.FileModeFolder);
+        workflow_setup.FileModeFolder = FileModeFolderPath(startup_.command_line.FileModeFolder);
     probe_ = std::make_unique<ProxyProbe>(loop_);
     workflow_ = std::make_unique<UpdateWorkflow>(loop_, *this, config, settings_, LanguageStrings(),
                                                  workflow_setup);
@@ -168,17 +158,8 @@ void TFMain::FormCreate() {
     update();
 }
 
-// Paths inside the launcher folder read shorter without it, as the player
-// knows them ("system/jux.exe").
 std::string TFMain::relative_to_launcher_folder(std::string text) const {
-    std::string folder = setup_.MainPath.string();
-    if (folder.empty())
-        return text;
-    if (folder.back() != '/')
-        folder += '/';
-    for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
-        text.erase(at, folder.size());
-    return text;
+    return WithoutLauncherFolder(std::move(text), setup_.MainPath);
 }
 
 void TFMain::SetLanguage() {
@@ -398,21 +379,9 @@ bool TFMain::minimizes_to_tray() const {
 }
 
 void TFMain::take_back_settings(const SettingsChoices& choices) {
-    if (choices.AutoClose)
-        settings_.AutoClose = *choices.AutoClose;
-    if (choices.Proxy) {
-        settings_.ProxyIdx = choices.Proxy->index;
-        settings_.SelProxy = choices.Proxy->name;
+    TakeBackChoices(choices, settings_);
+    if (choices.Proxy)
         probe_chosen_proxy();
-    } else {
-        settings_.SelProxy = std::string(kAutoProxyItem);
-    }
-    if (choices.DriveTypeIndex && *choices.DriveTypeIndex >= 0 &&
-        static_cast<std::size_t>(*choices.DriveTypeIndex) < kDriveTypeItems.size())
-        settings_.DriveType = kDriveTypeItems[static_cast<std::size_t>(*choices.DriveTypeIndex)];
-    if (choices.CheckTypeIndex && *choices.CheckTypeIndex >= 0 &&
-        static_cast<std::size_t>(*choices.CheckTypeIndex) < kCheckTypeItems.size())
-        settings_.CheckMode = kCheckTypeItems[static_cast<std::size_t>(*choices.CheckTypeIndex)];
     Text_LangBoxDescription->SetCaption(text_of(25));
     news_after_settings_closed();
 }

@@ -18,6 +18,7 @@
 
 namespace launcher {
 class ProxyProbe;
+struct SettingsChoices;
 class UpdateWorkflow;
 namespace platform {
 class EventLoop;
@@ -30,7 +31,6 @@ namespace launcher::app {
 class ImageButtonWidget;
 class NewsBrowser;
 class SkinControlWidget;
-struct SettingsChoices;
 class TFSettings;
 class TLabel;
 class TShadowLabel;

@@ -8,7 +8,6 @@
 #include "config/config_data.h"
 #include "config/language_table.h"
 #include "config/user_settings.h"
-#include "launch/proxy_entry.h"
 #include "platform/text.h"
 #include "skin/skin_apply.h"
 #include "skin/skin_windows.h"
@@ -45,9 +44,11 @@ TRightAlignedLabel* new_caption(QWidget* parent, int top) {
 } // namespace
 
 QPoint SettingsWindowPosition(const QRect& main_window, const QSize& dialog) {
-    // Integer halves of sizes, which are never negative: rounded toward zero.
-    return {main_window.left() + main_window.width() / 2 - dialog.width() / 2 - 60,
-            main_window.top() + main_window.height() / 2 - dialog.height() / 2 - 60};
+    const Point at = launcher::SettingsWindowPosition(
+        Rect{main_window.left(), main_window.top(), main_window.left() + main_window.width(),
+             main_window.top() + main_window.height()},
+        dialog.width(), dialog.height());
+    return {at.x, at.y};
 }
 
 TFSettings::TFSettings(tConfigData& config, const TqorConfigWindow& skin, UserSettings& main_values,
@@ -249,40 +250,27 @@ void TFSettings::show_language() {
 
 void TFSettings::show_proxies() {
     QComboBox& box = *controls_.Box_Proxy;
+    const ProxyListView view =
+        ProxyListItems(config_.ProxyServers, main_values_.SelProxy, box.isEnabled());
     box.clear();
-    box.addItem(qstring(kAutoProxyItem));
-    if (!box.isEnabled()) {
-        box.setCurrentIndex(0);
-        return;
-    }
-    const std::string chosen = platform::to_lower(main_values_.SelProxy);
-    int selected = 0;
-    const auto& entries = config_.ProxyServers.Servers;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string name = ParseProxyEntry(entries[i]).name;
-        box.addItem(qstring(name));
-        // Two entries of one name: the later one is the chosen proxy.
-        if (platform::to_lower(name) == chosen)
-            selected = static_cast<int>(i) + 1;
-    }
-    box.setCurrentIndex(selected);
+    for (const std::string& item : view.items)
+        box.addItem(qstring(item));
+    box.setCurrentIndex(view.selected);
 }
 
 void TFSettings::show_drive_type() {
     QComboBox& box = *controls_.Box_DriveType;
     if (box.isEnabled())
-        box.setCurrentIndex(platform::to_lower(main_values_.DriveType) == "hdd" ? 0 : 1);
+        box.setCurrentIndex(DriveTypeIndex(main_values_.DriveType));
 }
 
 void TFSettings::show_check_mode() {
     QComboBox& box = *controls_.Box_CheckType;
     if (!box.isEnabled())
         return;
-    const std::string mode = platform::to_lower(main_values_.CheckMode);
     // A text that matches no item leaves the selection as it was.
-    for (std::size_t i = 0; i < kCheckTypeItems.size(); ++i)
-        if (mode == platform::to_lower(kCheckTypeItems[i]))
-            box.setCurrentIndex(static_cast<int>(i));
+    if (const auto item = CheckModeIndex(main_values_.CheckMode))
+        box.setCurrentIndex(*item);
 }
 
 void TFSettings::FadeInTimer() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings_choices.h"
+#include "launch/settings_choices.h"
 
 #include <QDialog>
 #include <QImage>

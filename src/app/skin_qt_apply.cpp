@@ -2,6 +2,7 @@
 
 #include "app/skin_label.h"
 #include "skin/bitmap.h"
+#include "skin/skin_apply.h"
 #include "skin/skin_params.h"
 
 #include <QWidget>
@@ -31,24 +32,21 @@ void ApplyWidgetSkin(const StringList& parameters, QWidget& target) {
 }
 
 void ApplyLabelSkin(const TqorLabel& skin, TLabel& target) {
-    const StringList& parameters = skin.parameters;
-    ApplyWidgetSkin(parameters, target);
+    const LabelSkin values = LabelSkinValues(skin.parameters);
+    target.move(values.Left, values.Top);
+    target.resize(std::max(values.Width, 0), std::max(values.Height, 0));
+    target.setVisible(values.Visible);
+    target.setEnabled(values.Enabled);
     target.SetSkinBox(target.geometry());
     QFont font = target.font();
-    // Sizes are points on a 96-dots-per-inch screen, as the skins are drawn.
-    const int points = param(parameters, "Size");
-    if (points > 0)
-        font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
-    else if (points < 0) // a negative size is a height in pixels
-        font.setPixelSize(-points);
-    font.setBold(GetParamBool(parameters, "Bold"));
-    font.setItalic(GetParamBool(parameters, "Italic"));
-    font.setUnderline(GetParamBool(parameters, "Underline"));
+    if (values.FontPixels)
+        font.setPixelSize(*values.FontPixels);
+    font.setBold(values.Bold);
+    font.setItalic(values.Italic);
+    font.setUnderline(values.Underline);
     target.setFont(font);
-    const auto color = static_cast<std::uint32_t>(param(parameters, "Color"));
-    // Codes with a high byte name system colours: the label keeps its own.
-    if ((color & 0xFF000000u) == 0)
-        target.SetFontColor(QColor::fromRgb(ArgbFromColorRef(color)));
+    if (values.ColorArgb)
+        target.SetFontColor(QColor::fromRgb(*values.ColorArgb));
     target.FitToText();
 }
 

@@ -1,6 +1,7 @@
 #include "skin/bitmap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace launcher {
@@ -142,6 +143,31 @@ void Bitmap::blend(const Bitmap& image, std::int64_t x, std::int64_t y) {
         auto& target = pixels_[index(tx, ty)];
         target = source_over(image.pixels_[image.index(sx, sy)], target);
     });
+}
+
+std::uint32_t MeanColor(const Bitmap& image, const Rect& area) {
+    const Rect inside = area.intersect(image.bounds());
+    std::uint64_t red = 0, green = 0, blue = 0, count = 0;
+    for (int y = inside.top; y < inside.bottom; ++y)
+        for (int x = inside.left; x < inside.right; ++x, ++count) {
+            const std::uint32_t pixel = image.pixel(x, y);
+            red += pixel >> 16 & 0xFF;
+            green += pixel >> 8 & 0xFF;
+            blue += pixel & 0xFF;
+        }
+    if (count == 0)
+        return argb(0, 0, 0);
+    return argb(static_cast<std::uint8_t>(red / count), static_cast<std::uint8_t>(green / count),
+                static_cast<std::uint8_t>(blue / count));
+}
+
+std::uint32_t MixColors(std::uint32_t a, std::uint32_t b, double part) {
+    const auto mix = [part](std::uint32_t x, std::uint32_t y) {
+        const double from = static_cast<double>(x & 0xFF);
+        const double to = static_cast<double>(y & 0xFF);
+        return static_cast<std::uint8_t>(std::lround(from + (to - from) * part));
+    };
+    return argb(mix(a >> 16, b >> 16), mix(a >> 8, b >> 8), mix(a, b));
 }
 
 } // namespace launcher

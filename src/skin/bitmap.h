@@ -72,6 +72,13 @@ private:
 // launcher and the preview both show a background without its alpha.
 Bitmap WithoutAlpha(Bitmap image);
 
+// The average colour of the image inside `area` of it, opaque; black when
+// the area holds none of its pixels.
+std::uint32_t MeanColor(const Bitmap& image, const Rect& area);
+
+// Colour `a` with the share `part` (0 to 1) of colour `b` mixed in, opaque.
+std::uint32_t MixColors(std::uint32_t a, std::uint32_t b, double part);
+
 // Colour helpers for 0xAARRGGBB pixels.
 constexpr std::uint32_t argb(std::uint8_t r, std::uint8_t g, std::uint8_t b,
                              std::uint8_t a = 0xFF) {

@@ -5,6 +5,10 @@
 #include "skin/skin_params.h"
 #include "skin/texture_gauge.h"
 
+#include <cmath>
+
+#include <climits>
+
 namespace launcher {
 namespace {
 
@@ -27,6 +31,28 @@ void ApplyPlacement(const StringList& parameters, SkinControl& target) {
     target.SetHeight(param_int32(parameters, "Height"));
     target.SetVisible(GetParamBool(parameters, "Visible"));
     target.SetEnabled(GetParamBool(parameters, "Enabled"));
+}
+
+LabelSkin LabelSkinValues(const StringList& parameters) {
+    LabelSkin label;
+    label.Left = param_int32(parameters, "Left");
+    label.Top = param_int32(parameters, "Top");
+    label.Width = param_int32(parameters, "Width");
+    label.Height = param_int32(parameters, "Height");
+    label.Visible = GetParamBool(parameters, "Visible");
+    label.Enabled = GetParamBool(parameters, "Enabled");
+    const std::int32_t points = param_int32(parameters, "Size");
+    if (points > 0)
+        label.FontPixels = static_cast<int>(std::lround(points * 96.0 / 72.0));
+    else if (points < 0 && points != INT32_MIN)
+        label.FontPixels = -points;
+    label.Bold = GetParamBool(parameters, "Bold");
+    label.Italic = GetParamBool(parameters, "Italic");
+    label.Underline = GetParamBool(parameters, "Underline");
+    const auto color = static_cast<std::uint32_t>(param_int32(parameters, "Color"));
+    if ((color & 0xFF000000u) == 0)
+        label.ColorArgb = ArgbFromColorRef(color);
+    return label;
 }
 
 void TqorButton::SaveToForm(TImageButton& target) const {

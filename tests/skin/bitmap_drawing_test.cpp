@@ -111,6 +111,15 @@ TEST(BitmapDrawing, ColorRefConversionSwapsRedAndBlue) {
     EXPECT_EQ(ColorRefFromArgb(argb(0x11, 0x22, 0x33)), 0x00332211u);
 }
 
+TEST(BitmapColours, MeanOverTheAreaInsideTheImageAndMixing) {
+    Bitmap image(4, 2, argb(0, 0, 0));
+    image.fill_rect({0, 0, 2, 2}, argb(200, 100, 50));
+    EXPECT_EQ(MeanColor(image, {0, 0, 4, 2}), argb(100, 50, 25));
+    EXPECT_EQ(MeanColor(image, {-5, -5, 1, 1}), argb(200, 100, 50));
+    EXPECT_EQ(MeanColor(image, {10, 10, 20, 20}), argb(0, 0, 0));
+    EXPECT_EQ(MixColors(argb(0, 100, 255), argb(255, 0, 255, 0), 0.5), argb(128, 50, 255));
+}
+
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
     const std::pair<double, std::int64_t> cases[] = {
         {262.5, 262}, {263.5, 264}, {0.5, 0},    {1.5, 2},   {-0.5, 0},

@@ -149,6 +149,31 @@ TEST(ApplyGauge, TexturesArePlacedAndTheGaugeRepainted) {
     EXPECT_EQ(repaints, 3); // two texture writes, then the repaint
 }
 
+TEST(LabelSkinValues, FontAndColourFollowTheSkin) {
+    const LabelSkin label = LabelSkinValues(placement("Size=9"));
+    EXPECT_EQ(label.Left, 10);
+    EXPECT_EQ(label.Height, 40);
+    EXPECT_TRUE(label.Visible);
+    EXPECT_EQ(label.FontPixels, 12); // 9 points on a 96-dots-per-inch screen
+    EXPECT_EQ(label.ColorArgb, argb(0, 0, 0));
+
+    const LabelSkin styled =
+        LabelSkinValues({"Size=-15", "Color=$0000FF", "Bold=true", "Italic=True"});
+    EXPECT_EQ(styled.FontPixels, 15);
+    EXPECT_EQ(styled.ColorArgb, argb(0xFF, 0, 0));
+    EXPECT_TRUE(styled.Bold);
+    EXPECT_FALSE(styled.Italic);
+    EXPECT_FALSE(styled.Underline);
+}
+
+TEST(LabelSkinValues, SystemColoursAndNoSizeKeepTheLabelsOwn) {
+    for (const char* size : {"Size=0", "Size=-2147483648", "Size=big"}) {
+        const LabelSkin label = LabelSkinValues({size, "Color=$FF000008"});
+        EXPECT_FALSE(label.FontPixels) << size;
+        EXPECT_FALSE(label.ColorArgb) << size;
+    }
+}
+
 TEST(MainWindowControls, AreDesignedAsTheWindowNeedsThem) {
     const MainWindowControls controls;
     EXPECT_EQ(controls.ProgressBar_OneFile.Left(), 39);

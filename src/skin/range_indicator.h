@@ -3,7 +3,7 @@
 #include "skin/range_control.h"
 #include "update/launcher_view.h"
 
-namespace launcher::app {
+namespace launcher {
 
 // Brings a progress bar or gauge to the workflow's value. The control
 // refuses writes that would leave its range inverted or its position below
@@ -11,4 +11,4 @@ namespace launcher::app {
 // range narrowed to the new one last.
 void ApplyIndicatorValue(RangeControl& control, const IndicatorValue& value);
 
-} // namespace launcher::app
+} // namespace launcher

@@ -1,9 +1,9 @@
-#include "app/range_indicator.h"
 #include "skin/gradient_progress_bar.h"
+#include "skin/range_indicator.h"
 
 #include <gtest/gtest.h>
 
-namespace launcher::app {
+namespace launcher {
 namespace {
 
 struct IndicatorCase {
@@ -36,4 +36,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test_case) { return std::string(test_case.param.name); });
 
 } // namespace
-} // namespace launcher::app
+} // namespace launcher

@@ -1,8 +1,8 @@
-#include "app/range_indicator.h"
+#include "skin/range_indicator.h"
 
 #include <algorithm>
 
-namespace launcher::app {
+namespace launcher {
 
 void ApplyIndicatorValue(RangeControl& control, const IndicatorValue& value) {
     if (control.Min() == value.Min && control.Max() == value.Max &&
@@ -16,4 +16,4 @@ void ApplyIndicatorValue(RangeControl& control, const IndicatorValue& value) {
     control.SetMax(value.Max);
 }
 
-} // namespace launcher::app
+} // namespace launcher

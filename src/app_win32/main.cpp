@@ -1,0 +1,111 @@
+// The windowed launcher on Windows: start-up, the single-instance rule, the
+// main window and the settings window, and the message loop.
+#include "app_win32/main_window.h"
+#include "app_win32/settings_window.h"
+#include "app_win32/single_instance.h"
+#include "app_win32/win32_event_loop.h"
+#include "config/startup.h"
+#include "platform/files.h"
+#include "platform/own_process.h"
+#include "platform/win32/win32_text.h"
+
+#include <commctrl.h>
+#include <exception>
+#include <iostream>
+#include <ole2.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+void show_error(const std::string& text) {
+    ::MessageBoxW(nullptr, launcher::platform::win32::wide(text).c_str(), L"",
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+// A skin image that does not decode is left out, and the window shows
+// without it; the publisher finds out which one here and in the debug log.
+void report_skipped_images(launcher::StartupState& startup) {
+    for (const auto* skipped :
+         {&startup.Skin->MainWindow.UnreadableImages, &startup.Skin->ConfigWindow.UnreadableImages})
+        for (const std::string& entry : skipped->Entries()) {
+            std::cerr << "Skin image left out: " << entry << "\n";
+            startup.DebugFile->WriteErr("Skin image left out: " + entry);
+        }
+}
+
+// The browser control and the shell's functions need the thread in a
+// single-threaded apartment.
+class OleSession {
+public:
+    OleSession() : ready_(SUCCEEDED(::OleInitialize(nullptr))) {}
+    ~OleSession() {
+        if (ready_)
+            ::OleUninitialize();
+    }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+
+private:
+    bool ready_;
+};
+
+int run() {
+    using namespace launcher;
+    std::vector<std::string> arguments = platform::own_command_line();
+    if (!arguments.empty())
+        arguments.erase(arguments.begin());
+
+    StartupState startup;
+    try {
+        startup = RunStartup(arguments);
+    } catch (const std::exception& error) {
+        show_error(error.what());
+        return 1;
+    }
+    report_skipped_images(startup);
+
+    if (app::BringRunningInstanceForward(platform::win32::wide(startup.InstanceTitle)))
+        return 0;
+
+    if (startup.Skin->MainWindow.BackGroundImage.image.empty()) {
+        show_error("Sorry! Not found the config");
+        return 0;
+    }
+
+    const OleSession ole;
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&common);
+
+    app::Win32EventLoop loop;
+    app::MainWindowSetup setup;
+    setup.self_executable = platform::executable_path();
+    setup.MainPath = setup.self_executable.parent_path();
+    setup.arguments = arguments;
+    app::TFMain main_window(loop, startup, setup);
+    main_window.SetDataToForm();
+    if (startup.command_line.DebugMode)
+        main_window.SetDebugFile(startup.DebugFile.get());
+    main_window.SetCaption(startup.InstanceTitle);
+    if (!startup.ConfigData->Config.TrayHint.empty())
+        main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
+    app::TFSettings settings_window(loop, *startup.ConfigData, startup.Skin->ConfigWindow,
+                                    main_window.settings(), main_window.window());
+    settings_window.SetDataToForm();
+    main_window.SetSettingsWindow(&settings_window);
+    main_window.Show();
+    const int code = loop.Run();
+    startup.ConfigData.reset();
+    return code;
+}
+
+} // namespace
+
+int main() {
+    try {
+        return run();
+    } catch (const std::exception& error) {
+        show_error(error.what());
+        return 1;
+    }
+}
