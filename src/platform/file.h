@@ -85,13 +85,15 @@ public:
         // open it until it is closed (Windows share modes; POSIX systems
         // have none, so pair it with lock(Lock::Shared) there).
         ReadDenyWrite,
-        // An existing file, for reading and writing.
+        // An existing file, for reading and writing; a symbolic link at the
+        // name is refused, not followed (POSIX).
         ReadWrite,
         // A new file, for reading and writing. Fails when the name exists in
         // any form, a symbolic link included (a link is never followed).
         CreateExclusive,
         // For reading and writing: created when missing, emptied when
-        // present (an existing link is followed).
+        // present; a symbolic link at the name is refused, not followed
+        // (POSIX).
         Truncate,
         // CreateExclusive, readable and writable by its owner only (a
         // secret key).

@@ -77,6 +77,10 @@ TEST(FileTest, LinksAreNeverFollowedIntoANewFileOrTheirTimes) {
     EXPECT_FALSE(File::open(link, File::Mode::CreateExclusive, error).is_open());
     EXPECT_FALSE(std::filesystem::exists(outside));
     dir.write("outside.txt", "x");
+    // A link put at the name after a caller looked at it is not followed either.
+    for (const File::Mode mode : {File::Mode::Truncate, File::Mode::ReadWrite})
+        EXPECT_FALSE(File::open(link, mode, error).is_open());
+    EXPECT_EQ(text_of(outside), "x");
     EXPECT_FALSE(set_file_times(link, {std::nullopt, std::nullopt, timespec{1000, 0}}));
     EXPECT_NE(file_status(outside)->modified.tv_sec, 1000);
 }

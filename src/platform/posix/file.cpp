@@ -22,13 +22,15 @@ int open_flags(File::Mode mode) {
         // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
         return O_RDONLY | O_NONBLOCK;
     case File::Mode::ReadWrite:
-        return O_RDWR;
+        // Callers have refused a link at the name; O_NOFOLLOW keeps one that
+        // was put there since from being followed.
+        return O_RDWR | O_NOFOLLOW;
     case File::Mode::CreateExclusive:
     case File::Mode::CreatePrivate:
         // O_EXCL fails on any existing name and never follows a link.
         return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
     case File::Mode::Truncate:
-        return O_RDWR | O_CREAT | O_TRUNC;
+        return O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW;
     }
     return O_RDONLY;
 }
