@@ -19,6 +19,7 @@
 #include "platform/process_start.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
+#include "platform/utf8_path.h"
 #include "skin/range_indicator.h"
 #include "skin/skin_apply.h"
 #include "update/update_workflow.h"
@@ -131,9 +132,8 @@ void TFMain::FormCreate() {
     Text_LangBoxDescription->SetCaption(text_of(25));
 
     std::error_code ignored;
-    std::filesystem::remove(
-        setup_.MainPath / (setup_.self_executable.filename().string() + std::string(kBackupSuffix)),
-        ignored);
+    std::filesystem::remove(BackupPathOf(setup_.MainPath / setup_.self_executable.filename()),
+                            ignored);
     std::filesystem::create_directory(UpdaterFolder(setup_.MainPath), ignored);
 
     UpdateWorkflowSetup workflow_setup;
@@ -474,7 +474,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
 
 std::string TFMain::restart_launcher() {
     save_settings();
-    std::vector<std::string> arguments{setup_.self_executable.string()};
+    std::vector<std::string> arguments{platform::utf8_of(setup_.self_executable)};
     arguments.insert(arguments.end(), setup_.arguments.begin(), setup_.arguments.end());
     return platform::replace_process(setup_.self_executable, arguments);
 }

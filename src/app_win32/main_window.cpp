@@ -194,9 +194,8 @@ void TFMain::FormCreate() {
     Text_LangBoxDescription->SetCaption(text_of(25));
 
     std::error_code ignored;
-    std::filesystem::remove(
-        setup_.MainPath / (setup_.self_executable.filename().string() + std::string(kBackupSuffix)),
-        ignored);
+    std::filesystem::remove(BackupPathOf(setup_.MainPath / setup_.self_executable.filename()),
+                            ignored);
     std::filesystem::create_directory(UpdaterFolder(setup_.MainPath), ignored);
 
     UpdateWorkflowSetup workflow_setup;
@@ -486,7 +485,9 @@ void TFMain::Button_StartGameClick() {
     request.LangFolder = settings_.LangFolder;
     request.UseProxy = config.ProxyServers.UseProxy;
     request.ProxyLine = workflow_->ProxyLine;
-    platform::DetachedProcessStarter starter;
+    // Through the shell with "runas": the client may need the administrator's
+    // rights.
+    platform::DetachedProcessStarter starter(platform::Elevation::Elevated);
     const GameStartResult result = StartGameClient(request, starter);
     if (!result.error.empty()) {
         // The player is told in the window; the launcher stays open even with

@@ -224,7 +224,7 @@ bool TRAR::OpenFile(const std::filesystem::path& FileName) {
 
 void TRAR::SetArchive(const std::filesystem::path& FileName) {
     fArchiveInformation.Reset();
-    fArchiveInformation.FileName = FileName.string();
+    fArchiveInformation.FileName = platform::utf8_of(FileName);
 }
 
 void TRAR::record_header(const TRARFileItem& item, bool is_directory) {

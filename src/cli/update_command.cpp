@@ -100,8 +100,7 @@ int exit_code_of(const UpdateWorkflow& workflow) {
 void remove_left_backup(const std::filesystem::path& launcher_folder,
                         const std::filesystem::path& executable) {
     std::error_code ignored;
-    std::filesystem::remove(
-        launcher_folder / (executable.filename().string() + std::string(kBackupSuffix)), ignored);
+    std::filesystem::remove(BackupPathOf(launcher_folder / executable.filename()), ignored);
 }
 
 int run_update(const UpdateOptions& options, bool full_check) {

@@ -61,7 +61,7 @@ std::vector<std::string> SkinWarningLines(std::span<const std::uint8_t> stream,
             where += " " + warning.member + " " + warning.field;
         if (index && !warning.member.empty())
             if (const auto file = file_of(*index, warning))
-                where = (skin_dir / std::filesystem::path(*file)).string();
+                where = platform::utf8_of(skin_dir / platform::path_from_utf8(*file));
         lines.push_back(where + ": " + warning.text);
     }
     return lines;

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/memory_stream.h"
+#include "platform/utf8_path.h"
 #include "skin/bmp_decoder.h"
 #include "skin/skin_index.h"
 #include "skin/skin_layout.h"
@@ -25,19 +26,19 @@ void write_block(MemoryStream& out, const Bytes& content) {
 
 Bytes read_source_file(const std::filesystem::path& skin_dir, const SkinIndexFile& file,
                        SkinSubBlockKind kind) {
-    const std::filesystem::path path = skin_dir / std::filesystem::path(file.path);
+    const std::filesystem::path path = skin_dir / platform::path_from_utf8(file.path);
     Bytes bytes;
     try {
         bytes = platform::read_file(path);
     } catch (const std::exception&) {
-        throw std::runtime_error("Skin file " + path.string() + " (" + file.key +
+        throw std::runtime_error("Skin file " + platform::utf8_of(path) + " (" + file.key +
                                  ") cannot be read");
     }
     if (kind == SkinSubBlockKind::Bitmap) {
         try {
             decode_bmp(bytes);
         } catch (const InvalidImageError& error) {
-            throw std::runtime_error("Skin file " + path.string() + " (" + file.key +
+            throw std::runtime_error("Skin file " + platform::utf8_of(path) + " (" + file.key +
                                      "): " + error.what());
         }
     }
@@ -230,10 +231,10 @@ std::vector<std::uint8_t> ComposeSkinStream(const std::filesystem::path& skin_di
     try {
         index_text = platform::read_file_text(index_path);
     } catch (const std::exception&) {
-        throw std::runtime_error("Skin folder " + skin_dir.string() + " has no readable " +
-                                 std::string(skin_index_file_name));
+        throw std::runtime_error("Skin folder " + platform::utf8_of(skin_dir) +
+                                 " has no readable " + std::string(skin_index_file_name));
     }
-    const SkinIndex index = parse_skin_index(index_text, index_path.string());
+    const SkinIndex index = parse_skin_index(index_text, platform::utf8_of(index_path));
     MemoryStream out;
     compose_part(out, SkinWindow::Main, index, skin_dir);
     compose_part(out, SkinWindow::Settings, index, skin_dir);

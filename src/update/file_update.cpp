@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "update/file_date_time.h"
 #include "update/game_names.h"
 #include "update/packed_files.h"
@@ -57,7 +58,7 @@ void UpdateWorkflow::UpdateRequiredFiles() {
     one_file_to_width();
 
     Required.SetSorted(false);
-    const int self = Required.GetId("\\" + setup_.self_executable.filename().string());
+    const int self = Required.GetId("\\" + platform::utf8_of(setup_.self_executable.filename()));
     if (self > 0)
         Required.SwapItems(0, self);
 
@@ -107,7 +108,7 @@ std::optional<std::string> UpdateWorkflow::fetch_packed_file(const std::string& 
     for (int pass = 1; pass <= kFetchPasses; ++pass) {
         if (setup_.FileModeActive) {
             if (platform::entry_kind(source) != platform::EntryKind::File)
-                return source.string() + " is missing";
+                return platform::utf8_of(source) + " is missing";
             try {
                 platform::copy_file_to(source, TemporaryPackedFile());
             } catch (const platform::FileError& error) {
@@ -218,7 +219,7 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     if (!verified_folders_.contains(relative.parent_path())) {
         if (const auto link = platform::first_link_below(main, relative.parent_path());
             !link.empty()) {
-            fail_file(item.Name, "its folder " + link.string() + " is a symbolic link");
+            fail_file(item.Name, "its folder " + platform::utf8_of(link) + " is a symbolic link");
             return;
         }
         try {
@@ -231,11 +232,11 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
         remove_leftovers(target.parent_path());
     }
 
-    URLName = target.filename().string();
+    URLName = platform::utf8_of(target.filename());
     OldName = item.Name.substr(1);
     const std::string expected_hash = item.HashPacked == kPlaceholderHash ? "" : item.HashPacked;
     const bool is_self = platform::to_lower(URLName) ==
-                         platform::to_lower(setup_.self_executable.filename().string());
+                         platform::to_lower(platform::utf8_of(setup_.self_executable.filename()));
     if (is_self && restart_after_self_ && self_update_before_ &&
         self_update_before_->Hash == item.Hash &&
         self_update_before_->HashPacked == item.HashPacked) {

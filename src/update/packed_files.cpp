@@ -5,6 +5,7 @@
 #include "platform/file.h"
 #include "platform/files.h"
 #include "platform/memory_stream.h"
+#include "platform/utf8_path.h"
 
 namespace launcher {
 namespace {
@@ -29,7 +30,8 @@ void UnpackFile(const std::filesystem::path& packed, const std::filesystem::path
         // A manifest cut short (an interrupted fetch) must not pass for a
         // smaller release: its missing lines would go unnoticed.
         if (!DecodeBZip2Stream(stream, decoded))
-            throw ConfigPackageError("The packed manifest " + packed.string() + " ends early");
+            throw ConfigPackageError("The packed manifest " + platform::utf8_of(packed) +
+                                     " ends early");
     } catch (...) {
         output.write(decoded.bytes().data(), decoded.bytes().size()); // decoded before the error
         throw;

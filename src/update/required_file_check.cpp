@@ -95,7 +95,7 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         const std::filesystem::path previous = TmpPath() / kPreviousListName;
         if (file_exists(previous)) {
             for (const std::string& line : OldFileList.LoadFromFileSkippingBadLines(previous))
-                log("Skipped a damaged line of " + previous.string() + ": " + line);
+                log("Skipped a damaged line of " + platform::utf8_of(previous) + ": " + line);
         }
 
         std::vector<std::string> lines =

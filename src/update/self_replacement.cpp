@@ -7,7 +7,7 @@ namespace launcher {
 
 SelfReplacement::SelfReplacement(std::filesystem::path executable, std::filesystem::path staged)
     : executable_(std::move(executable)), staged_(std::move(staged)),
-      backup_(executable_.string() + std::string(kBackupSuffix)) {}
+      backup_(BackupPathOf(executable_)) {}
 
 SelfReplacement::~SelfReplacement() {
     if (!swapped_)

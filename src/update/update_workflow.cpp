@@ -6,6 +6,7 @@
 #include "platform/file.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
 #include "update/packed_files.h"
 #include "update/release_signature.h"
 
@@ -35,7 +36,7 @@ UpdateWorkflow::UpdateWorkflow(platform::EventLoop& loop, LauncherView& view, tC
       setup_(std::move(setup)), random_(static_cast<std::mt19937::result_type>(
                                     std::chrono::system_clock::now().time_since_epoch().count())) {
     DM.SetThreads(kDownloadSegments);
-    DM.TmpFolder = TmpPath().string() + "/";
+    DM.TmpFolder = platform::utf8_of(TmpPath()) + "/";
     DM.OnProgress = [this](TDownloadMultiThread&, std::int64_t loaded, std::int64_t size) {
         UpdateDMProgress(loaded, size);
     };
@@ -194,7 +195,7 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
         const std::filesystem::path source =
             platform::native_path(setup_.FileModeFolder, packed_name);
         if (platform::entry_kind(source) != platform::EntryKind::File)
-            return DownloadFailure::http_status(404, source.string() + " is missing");
+            return DownloadFailure::http_status(404, platform::utf8_of(source) + " is missing");
         platform::copy_file_to(source, TemporaryPackedFile());
         return std::nullopt;
     }
@@ -218,7 +219,7 @@ std::optional<std::string> UpdateWorkflow::fetch_signature(const std::filesystem
     if (setup_.FileModeActive) {
         const std::filesystem::path source = platform::native_path(setup_.FileModeFolder, name);
         if (platform::entry_kind(source) != platform::EntryKind::File)
-            return "the signature file " + source.string() + " is missing";
+            return "the signature file " + platform::utf8_of(source) + " is missing";
         platform::copy_file_to(source, target);
         return std::nullopt;
     }

@@ -29,6 +29,10 @@ class tDebugFile;
 inline constexpr std::string_view kManifestName = "updater.lst";
 inline constexpr std::string_view kPreviousListName = "OldList.lst";
 inline constexpr std::string_view kBackupSuffix = ".bak";
+// Where a replaced executable is kept until the new one has started.
+inline std::filesystem::path BackupPathOf(const std::filesystem::path& executable) {
+    return std::filesystem::path(executable) += kBackupSuffix;
+}
 // Written in the updater folder right before the launcher restarts into a
 // new executable of itself: the record it installed, so that the restarted
 // run does not replace itself with the same file again.
