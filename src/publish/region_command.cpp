@@ -62,8 +62,9 @@ std::string RunRegion(const RegionRequest& request) {
     Bitmap image;
     try {
         if (request.alpha && !ReadBmpHeader(bytes).has_alpha)
-            throw std::runtime_error(name + " has no alpha mask (a 32-bit image with a 108- or " +
-                                     "124-byte header gives one): use --key-colour");
+            throw std::runtime_error(name +
+                                     " has no alpha mask (a 16- or 32-bit image whose 56-, " +
+                                     "108- or 124-byte header gives one): use --key-colour");
         image = decode_bmp(bytes);
     } catch (const InvalidImageError& error) {
         throw std::runtime_error(name + ": " + error.what());
