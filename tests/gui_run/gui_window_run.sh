@@ -177,8 +177,10 @@ step "Virtual display"
 screen_w=1280
 screen_h=1024
 # -wr: a plain white root window, so that what lies outside the window's
-# outline is told from the window by its colour.
-Xvfb -displayfd 9 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -wr \
+# outline is told from the window by its colour. -noreset: the server does
+# not reset when its last client leaves, which would refuse the next
+# launcher's connection for a moment.
+Xvfb -displayfd 9 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset -wr \
     9>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 wait_for 15 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
