@@ -183,6 +183,15 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     } catch (const platform::FileError& error) {
         throw PublishError(std::string(error.what()) + ": is another publish writing to it?");
     }
+    // Launchers that hold the publisher's key refuse an unsigned release: a
+    // publish that forgot the key would lock every one of them out.
+    if (!options.sign_key &&
+        platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
+        throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
+                           std::string(kSignatureName) +
+                           "): publish with --sign-key, as launchers that hold its key refuse "
+                           "an unsigned one; to stop signing, remove that file first. The "
+                           "release is unchanged.");
     PreviousRelease previous = ReadPreviousRelease(out_dir);
     const Leftovers leftovers = FindLeftovers(out_dir);
     RemoveLeftoverFiles(leftovers.staged_archives, out_dir);

@@ -1,11 +1,15 @@
 // A publisher's whole signing round, with the real programs: keygen, publish
 // --sign-key, verify, and a launcher packed with the public key updating
 // from nginx.
+#include "platform/file.h"
 #include "platform/files.h"
 #include "support/nginx_server.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "update/launcher_programs.h"
+#include "update/release_signature.h"
+
+#include <chrono>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -74,6 +78,66 @@ TEST(CliSignedReleaseTest, KeygenPublishVerifyAndASignedLauncherUpdates) {
     EXPECT_EQ(refused.exit_code, 4) << refused.output;
     EXPECT_THAT(refused.output, HasSubstr("not the one the publisher signed"));
     EXPECT_FALSE(std::filesystem::exists(installed / "system" / "jux.ini"));
+}
+
+ReleaseSignature signature_in(const std::filesystem::path& out) {
+    std::string error;
+    auto parsed =
+        ParseReleaseSignature(platform::read_file_text(out / "updater.lst.vdp.sig"), error);
+    EXPECT_TRUE(parsed) << error;
+    return parsed.value_or(ReleaseSignature{});
+}
+
+TEST(CliSignedReleaseTest, ReleasesCountUpExpireWhenAskedAndVerifyFindsAChangedArchive) {
+    TempDir dir;
+    const auto secret = dir / "release.key";
+    const auto pub = dir / "release.pub";
+    const std::vector<std::string> keygen{kPublish,        "keygen",       "--secret-key",
+                                          secret.string(), "--public-key", pub.string()};
+    ASSERT_EQ(run_process(keygen).exit_code, 0);
+    const std::string first_key = platform::read_file_text(pub);
+    std::vector<std::string> forced = keygen;
+    forced.push_back("--force");
+    ASSERT_EQ(run_process(forced).exit_code, 0);
+    EXPECT_NE(platform::read_file_text(pub), first_key) << "--force makes a new pair";
+
+    dir.write("game/data/a.pak", std::string(5000, 'a'));
+    dir.write("game/data/b.pak", std::string(7000, 'b'));
+    const auto out = dir / "srv";
+    publish(dir / "game", out, {"--sign-key", secret.string(), "--expires", "2"});
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    const ReleaseSignature first = signature_in(out);
+    EXPECT_EQ(first.release, 1u);
+    EXPECT_NEAR(static_cast<double>(first.expires - now), 2 * 24 * 3600.0, 3600.0);
+
+    dir.write("game/data/b.pak", std::string(7001, 'b'));
+    publish(dir / "game", out, {"--sign-key", secret.string()});
+    const ReleaseSignature second = signature_in(out);
+    EXPECT_EQ(second.release, 2u);
+    EXPECT_NEAR(static_cast<double>(second.expires - now), 30 * 24 * 3600.0, 3600.0);
+
+    // A publish that forgot the key would lock out every launcher that holds
+    // it: refused, the signed release left as it was.
+    dir.write("game/data/b.pak", std::string(7002, 'b'));
+    const auto unsigned_publish =
+        run_process({kPublish, "publish", (dir / "game").string(), out.string()});
+    EXPECT_NE(unsigned_publish.exit_code, 0);
+    EXPECT_THAT(unsigned_publish.output, HasSubstr("--sign-key"));
+    EXPECT_EQ(signature_in(out).release, 2u);
+
+    // The list and its signature still match; one archive behind them does not.
+    const auto verify =
+        std::vector<std::string>{kPublish, "verify", out.string(), "--public-key", pub.string()};
+    ASSERT_EQ(run_process(verify).exit_code, 0);
+    {
+        platform::File archive(out / "data" / "a.pak.vdp", platform::File::Mode::ReadWrite);
+        archive.write_at(archive.size() - 1, "x", 1);
+    }
+    const auto found = run_process(verify);
+    EXPECT_NE(found.exit_code, 0);
+    EXPECT_THAT(found.output, HasSubstr("a.pak.vdp differs from the signed file list"));
 }
 
 } // namespace
