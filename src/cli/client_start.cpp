@@ -16,7 +16,9 @@ int StartClient(const LauncherContext& context, const std::string& proxy_line) {
     request.LangFolder = context.settings.LangFolder;
     request.UseProxy = config.ProxyServers.UseProxy;
     request.ProxyLine = proxy_line;
-    platform::DetachedProcessStarter starter;
+    // Through the shell with "runas" on Windows, as the client may need the
+    // administrator's rights; as this user elsewhere.
+    platform::DetachedProcessStarter starter(platform::Elevation::Elevated);
     const auto result = StartGameClient(request, starter);
     if (!result.error.empty()) {
         std::cerr << result.error << "\n";

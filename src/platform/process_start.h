@@ -29,7 +29,8 @@ enum class Elevation {
 
 // The real starter: the program runs on its own, its window shown normally.
 // On Windows it is started with CreateProcessW (AsUser) or ShellExecuteExW
-// (Elevated). On POSIX systems a program that is not a native executable
+// (Elevated; with CreateProcessW when the shell cannot elevate, but not when
+// the player declined). On POSIX systems a program that is not a native executable
 // (a Windows game client) is started through `wine` when wine is installed.
 class DetachedProcessStarter final : public ProcessStarter {
 public:

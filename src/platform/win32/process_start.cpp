@@ -36,9 +36,10 @@ std::string create_process(const std::filesystem::path& program,
     return {};
 }
 
-std::string shell_execute_elevated(const std::filesystem::path& program,
-                                   const std::vector<std::string>& arguments,
-                                   const std::filesystem::path& working_dir) {
+// ERROR_SUCCESS when the shell started `program`, otherwise its error.
+DWORD shell_execute_elevated(const std::filesystem::path& program,
+                             const std::vector<std::string>& arguments,
+                             const std::filesystem::path& working_dir) {
     const std::wstring parameters = win32::wide(windows_command_line(arguments));
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof execute;
@@ -50,9 +51,7 @@ std::string shell_execute_elevated(const std::filesystem::path& program,
     execute.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     execute.lpDirectory = working_dir.c_str();
     execute.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExW(&execute))
-        return cannot_start(program, ::GetLastError());
-    return {};
+    return ::ShellExecuteExW(&execute) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 } // namespace
@@ -75,8 +74,16 @@ std::string DetachedProcessStarter::start(const std::filesystem::path& program,
     std::error_code error;
     if (!std::filesystem::is_regular_file(program, error))
         return "Cannot start " + utf8_of(program) + ": the file does not exist";
-    if (elevation_ == Elevation::Elevated)
-        return shell_execute_elevated(program, arguments, working_dir);
+    if (elevation_ == Elevation::Elevated) {
+        const DWORD shell_error = shell_execute_elevated(program, arguments, working_dir);
+        if (shell_error == ERROR_SUCCESS)
+            return {};
+        // A player who declines the elevation prompt has said no. A system
+        // that cannot elevate (no "runas" for programs) still starts the
+        // program, with this user's rights.
+        if (shell_error == ERROR_CANCELLED)
+            return cannot_start(program, shell_error);
+    }
     return create_process(program, arguments, working_dir);
 }
 
