@@ -53,6 +53,25 @@ std::string damaged(std::string archive, std::string_view content) {
     return archive;
 }
 
+// A zip archive whose headers say its member is `claimed` bytes long, while
+// its data inflates to the whole content: the size check at the header
+// passes, so only a cap while writing keeps the disk from filling.
+std::string understated(std::string archive, std::uint32_t claimed) {
+    const auto put = [&](std::size_t at) {
+        for (int i = 0; i < 4; ++i)
+            archive[at + i] = static_cast<char>(claimed >> (8 * i) & 0xFF);
+    };
+    const auto each = [&](std::string_view signature, std::size_t size_at) {
+        for (std::size_t at = archive.find(signature); at != std::string::npos;
+             at = archive.find(signature, at + 4))
+            put(at + size_at);
+    };
+    each(std::string_view("PK\3\4", 4), 22);   // local header, when it gives sizes
+    each(std::string_view("PK\7\x08", 4), 12); // data descriptor
+    each(std::string_view("PK\1\2", 4), 24);   // central directory
+    return archive;
+}
+
 struct FaultCase {
     const char* what;
     // The archive the server gives for the file, and whether the file list
@@ -82,6 +101,9 @@ std::vector<FaultCase> fault_cases() {
         {"a member larger than the file list says",
          zip_of("jux.ini", std::string(8 * 1024 * 1024, '\0')), true, "larger than the file list",
          9},
+        {"a member whose headers understate what it inflates to",
+         understated(zip_of("jux.ini", std::string(8 * 1024 * 1024, '\0')), 9), true,
+         "grows past the size the file list gives", 9},
     };
 }
 
