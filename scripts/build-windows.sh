@@ -19,6 +19,7 @@
 #   LAUNCHER_WINDOWS_DEPS_CACHE  where the cache folders live
 #   LAUNCHER_WINDOWS_TARGETS     ninja targets to build (default: all)
 #   JOBS                         parallel jobs (default 2)
+#   LAUNCHER_WINDOWS_BUILD_TYPE  CMake build type of the project (default Release)
 #   LAUNCHER_HOST_BUILD          a configured Linux build folder to take the
 #                                build machine's launcher-publish and
 #                                launcher-cli from (default: build-windows-host)
@@ -117,7 +118,10 @@ for arch in "${arches[@]}"; do
   if [ "$arch" = i686 ]; then test_options=(-DLAUNCHER_TESTS=OFF); fi
   build_dir=$source_dir/build-windows-$arch
   started=$SECONDS
+  # Release, linked stripped: the programs a player downloads carry no debug
+  # information or symbols, and the build takes less time.
   cmake -S "$source_dir" -B "$build_dir" -G Ninja \
+    -DCMAKE_BUILD_TYPE="${LAUNCHER_WINDOWS_BUILD_TYPE:-Release}" -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/mingw-w64-$arch.cmake" \
     -DLAUNCHER_WINDOWS_DEPS="$prefix" -DLAUNCHER_HOST_PUBLISH="$host_dir/src/publish/launcher-publish" \
     "${test_options[@]}" -DLAUNCHER_BENCH=OFF \
