@@ -30,6 +30,8 @@ UsePing=true
 RandomSelect=false
 url=[ http://a.example/ ]
 url = http://b.example/
+publickey=ed25519:first
+PublicKey = ed25519:second
 [GameProxys]
 UseProxy=true
 Port=[5816]
@@ -52,6 +54,8 @@ proxy=Europe|1.2.3.4|eu.ini
     EXPECT_FALSE(config.UpdateServers.RandomSelect);
     EXPECT_EQ(config.UpdateServers.Servers,
               (std::vector<std::string>{"http://a.example/", "http://b.example/"}));
+    EXPECT_EQ(config.UpdateServers.PublicKeys,
+              (std::vector<std::string>{"ed25519:first", "ed25519:second"}));
     EXPECT_TRUE(config.ProxyServers.UseProxy);
     EXPECT_EQ(config.ProxyServers.Port, 5816);
     EXPECT_EQ(config.ProxyServers.Servers, (std::vector<std::string>{"Europe|1.2.3.4|eu.ini"}));
