@@ -468,6 +468,7 @@ void TFMain::SetStartGameEnabled(bool enabled) {
 
 void TFMain::SetCheckAllFilesVisible(bool visible) {
     controls_.Button_CheckAllFiles.SetVisible(visible);
+    controls_.Button_CheckAllFiles.Repaint();
 }
 
 void TFMain::SetCheckAllFilesEnabled(bool enabled) {
