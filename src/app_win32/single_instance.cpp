@@ -31,16 +31,6 @@ std::wstring class_of(HWND window) {
     return name;
 }
 
-// The main window of a development environment of the same framework: a
-// launcher run from it does not count as a running launcher.
-BOOL CALLBACK look_for_development_window(HWND window, LPARAM context) {
-    if (class_of(window) == L"TAppBuilder") {
-        *reinterpret_cast<bool*>(context) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Turns the minimize and restore animation off while it lives.
 class AnimationPaused {
 public:
@@ -91,12 +81,8 @@ bool BringRunningInstanceForward(const std::wstring& instance_title) {
         window = owner;
 
     const AnimationPaused animation_paused;
+    // The hidden application window of a program of the same framework.
     if (class_of(window) == L"TApplication") {
-        bool development = false;
-        ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr),
-                            &look_for_development_window, reinterpret_cast<LPARAM>(&development));
-        if (development)
-            return false;
         if (::IsIconic(window)) {
             ::SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
             return true;
