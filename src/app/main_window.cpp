@@ -313,26 +313,12 @@ void TFMain::MsgShow(std::string_view text) {
     MsgPanel->MsgShow(text);
 }
 
-RangeControl& TFMain::range_control(Indicator which) {
-    switch (which) {
-    case Indicator::ProgressBar_OneFile:
-        return controls_.ProgressBar_OneFile;
-    case Indicator::Gauge_OneFile:
-        return controls_.Gauge_OneFile;
-    case Indicator::ProgressBar_Total:
-        return controls_.ProgressBar_Total;
-    case Indicator::Gauge_Total:
-        break;
-    }
-    return controls_.Gauge_Total;
-}
-
 void TFMain::SetIndicator(Indicator which, const IndicatorValue& value) {
-    ApplyIndicatorValue(range_control(which), value);
+    ApplyIndicatorValue(IndicatorControl(controls_, which), value);
 }
 
 int TFMain::IndicatorWidth(Indicator which) const {
-    return const_cast<TFMain*>(this)->range_control(which).Width();
+    return IndicatorControl(controls_, which).Width();
 }
 
 void TFMain::SetStartGameEnabled(bool enabled) {

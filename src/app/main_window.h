@@ -147,7 +147,6 @@ private:
     // The news page's part of taking the settings back: its navigation
     // handlers are detached and a changed news address is loaded.
     void news_after_settings_closed();
-    RangeControl& range_control(Indicator which);
     SkinControlWidget& indicator_widget(Indicator which);
 
     platform::EventLoop& loop_;

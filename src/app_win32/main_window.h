@@ -104,7 +104,6 @@ private:
     void probe_chosen_proxy();
     void save_settings();
     std::string restart_launcher();
-    RangeControl& range_control(Indicator which);
     void redraw_now(const Rect& before, const Rect& after);
     void paint(HDC dc, const RECT& area);
     // The skinned button under a window point, or none.

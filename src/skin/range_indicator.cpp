@@ -16,4 +16,18 @@ void ApplyIndicatorValue(RangeControl& control, const IndicatorValue& value) {
     control.SetMax(value.Max);
 }
 
+RangeControl& IndicatorControl(MainWindowControls& controls, Indicator which) {
+    switch (which) {
+    case Indicator::ProgressBar_OneFile:
+        return controls.ProgressBar_OneFile;
+    case Indicator::Gauge_OneFile:
+        return controls.Gauge_OneFile;
+    case Indicator::ProgressBar_Total:
+        return controls.ProgressBar_Total;
+    case Indicator::Gauge_Total:
+        break;
+    }
+    return controls.Gauge_Total;
+}
+
 } // namespace launcher

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skin/main_window_controls.h"
 #include "skin/range_control.h"
 #include "update/launcher_view.h"
 
@@ -10,5 +11,11 @@ namespace launcher {
 // its minimum, so the range is widened first, the position set, and the
 // range narrowed to the new one last.
 void ApplyIndicatorValue(RangeControl& control, const IndicatorValue& value);
+
+// The main window's progress bar or gauge that shows `which`.
+RangeControl& IndicatorControl(MainWindowControls& controls, Indicator which);
+inline const RangeControl& IndicatorControl(const MainWindowControls& controls, Indicator which) {
+    return IndicatorControl(const_cast<MainWindowControls&>(controls), which);
+}
 
 } // namespace launcher
