@@ -23,6 +23,7 @@
 #include "skin/range_indicator.h"
 #include "skin/skin_apply.h"
 #include "update/update_workflow.h"
+#include "update/workflow_setup.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -131,17 +132,15 @@ void TFMain::FormCreate() {
         setWindowOpacity(0.0);
     Text_LangBoxDescription->SetCaption(text_of(25));
 
+    RemoveLeftBackup(setup_.MainPath, setup_.self_executable);
     std::error_code ignored;
-    std::filesystem::remove(BackupPathOf(setup_.MainPath / setup_.self_executable.filename()),
-                            ignored);
     std::filesystem::create_directory(UpdaterFolder(setup_.MainPath), ignored);
 
-    UpdateWorkflowSetup workflow_setup;
-    workflow_setup.MainPath = setup_.MainPath;
-    workflow_setup.self_executable = setup_.MainPath / setup_.self_executable.filename();
-    workflow_setup.FileModeActive = startup_.command_line.FileModeActive;
-    if (workflow_setup.FileModeActive)
-        workflow_setup.FileModeFolder = FileModeFolderPath(startup_.command_line.FileModeFolder);
+    const CommandLine& command_line = startup_.command_line;
+    const UpdateWorkflowSetup workflow_setup = MakeWorkflowSetup(
+        setup_.MainPath, setup_.self_executable,
+        command_line.FileModeActive ? std::optional(FileModeFolderPath(command_line.FileModeFolder))
+                                    : std::nullopt);
     probe_ = std::make_unique<ProxyProbe>(loop_);
     workflow_ = std::make_unique<UpdateWorkflow>(loop_, *this, config, settings_, LanguageStrings(),
                                                  workflow_setup);

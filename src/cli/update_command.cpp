@@ -13,6 +13,7 @@
 #include "platform/plain_event_loop.h"
 #include "platform/text.h"
 #include "update/update_workflow.h"
+#include "update/workflow_setup.h"
 
 #include <iostream>
 #include <map>
@@ -95,14 +96,6 @@ int exit_code_of(const UpdateWorkflow& workflow) {
     return kExitUpToDate;
 }
 
-// A launcher that replaced itself leaves the previous executable as ".bak";
-// the next start removes it.
-void remove_left_backup(const std::filesystem::path& launcher_folder,
-                        const std::filesystem::path& executable) {
-    std::error_code ignored;
-    std::filesystem::remove(BackupPathOf(launcher_folder / executable.filename()), ignored);
-}
-
 int run_update(const UpdateOptions& options, bool full_check) {
     // Taken before anything is replaced: the restart runs the same program
     // with the same arguments, and the new executable takes this name.
@@ -120,15 +113,11 @@ int run_update(const UpdateOptions& options, bool full_check) {
     if (options.drive)
         context.settings.DriveType = kDrives.at(*options.drive);
 
-    remove_left_backup(context.launcher_folder, self);
-
-    UpdateWorkflowSetup setup;
-    setup.MainPath = context.launcher_folder;
-    setup.self_executable = context.launcher_folder / self.filename();
-    if (options.file_mode) {
-        setup.FileModeActive = true;
-        setup.FileModeFolder = std::filesystem::absolute(*options.file_mode);
-    }
+    RemoveLeftBackup(context.launcher_folder, self);
+    const UpdateWorkflowSetup setup = MakeWorkflowSetup(
+        context.launcher_folder, self,
+        options.file_mode ? std::optional(std::filesystem::absolute(*options.file_mode))
+                          : std::nullopt);
 
     platform::PlainEventLoop loop;
     TerminalView view(std::cout, std::cerr);
