@@ -9,9 +9,11 @@ bool TargetFile::create(const std::filesystem::path& path, std::int64_t length) 
         failure_.reset();
     }
     try {
-        file_ = platform::File::create_or_empty(path);
+        // A target left by an earlier download is reused: every byte of it
+        // is written again before the download counts as complete.
+        file_ = platform::File::create_or_reuse(path);
         // Sizing the file up front lets every range be written at its offset
-        // in any order; the unwritten parts read as zeros.
+        // in any order.
         file_.set_size(length);
         return true;
     } catch (const platform::FileError& error) {

@@ -49,8 +49,8 @@ void File::fail(const char* what, const std::error_code& error) const {
 FileError file_error(std::string_view what, const std::filesystem::path& path,
                      const std::error_code& error) {
     const FileProblem problem = file_problem_of(error);
-    const std::string reason = problem == FileProblem::Link ? "it is a symbolic link"
-                                                            : error_text(error);
+    const std::string reason =
+        problem == FileProblem::Link ? "it is a symbolic link" : error_text(error);
     return FileError(std::string(what) + " " + utf8_of(path) + ": " + reason, problem, path);
 }
 
@@ -71,6 +71,16 @@ File File::create_or_empty(const std::filesystem::path& path) {
     if (entry_kind(path) == EntryKind::File) {
         std::error_code error;
         File file = open(path, Mode::Truncate, error);
+        if (!error)
+            return file;
+    }
+    return create_new(path);
+}
+
+File File::create_or_reuse(const std::filesystem::path& path) {
+    if (entry_kind(path) == EntryKind::File) {
+        std::error_code error;
+        File file = open(path, Mode::ReadWrite, error);
         if (!error)
             return file;
     }

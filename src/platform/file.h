@@ -120,6 +120,11 @@ public:
     // reused rather than removed: the file system then need not find a new
     // inode, which costs when a temporary file is rewritten many times.
     static File create_or_empty(const std::filesystem::path& path);
+    // create_new, except that a regular file already at `path` is opened as
+    // it is, its old content kept: for a caller that sizes the file and then
+    // writes every byte of it. Emptying a file waits for the writeback of
+    // its old pages; overwriting them does not.
+    static File create_or_reuse(const std::filesystem::path& path);
     // An existing regular file for reading and writing in place; a link
     // there is refused.
     static File open_read_write(const std::filesystem::path& path);

@@ -85,6 +85,25 @@ TEST(FileTest, LinksAreNeverFollowedIntoANewFileOrTheirTimes) {
     EXPECT_NE(file_status(outside)->modified.tv_sec, 1000);
 }
 
+TEST(FileTest, CreateOrReuseKeepsARegularFileForOverwritingAndNeverFollowsALink) {
+    TempDir dir;
+    const auto target = dir.write("target.bin", "old content");
+    {
+        File file = File::create_or_reuse(target);
+        file.set_size(3);
+        file.write_at(0, "new", 3);
+    }
+    EXPECT_EQ(text_of(target), "new");
+#ifndef _WIN32
+    const auto outside = dir.write("outside.txt", "x");
+    const auto link = dir / "link.bin";
+    std::filesystem::create_symlink(outside, link);
+    File::create_or_reuse(link).write_at(0, "y", 1);
+    EXPECT_EQ(text_of(outside), "x");
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+#endif
+}
+
 TEST(FileTest, TheThrowingFormsNameTheFile) {
     TempDir dir;
     const auto missing = dir / "missing.txt";
