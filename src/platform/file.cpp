@@ -67,24 +67,27 @@ File File::create_new(const std::filesystem::path& path) {
     return file;
 }
 
-File File::create_or_empty(const std::filesystem::path& path) {
+namespace {
+
+// A regular file at `path` opened in `mode`, or else a new one (create_new).
+File existing_file_or_new(const std::filesystem::path& path, File::Mode mode) {
     if (entry_kind(path) == EntryKind::File) {
         std::error_code error;
-        File file = open(path, Mode::Truncate, error);
+        File file = File::open(path, mode, error);
         if (!error)
             return file;
     }
-    return create_new(path);
+    return File::create_new(path);
+}
+
+} // namespace
+
+File File::create_or_empty(const std::filesystem::path& path) {
+    return existing_file_or_new(path, Mode::Truncate);
 }
 
 File File::create_or_reuse(const std::filesystem::path& path) {
-    if (entry_kind(path) == EntryKind::File) {
-        std::error_code error;
-        File file = open(path, Mode::ReadWrite, error);
-        if (!error)
-            return file;
-    }
-    return create_new(path);
+    return existing_file_or_new(path, Mode::ReadWrite);
 }
 
 File File::open_read_write(const std::filesystem::path& path) {
