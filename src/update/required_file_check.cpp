@@ -12,6 +12,7 @@
 #include "update/update_workflow.h"
 
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace launcher {
@@ -73,6 +74,30 @@ std::unique_ptr<TFileList> UpdateWorkflow::hash_files(const TFileList& files) {
                TDateTime date) { OneHashCheched(filename, hash, size, date); };
     hasher.ModeIsHaveHash = check_level_ != kLevelMedium;
     return hasher.CalculateHash(platform::utf8_of(setup_.MainPath), files, hash_threads_);
+}
+
+std::unique_ptr<TFileList> UpdateWorkflow::hash_files(const TFileList& files,
+                                                      const std::vector<std::string>& absent) {
+    std::unordered_set<std::string> absent_keys;
+    for (const std::string& name : absent)
+        absent_keys.insert(TFileList::MakeKey(name));
+    TFileList present(true);
+    std::vector<std::string> missing;
+    for (int id = 0; id < files.Count(); ++id) {
+        const std::string& name = files.GetItemByID(id)->Content.Name;
+        if (absent_keys.contains(TFileList::MakeKey(name)))
+            missing.push_back(name);
+        else
+            present.AddItemEmpty(name);
+    }
+    // Hashing a missing file gives the placeholder, size 0 and date 0; a
+    // thread would only find that out two thread switches later.
+    for (const std::string& name : missing)
+        OneHashCheched(name, std::string(kPlaceholderHash), 0, 0.0);
+    std::unique_ptr<TFileList> result = hash_files(present);
+    for (const std::string& name : missing)
+        result->AddItemSimple(name, kPlaceholderHash, kPlaceholderHash, 0, 0.0);
+    return result;
 }
 
 void UpdateWorkflow::OneHashCheched(const std::string& filename, const std::string&, std::int64_t,
@@ -180,7 +205,7 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         reset_one_file(Required.Count());
 
         if (check_level_ != kLevelLight)
-            Required = std::move(*hash_files(Required));
+            Required = std::move(*hash_files(Required, missing));
     }
 
     for (int id = 0; id < NewFileList.Count(); ++id) {

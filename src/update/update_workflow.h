@@ -162,6 +162,10 @@ private:
     void enable_start();
     void record_previous(const TFileRecord& record);
     std::unique_ptr<TFileList> hash_files(const TFileList& files);
+    // As `hash_files`, with the files of `absent` (just found missing)
+    // given the result of a missing file at once instead of on a thread.
+    std::unique_ptr<TFileList> hash_files(const TFileList& files,
+                                          const std::vector<std::string>& absent);
     // Fetches and verifies the packed archive; the reason when it failed.
     std::optional<std::string> fetch_packed_file(const std::string& url,
                                                  const std::filesystem::path& source,
