@@ -34,8 +34,6 @@ void TDownloadMultiThread::SetThreads(int threads) {
 void TDownloadMultiThread::Stop() {
     for (auto& worker : list)
         worker->Stop();
-    if (probe_)
-        probe_->abort();
     isStop = true;
 }
 
@@ -51,42 +49,37 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     HaveError = false;
     LastFailure.reset();
     FetchedMD5.reset();
-    const std::int64_t length = probe_length(url);
-    if (isStop)
-        fail(DownloadFailure(DownloadFailure::Kind::Stopped));
-    if (length <= 0 || isStop) {
-        if (!HaveError)
-            fail(DownloadFailure(DownloadFailure::Kind::NoLength));
+    ordered_md5_.reset();
+    whole_file_part_ = nullptr;
+    length_ = 0;
+    const Probe probe = probe_then_fetch(url, filename);
+    if (probe == Probe::Failed || (probe != Probe::Fetched && isStop)) {
+        if (isStop)
+            fail(DownloadFailure(DownloadFailure::Kind::Stopped));
+        end_transfer();
+        platform::end_process_if_terminated();
         return; // the target is not touched
     }
-    if (!rcfile.create(filename, length)) {
-        fail(DownloadFailure::local_file(rcfile.failure()));
-        return;
+    if (probe == Probe::SeveralRanges) {
+        if (!rcfile.create(filename, length_)) {
+            fail(DownloadFailure::local_file(rcfile.failure()));
+            end_transfer();
+            return;
+        }
+        run_segments(url, filename, plan_segments(length_, _threads));
     }
-    length_ = length;
-
-    ordered_md5_.reset();
-    run_segments(url, filename, plan_segments(length, _threads));
     if (range_ignored_ && !isStop) {
         // The server answered a range with the whole file: writing that at
         // the range's offset would corrupt the target, so fetch the file
         // once more as a single whole-file transfer.
         HaveError = false;
         LastFailure.reset();
-        run_segments(url, filename, {SegmentRange{0, length - 1}});
+        run_segments(url, filename, {SegmentRange{0, length_ - 1}});
     }
 
     if (!HaveError && !isStop)
         FetchedMD5 = whole_file_part_ ? whole_file_part_->Digest() : ordered_md5_;
-    // Workers write into the target themselves, so they must all have ended
-    // before it is closed: a stopped worker may still be finishing a write.
-    whole_file_part_ = nullptr;
-    destroy_workers();
-    rcfile.close();
-    progress_tick();
-    if (Timer)
-        loop_.stop_timer(*Timer);
-    Timer.reset();
+    end_transfer();
     if (isStop) {
         std::error_code ignored;
         std::filesystem::remove(filename, ignored);
@@ -95,23 +88,80 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     platform::end_process_if_terminated();
 }
 
-// The length from a HEAD answer, or 0 when the probe failed (the failure is
-// kept). The request runs on a helper thread so that the interface keeps
-// processing its events, and is abandoned when it stalls.
-std::int64_t TDownloadMultiThread::probe_length(const std::string& url) {
-    std::unique_ptr<HttpClient> owned = take_client();
-    probe_ = owned.get();
-    const HeadOutcome head = HeadWhileProcessing(loop_, *owned, url, std::nullopt, &probe_thread_);
-    probe_ = nullptr;
-    idle_clients_.push_back(std::move(owned));
-    const HttpOutcome& outcome = head.result.outcome;
+// The length from a HEAD on the first worker's connection. For a file of one
+// range the same worker goes on to fetch it, into the target it creates on
+// its own thread; several ranges are left to `run_segments`.
+TDownloadMultiThread::Probe
+TDownloadMultiThread::probe_then_fetch(const std::string& url,
+                                       const std::filesystem::path& filename) {
+    _status = {};
+    smartthreads = 1;
+    destroy_workers();
+    auto worker = std::make_unique<TDownloadThread>(loop_, 1, url, 0, -1, take_client());
+    bool several_ranges = false;
+    bool target_failed = false;
+    // Runs on the worker's thread while this thread waits for its report,
+    // which orders these writes before the reads below.
+    worker->ProbeLengthFirst([&](std::int64_t length) -> std::unique_ptr<SegmentPart> {
+        length_ = length;
+        if (segment_count(length, _threads) > 1) {
+            several_ranges = true;
+            return nullptr;
+        }
+        if (!rcfile.create(filename, length)) {
+            target_failed = true;
+            return nullptr;
+        }
+        auto part = std::make_unique<TargetRangePart>(rcfile, 0, length);
+        part->DigestWhileWriting();
+        whole_file_part_ = part.get();
+        return part;
+    });
+    worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
+    worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
+    worker->SetThread(&segment_threads_[0]);
+    list.push_back(std::move(worker));
+    if (!Timer)
+        Timer = loop_.start_timer(kProgressPeriod, [this] { progress_tick(); });
+    count = 0;
+    _allok = false;
+    range_ignored_ = false;
+    if (!list.front()->Start()) {
+        fail(DownloadFailure::local_file(std::nullopt,
+                                         "the system could not start a download thread"));
+        return Probe::Failed;
+    }
+    wait_for_segments();
+
+    const TDownloadThread& probe = *list.front();
+    if (probe.FetchedAfterProbe())
+        return Probe::Fetched; // its report counted the range's outcome
+    if (several_ranges)
+        return Probe::SeveralRanges;
+    if (target_failed) {
+        fail(DownloadFailure::local_file(rcfile.failure()));
+        return Probe::Failed;
+    }
+    const HttpOutcome& outcome = probe.ProbeAnswer().outcome;
     if (outcome.ok)
-        return head.result.content_length;
-    if (outcome.status != 0 && !is_success_status(outcome.status))
+        fail(DownloadFailure(DownloadFailure::Kind::NoLength));
+    else if (outcome.status != 0 && !is_success_status(outcome.status))
         fail(DownloadFailure::http_status(outcome.status, outcome.error));
     else
         fail(DownloadFailure(DownloadFailure::Kind::NoAnswer, outcome.error));
-    return 0;
+    return Probe::Failed;
+}
+
+// Workers write into the target themselves, so they must all have ended
+// before it is closed: a stopped worker may still be finishing a write.
+void TDownloadMultiThread::end_transfer() {
+    whole_file_part_ = nullptr;
+    destroy_workers();
+    rcfile.close();
+    progress_tick();
+    if (Timer)
+        loop_.stop_timer(*Timer);
+    Timer.reset();
 }
 
 void TDownloadMultiThread::run_segments(const std::string& url,
@@ -232,6 +282,9 @@ void TDownloadMultiThread::on_complete(TDownloadThread& worker) {
     SegmentStatus& status = _status[static_cast<std::size_t>(worker.thread_id - 1)];
     status.done = true;
     status.loaded = worker.pos(); // the last progress steps may not have been handed off
+    // A length probe that fetched nothing has an empty range and fails
+    // nothing here: the coordinator tells why from its answer.
+    status.size = worker._end - worker._start + 1;
     if (worker.RangeIgnored() && !range_ignored_) {
         // Every other range would come back whole as well; end them now.
         range_ignored_ = true;
@@ -279,6 +332,8 @@ void TDownloadMultiThread::progress_tick() {
         loaded += status.loaded;
         size += status.size;
     }
+    if (size == 0)
+        return; // the length is not known yet
     try {
         OnProgress(*this, loaded, size);
     } catch (...) {

@@ -67,7 +67,9 @@ private:
         std::int64_t size = 0;   // length of the segment's range
     };
 
-    std::int64_t probe_length(const std::string& url);
+    enum class Probe { Failed, Fetched, SeveralRanges };
+    Probe probe_then_fetch(const std::string& url, const std::filesystem::path& filename);
+    void end_transfer();
     void fail(DownloadFailure failure);
     DownloadFailure segment_failure(const TDownloadThread& worker, std::int64_t received,
                                     std::int64_t size) const;
@@ -94,12 +96,12 @@ private:
     std::optional<std::string> ordered_md5_;     // of a download in several ranges
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
-    HttpClient* probe_ = nullptr; // the length probe in flight, for `Stop`
     // Clients of finished workers, kept with their open connections so that
     // the next download to the same server does not connect again.
     std::vector<std::unique_ptr<HttpClient>> idle_clients_;
-    // Threads kept from one download to the next: one for the length probe,
-    // one per segment. Declared last, so they end before what they use.
+    // Threads kept from one download to the next: one per segment (the
+    // first also probes the length), one to hash several ranges in order. Declared last, so they
+    // end before what they use.
     TaskThread probe_thread_;
     std::array<TaskThread, kMaxDownloadThreads> segment_threads_;
 };

@@ -50,9 +50,17 @@ void TDownloadThread::SetPart(std::unique_ptr<SegmentPart> part) {
     part_ = std::move(part);
 }
 
+void TDownloadThread::ProbeLengthFirst(TDownloadLengthEvent on_length) {
+    on_length_ = std::move(on_length);
+}
+
 bool TDownloadThread::Start() {
     if (started_)
         return true;
+    if (on_length_) {
+        probing_.store(true);
+        _old.store(watched_count());
+    }
     // The first attempt's watchdog starts here, on the interface thread,
     // which spares the worker a hand-off per download.
     start_watchdog();
@@ -101,10 +109,14 @@ void TDownloadThread::Execute() {
     // count of reported segments would never complete.
     if (!destroying_.load()) {
         try {
+            const bool fetch = !on_length_ || run_probe();
             if (!part_)
                 part_ = std::make_unique<MemoryPart>();
             error_count_.store(0);
-            while (run_attempt()) {
+            // The first attempt's start is on the display already: a short
+            // range then costs no progress hand-off before its end.
+            last_progress_hand_off_ = std::chrono::steady_clock::now();
+            while (fetch && run_attempt()) {
             }
         } catch (...) {
             // An unexpected failure ends the attempts; the end is still
@@ -133,6 +145,41 @@ void TDownloadThread::Execute() {
     std::lock_guard guard(finished_mutex_);
     finished_ = true;
     finished_changed_.notify_all();
+}
+
+// The length probe; true when the whole file is to be fetched now.
+bool TDownloadThread::run_probe() {
+    HTTP->clear_abort();
+    if (stop_requested_.load())
+        return false;
+    probe_answer_ = HTTP->head(_url);
+    probing_.store(false);
+    if (!watchdog_running_.load()) {
+        probe_stalled_ = true;
+        probe_answer_.outcome = StalledOutcome();
+        return false;
+    }
+    if (stop_requested_.load() || !probe_answer_.outcome.ok || probe_answer_.content_length <= 0)
+        return false;
+    const std::int64_t length = probe_answer_.content_length;
+    std::unique_ptr<SegmentPart> part = on_length_(length);
+    if (!part)
+        return false;
+    part_ = std::move(part);
+    _end = length - 1;
+    accept_whole_body_ = true;
+    expected_total_ = length;
+    fetched_after_probe_ = true;
+    return true;
+}
+
+// What the watchdog compares from one period to the next: the bytes of the
+// HEAD's answer while the length is probed (as negative numbers, so that the
+// body's count afterwards never looks unchanged), then the body's bytes.
+std::int64_t TDownloadThread::watched_count() const {
+    if (probing_.load())
+        return -1 - HTTP->activity();
+    return _pos.load();
 }
 
 // One attempt at the whole range; true when another attempt should follow.
@@ -215,7 +262,7 @@ void TDownloadThread::stop_watchdog() {
 }
 
 void TDownloadThread::on_watchdog_tick() {
-    const std::int64_t pos = _pos.load();
+    const std::int64_t pos = watched_count();
     if (pos != _old.load()) {
         _old.store(pos); // bytes arrived during the period
         return;

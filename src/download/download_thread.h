@@ -24,6 +24,12 @@ class TDownloadThread;
 // A hand-off to the interface thread; the argument is the reporting worker.
 using TDownloadCompleteEvent = std::function<void(TDownloadThread& Sender)>;
 
+// Given on the worker's thread the length a HEAD answer stated (above 0):
+// the part to fetch the whole file into at once, or none to end with the
+// length (the file is fetched in several ranges, or the target could not
+// be made).
+using TDownloadLengthEvent = std::function<std::unique_ptr<SegmentPart>(std::int64_t length)>;
+
 // Fetches one byte range of one URL on a thread of its own. Every progress
 // step and the end are handed to the interface thread synchronously, and a
 // watchdog on the interface thread aborts and restarts an attempt that
@@ -65,6 +71,18 @@ public:
     // coordinator can reuse its threads from one download to the next.
     void SetThread(TaskThread* thread) { task_thread_ = thread; }
 
+    // Asks for the file's length with a HEAD on the worker's connection
+    // before anything else, under the same watchdog, and when `on_length`
+    // gives a part, fetches the whole file into it right away: a file of one
+    // range then costs the interface thread a single hand-off. The range
+    // given at construction is replaced by the whole file.
+    void ProbeLengthFirst(TDownloadLengthEvent on_length);
+    // After the report: the HEAD's answer, whether the watchdog abandoned it,
+    // and whether the whole file was then fetched.
+    const HttpHeadResult& ProbeAnswer() const { return probe_answer_; }
+    bool ProbeStalled() const { return probe_stalled_; }
+    bool FetchedAfterProbe() const { return fetched_after_probe_; }
+
     // Starts the watchdog and the thread; false when the system cannot make
     // the thread (the worker then never reports).
     bool Start();
@@ -77,7 +95,8 @@ public:
     const int thread_id;
     const std::string _url;
     const std::int64_t _start;
-    const std::int64_t _end;
+    // Set once by the worker after a length probe, before it reports.
+    std::int64_t _end;
 
     // Bytes of the body received by the current attempt.
     std::int64_t pos() const { return _pos.load(); }
@@ -98,6 +117,8 @@ private:
     void Execute();
     void end_thread();
     bool run_attempt();
+    bool run_probe();
+    std::int64_t watched_count() const;
     void start_watchdog();
     void stop_watchdog();
     void on_watchdog_tick();
@@ -110,6 +131,11 @@ private:
     bool accept_whole_body_ = false;
     std::optional<std::int64_t> expected_total_;
     HttpOutcome last_outcome_;
+    TDownloadLengthEvent on_length_;
+    HttpHeadResult probe_answer_;
+    bool probe_stalled_ = false;
+    bool fetched_after_probe_ = false;
+    std::atomic<bool> probing_{false}; // the watchdog follows the HEAD's bytes meanwhile
 
     std::chrono::steady_clock::time_point last_progress_hand_off_{}; // worker thread only
     std::int64_t reported_pos_ = -1; // the position the last OnSetPos showed

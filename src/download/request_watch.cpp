@@ -34,6 +34,11 @@ void StallWatch::on_tick() {
     client_.abort();
 }
 
+HttpOutcome StalledOutcome() {
+    return HttpOutcome{false, 0,
+                       "no answer for " + std::to_string(kStallPeriod.count() / 1000) + " seconds"};
+}
+
 HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
                                 const std::string& url,
                                 std::optional<platform::Milliseconds> time_limit,
@@ -87,8 +92,7 @@ HeadOutcome HeadWhileProcessing(platform::EventLoop& loop, HttpClient& client,
     outcome.elapsed =
         std::chrono::duration_cast<platform::Milliseconds>(loop.clock().now() - start_time);
     if (outcome.stalled)
-        outcome.result.outcome = HttpOutcome{
-            false, 0, "no answer for " + std::to_string(kStallPeriod.count() / 1000) + " seconds"};
+        outcome.result.outcome = StalledOutcome();
     return outcome;
 }
 

@@ -37,6 +37,9 @@ private:
     std::optional<platform::EventLoop::TimerId> timer_;
 };
 
+// How a request abandoned for stalling ended: "no answer for 20 seconds".
+HttpOutcome StalledOutcome();
+
 struct HeadOutcome {
     HttpHeadResult result;
     bool stalled = false;              // abandoned after a stall period without progress

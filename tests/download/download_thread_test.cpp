@@ -199,7 +199,7 @@ TEST_F(DownloadThreadTest, DestroyingARunningWorkerDoesNotReportItsEnd) {
                                  .after_bytes = 100,
                                  .times = Fault::kEveryRequest});
     make_worker(0, 99'999).Start();
-    ASSERT_TRUE(pump_until(loop, [&] { return !positions.empty(); }));
+    ASSERT_TRUE(pump_until(loop, [&] { return worker->pos() > 0; }));
     worker.reset();
     loop.process_pending(platform::Milliseconds(0));
     EXPECT_EQ(completions, 0);
@@ -212,6 +212,58 @@ TEST_F(DownloadThreadTest, WorkerStoppedBeforeItBeganReportsWithoutARequest) {
     ASSERT_TRUE(finish());
     EXPECT_EQ(worker->Part()->size(), 0);
     EXPECT_EQ(worker->ErrorCount(), 0);
+    EXPECT_TRUE(server.gets(path).empty());
+}
+
+TEST_F(DownloadThreadTest, LengthProbeGoesOnToTheWholeFileOnTheSameConnection) {
+    make_worker(0, -1);
+    std::int64_t stated = 0;
+    worker->ProbeLengthFirst([&](std::int64_t length) -> std::unique_ptr<SegmentPart> {
+        stated = length;
+        return std::make_unique<MemoryPart>();
+    });
+    worker->Start();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(stated, 200'000);
+    EXPECT_TRUE(worker->FetchedAfterProbe());
+    EXPECT_EQ(worker->_end, 199'999);
+    EXPECT_EQ(part_bytes(), content);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].method, "HEAD");
+    EXPECT_EQ(requests[1].method, "GET");
+    EXPECT_EQ(requests[1].range, "bytes=0-199999");
+    EXPECT_EQ(requests[0].connection, requests[1].connection);
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(DownloadThreadTest, LengthProbeEndsWithTheAnswerWhenNoPartIsGiven) {
+    server.serve("/gone", Resource{.body = "x", .head_status = 404});
+    for (const std::string& probed : {path, std::string("/gone")}) {
+        completions = 0;
+        worker = std::make_unique<TDownloadThread>(loop, 1, server.url(probed), 0, -1);
+        worker->OnComplete = [this](TDownloadThread&) { ++completions; };
+        worker->ProbeLengthFirst([](std::int64_t) { return std::unique_ptr<SegmentPart>(); });
+        worker->Start();
+        ASSERT_TRUE(finish()) << probed;
+        EXPECT_FALSE(worker->FetchedAfterProbe()) << probed;
+        EXPECT_EQ(worker->Part()->size(), 0) << probed;
+    }
+    EXPECT_EQ(worker->ProbeAnswer().outcome.status, 404);
+    EXPECT_TRUE(server.gets(path).empty());
+    EXPECT_TRUE(server.gets("/gone").empty());
+}
+
+TEST_F(DownloadThreadTest, LengthProbeThatNeverAnswersIsAbandonedAfterOnePeriod) {
+    server.serve(path, Resource{.body = content, .head_never_answers = true});
+    make_worker(0, -1);
+    worker->ProbeLengthFirst([](std::int64_t) { return std::make_unique<MemoryPart>(); });
+    worker->Start();
+    ASSERT_TRUE(pump_until(loop, [&] { return !server.requests().empty(); }));
+    let_watchdog_period_pass();
+    ASSERT_TRUE(finish());
+    EXPECT_TRUE(worker->ProbeStalled());
+    EXPECT_EQ(worker->ProbeAnswer().outcome.error, "no answer for 20 seconds");
     EXPECT_TRUE(server.gets(path).empty());
 }
 
