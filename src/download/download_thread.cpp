@@ -23,7 +23,17 @@ std::unique_ptr<HttpClient> TDownloadThread::ReleaseClient() {
 }
 
 void TDownloadThread::end_thread() {
-    Stop();
+    bool finished = false;
+    {
+        std::lock_guard guard(finished_mutex_);
+        finished = finished_;
+    }
+    // A finished request is not aborted: the abort would wake the client's
+    // next wait for nothing.
+    if (finished)
+        stop_requested_.store(true);
+    else
+        Stop();
     destroying_.store(true);
     if (started_) {
         // The thread may be waiting for a hand-off; on the interface thread
@@ -123,25 +133,35 @@ void TDownloadThread::Execute() {
             // reported so that the coordinator's count completes.
         }
         watchdog_running_.store(false);
+        bool finished_in_report = false;
         try {
             // The watchdog stops in the same hand-off that reports the end.
             if (!reports_suppressed())
-                loop_.run_and_wait([this] {
+                loop_.run_and_wait([this, &finished_in_report] {
                     if (Timer)
                         loop_.stop_timer(*Timer);
                     Timer.reset();
-                    if (reports_suppressed())
-                        return;
                     // The last progress step, when it was not handed off
                     // on its own, goes with the end.
-                    if (OnSetPos && _pos.load() != reported_pos_)
+                    if (!reports_suppressed() && OnSetPos && _pos.load() != reported_pos_)
                         OnSetPos(*this);
-                    if (OnComplete)
+                    if (!reports_suppressed() && OnComplete)
                         OnComplete(*this);
+                    // The end is marked here, on the interface thread, so
+                    // that ending the worker does not wait for this thread
+                    // to be woken once more.
+                    mark_finished();
+                    finished_in_report = true;
                 });
         } catch (...) {
         }
+        if (finished_in_report)
+            return; // the worker may be gone already
     }
+    mark_finished();
+}
+
+void TDownloadThread::mark_finished() {
     std::lock_guard guard(finished_mutex_);
     finished_ = true;
     finished_changed_.notify_all();

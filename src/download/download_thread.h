@@ -116,6 +116,7 @@ public:
 private:
     void Execute();
     void end_thread();
+    void mark_finished();
     bool run_attempt();
     bool run_probe();
     std::int64_t watched_count() const;
