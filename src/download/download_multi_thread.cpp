@@ -24,6 +24,7 @@ TDownloadMultiThread::TDownloadMultiThread(platform::EventLoop& loop) : loop_(lo
 TDownloadMultiThread::~TDownloadMultiThread() {
     if (Timer)
         loop_.stop_timer(*Timer);
+    finish_digest(true);
     destroy_workers();
 }
 
@@ -48,8 +49,8 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     range_ignored_ = false;
     HaveError = false;
     LastFailure.reset();
-    FetchedMD5.reset();
-    ordered_md5_.reset();
+    finish_digest(true); // it reads the target, which is written again now
+    fetched_md5_.reset();
     whole_file_part_ = nullptr;
     length_ = 0;
     const Probe probe = probe_then_fetch(url, filename);
@@ -77,8 +78,10 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
         run_segments(url, filename, {SegmentRange{0, length_ - 1}});
     }
 
-    if (!HaveError && !isStop)
-        FetchedMD5 = whole_file_part_ ? whole_file_part_->Digest() : ordered_md5_;
+    if (HaveError || isStop)
+        finish_digest(true);
+    else if (whole_file_part_)
+        fetched_md5_ = whole_file_part_->Digest();
     end_transfer();
     if (isStop) {
         std::error_code ignored;
@@ -215,27 +218,50 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         if (started == 0)
             return;
     }
-    // Several ranges are hashed in file order while they arrive, on the
-    // probe's thread, which is idle meanwhile.
-    std::optional<OrderedDigest> digest;
-    std::atomic<bool> cancel_digest{false};
-    bool digest_done = true;
+    // Several ranges are hashed in file order while they arrive, on a
+    // thread of their own.
     if (parts.size() > 1 && started == smartthreads) {
-        digest.emplace(filename, parts);
-        digest_done = !probe_thread_.run([&] {
-            digest->Run(cancel_digest);
-            loop_.run_and_wait([&] { digest_done = true; });
+        finish_digest(true);
+        cancel_digest_.store(false);
+        digest_ = std::make_unique<OrderedDigest>(filename, parts);
+        digest_running_ = digest_thread_.run([this] {
+            digest_->Run(cancel_digest_);
+            loop_.run_and_wait([this] { digest_running_ = false; });
         });
+        if (!digest_running_)
+            digest_.reset();
     }
     wait_for_segments();
+    if (!digest_)
+        return;
     if (HaveError || isStop || range_ignored_)
-        cancel_digest.store(true);
-    while (!digest_done) {
+        finish_digest(true);
+    else
+        digest_->AllWritten(); // the parts may go; the hash catches up on its own
+}
+
+void TDownloadMultiThread::finish_digest(bool cancel) {
+    if (!digest_)
+        return;
+    if (cancel)
+        cancel_digest_.store(true);
+    while (digest_running_) {
         platform::end_process_if_terminated();
         loop_.process_pending(kWaitSlice);
     }
-    if (digest && !cancel_digest.load())
-        ordered_md5_ = digest->Result();
+    if (!cancel_digest_.load())
+        fetched_md5_ = digest_->Result();
+    digest_.reset();
+}
+
+std::optional<std::string> TDownloadMultiThread::FetchedMD5() {
+    finish_digest(false);
+    return fetched_md5_;
+}
+
+void TDownloadMultiThread::ForgetFetchedMD5() {
+    finish_digest(true);
+    fetched_md5_.reset();
 }
 
 void TDownloadMultiThread::wait_for_segments() {

@@ -3,12 +3,14 @@
 #include "download/download_failure.h"
 #include "download/download_thread.h"
 #include "download/http_client.h"
+#include "download/ordered_digest.h"
 #include "download/segment_plan.h"
 #include "download/target_file.h"
 #include "download/task_thread.h"
 #include "platform/event_loop.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -48,8 +50,14 @@ public:
     // Why, when `HaveError` is set (the first cause the download met).
     std::optional<DownloadFailure> LastFailure;
     // The MD5 of the file the last `GetFile` wrote, taken as its bytes
-    // arrived; none when it could not be (several ranges, an error).
-    std::optional<std::string> FetchedMD5;
+    // arrived; none when it could not be (an error, a file that changed).
+    // A file of several ranges may still be being hashed when `GetFile`
+    // returns, so that the caller can work on the file meanwhile: this
+    // waits for it, processing the loop. Interface thread only.
+    std::optional<std::string> FetchedMD5();
+    bool FetchedMD5Pending() const { return digest_running_; }
+    // Ends a hash still being taken, for a caller that will not need it.
+    void ForgetFetchedMD5();
 
     // The number of segments for large files, kept within 1..10.
     void SetThreads(int threads);
@@ -70,6 +78,7 @@ private:
     enum class Probe { Failed, Fetched, SeveralRanges };
     Probe probe_then_fetch(const std::string& url, const std::filesystem::path& filename);
     void end_transfer();
+    void finish_digest(bool cancel);
     void fail(DownloadFailure failure);
     DownloadFailure segment_failure(const TDownloadThread& worker, std::int64_t received,
                                     std::int64_t size) const;
@@ -93,16 +102,19 @@ private:
     bool range_ignored_ = false;
     std::int64_t length_ = 0;
     TargetRangePart* whole_file_part_ = nullptr; // the part of a one-range download
-    std::optional<std::string> ordered_md5_;     // of a download in several ranges
+    std::optional<std::string> fetched_md5_;
+    std::unique_ptr<OrderedDigest> digest_; // of a download in several ranges
+    std::atomic<bool> cancel_digest_{false};
+    bool digest_running_ = false; // interface thread only
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
     // Clients of finished workers, kept with their open connections so that
     // the next download to the same server does not connect again.
     std::vector<std::unique_ptr<HttpClient>> idle_clients_;
     // Threads kept from one download to the next: one per segment (the
-    // first also probes the length), one to hash several ranges in order. Declared last, so they
-    // end before what they use.
-    TaskThread probe_thread_;
+    // first also probes the length), one to hash several ranges in order.
+    // Declared last, so they end before what they use.
+    TaskThread digest_thread_;
     std::array<TaskThread, kMaxDownloadThreads> segment_threads_;
 };
 

@@ -17,26 +17,40 @@ constexpr std::chrono::microseconds kCaughtUpPause{500};
 } // namespace
 
 OrderedDigest::OrderedDigest(std::filesystem::path file, std::vector<const TargetRangePart*> parts)
-    : file_(std::move(file)), parts_(std::move(parts)) {}
+    : file_(std::move(file)), parts_(std::move(parts)) {
+    for (const TargetRangePart* part : parts_)
+        ranges_.push_back(Range{part->First(), part->Length()});
+}
+
+void OrderedDigest::AllWritten() {
+    std::lock_guard guard(parts_mutex_);
+    parts_.clear();
+}
+
+std::int64_t OrderedDigest::written(std::size_t index) {
+    std::lock_guard guard(parts_mutex_);
+    return parts_.empty() ? ranges_[index].length : parts_[index]->Written();
+}
 
 void OrderedDigest::Run(const std::atomic<bool>& cancel) {
     try {
         const platform::File file(file_, platform::File::Mode::Read);
         TMD5 digest;
         std::vector<std::uint8_t> buffer(kReadSize);
-        for (const TargetRangePart* part : parts_) {
+        for (std::size_t index = 0; index < ranges_.size(); ++index) {
+            const Range range = ranges_[index];
             std::int64_t done = 0;
-            while (done < part->Length()) {
+            while (done < range.length) {
                 if (cancel.load())
                     return;
-                const std::int64_t ready = part->Written() - done;
+                const std::int64_t ready = written(index) - done;
                 if (ready <= 0) {
                     std::this_thread::sleep_for(kCaughtUpPause);
                     continue;
                 }
                 const auto want = static_cast<std::size_t>(
                     std::min<std::int64_t>(ready, static_cast<std::int64_t>(buffer.size())));
-                const std::size_t got = file.read_at(part->First() + done, buffer.data(), want);
+                const std::size_t got = file.read_at(range.first + done, buffer.data(), want);
                 if (got == 0)
                     return; // shorter than its ranges: not this download's file any more
                 digest.Add(buffer.data(), got);

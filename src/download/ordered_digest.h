@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,12 +26,23 @@ public:
     // Hashes until the end of the last range or until `cancel` is set; for a
     // worker thread.
     void Run(const std::atomic<bool>& cancel);
+    // Every range is written whole: from now on the parts are not looked at
+    // and may be destroyed while `Run` goes on. Any thread.
+    void AllWritten();
     // The file's MD5 when Run reached the end.
     const std::optional<std::string>& Result() const { return result_; }
 
 private:
+    struct Range {
+        std::int64_t first;
+        std::int64_t length;
+    };
+    std::int64_t written(std::size_t index);
+
     std::filesystem::path file_;
-    std::vector<const TargetRangePart*> parts_;
+    std::vector<Range> ranges_;
+    std::mutex parts_mutex_;
+    std::vector<const TargetRangePart*> parts_; // emptied by AllWritten
     std::optional<std::string> result_;
 };
 

@@ -88,12 +88,15 @@ void UpdateWorkflow::UpdateRequiredFiles() {
     OldFileList.SaveToFile(TmpPath() / kPreviousListName);
 }
 
-bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) const {
-    if (expected_hash.empty())
+bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) {
+    if (expected_hash.empty()) {
+        DM.ForgetFetchedMD5();
         return true;
-    // A download in one range was hashed as it arrived.
-    if (!setup_.FileModeActive && DM.FetchedMD5)
-        return *DM.FetchedMD5 == expected_hash;
+    }
+    // A download was hashed as it arrived.
+    if (!setup_.FileModeActive)
+        if (const std::optional<std::string> fetched = DM.FetchedMD5())
+            return *fetched == expected_hash;
     try {
         return MD5File(TemporaryPackedFile()) == expected_hash;
     } catch (const platform::FileError&) {
@@ -101,10 +104,11 @@ bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) const
     }
 }
 
-std::optional<std::string> UpdateWorkflow::fetch_packed_file(const std::string& url,
-                                                             const std::filesystem::path& source,
-                                                             const std::string& expected_hash,
-                                                             bool& disk_problem) {
+std::optional<std::string>
+UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem::path& source,
+                                  const std::string& expected_hash, bool& disk_problem,
+                                  const std::function<TRARExtractResult()>& unpack,
+                                  std::optional<TRARExtractResult>& unpacked) {
     for (int pass = 1; pass <= kFetchPasses; ++pass) {
         if (setup_.FileModeActive) {
             if (platform::entry_kind(source) != platform::EntryKind::File)
@@ -136,8 +140,15 @@ std::optional<std::string> UpdateWorkflow::fetch_packed_file(const std::string& 
                 return failure.describe();
             }
         }
+        // The hash of a large archive catches up while its member is
+        // unpacked beside the target: the two use both processors.
+        if (!setup_.FileModeActive && !expected_hash.empty() && DM.FetchedMD5Pending())
+            unpacked = unpack();
         if (packed_file_matches(expected_hash))
             return std::nullopt;
+        if (unpacked && unpacked->MemberPlaced)
+            platform::remove_file(unpacked->Staged);
+        unpacked.reset();
     }
     std::string got;
     try {
@@ -250,20 +261,6 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
         platform::native_path(setup_.FileModeFolder, item.Name + std::string(kPackedSuffix));
     current_name_ = item.Name;
 
-    bool disk_problem = false;
-    if (const auto why = fetch_packed_file(url, source, expected_hash, disk_problem)) {
-        log("FItem.Content.Name " + OldName + ": hash error !!!");
-        // What arrived of a failed or mismatching archive is of no use, and
-        // on a full disk it takes the room the previous list needs.
-        platform::remove_file(TemporaryPackedFile());
-        fail_file(item.Name, *why, disk_problem);
-        return;
-    }
-    platform::crash_point("file-update:fetched");
-
-    view_.SetStatus(strings_[kUnpackingPrefix] + item.Name);
-    loop_.process_pending(platform::Milliseconds(0));
-    log("Unpack:: " + OldName);
     ExpectedFile expected;
     expected.file_name = URLName;
     const bool hashed = item.Hash != kPlaceholderHash;
@@ -273,8 +270,27 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
         expected.size = item.Size;
     expected.keep_staged = true;
     expected.sync = is_self; // the others are made durable together
-    const TRARExtractResult result =
-        UnpackArchive(TemporaryPackedFile(), target.parent_path(), main, expected);
+    const auto unpack = [&] {
+        view_.SetStatus(strings_[kUnpackingPrefix] + item.Name);
+        loop_.process_pending(platform::Milliseconds(0));
+        log("Unpack:: " + OldName);
+        return UnpackArchive(TemporaryPackedFile(), target.parent_path(), main, expected);
+    };
+
+    bool disk_problem = false;
+    std::optional<TRARExtractResult> unpacked;
+    if (const auto why =
+            fetch_packed_file(url, source, expected_hash, disk_problem, unpack, unpacked)) {
+        log("FItem.Content.Name " + OldName + ": hash error !!!");
+        // What arrived of a failed or mismatching archive is of no use, and
+        // on a full disk it takes the room the previous list needs.
+        platform::remove_file(TemporaryPackedFile());
+        fail_file(item.Name, *why, disk_problem);
+        return;
+    }
+    platform::crash_point("file-update:fetched");
+
+    const TRARExtractResult result = unpacked ? std::move(*unpacked) : unpack();
     log("Set DateTime: " + OldName);
     // The temporary packed file stays for the next file to overwrite, and
     // goes when the work list is done: removing and creating it for every

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/rar_types.h"
 #include "catalogue/file_catalogue.h"
 #include "config/config_data.h"
 #include "config/language_table.h"
@@ -167,11 +168,16 @@ private:
     std::unique_ptr<TFileList> hash_files(const TFileList& files,
                                           const std::vector<std::string>& absent);
     // Fetches and verifies the packed archive; the reason when it failed.
+    // An archive whose MD5 is still being taken when it has arrived is
+    // unpacked by `unpack` meanwhile into `unpacked`, which is dropped again
+    // when the archive does not match.
     std::optional<std::string> fetch_packed_file(const std::string& url,
                                                  const std::filesystem::path& source,
                                                  const std::string& expected_hash,
-                                                 bool& disk_problem);
-    bool packed_file_matches(const std::string& expected_hash) const;
+                                                 bool& disk_problem,
+                                                 const std::function<TRARExtractResult()>& unpack,
+                                                 std::optional<TRARExtractResult>& unpacked);
+    bool packed_file_matches(const std::string& expected_hash);
     // Verified files wait under temporary names and are made durable
     // together, then renamed into place, dated and recorded: one flush for
     // many files instead of one each, and still never a file under its real

@@ -255,8 +255,8 @@ TEST_F(DownloadMultiThreadTest, TheFileIsHashedWhileItArrivesInOneOrSeveralRange
             server.add_fault(path, *test.fault);
         download.SetThreads(test.threads);
         EXPECT_EQ(fetch(), content) << test.what;
-        ASSERT_TRUE(download.FetchedMD5) << test.what;
-        EXPECT_EQ(*download.FetchedMD5, expected) << test.what;
+        ASSERT_TRUE(download.FetchedMD5()) << test.what;
+        EXPECT_EQ(*download.FetchedMD5(), expected) << test.what;
     }
     server.add_fault(path, Fault{.kind = Fault::Kind::Status,
                                  .status = 500,
@@ -264,7 +264,7 @@ TEST_F(DownloadMultiThreadTest, TheFileIsHashedWhileItArrivesInOneOrSeveralRange
                                  .times = Fault::kEveryRequest});
     fetch();
     EXPECT_TRUE(download.HaveError);
-    EXPECT_FALSE(download.FetchedMD5) << "no hash of a file that did not arrive whole";
+    EXPECT_FALSE(download.FetchedMD5()) << "no hash of a file that did not arrive whole";
 }
 
 TEST_F(DownloadMultiThreadTest, FailingProgressHandlerDoesNotEndTheDownload) {

@@ -169,6 +169,33 @@ TEST(LargeFileTest, ALargeFileHashedWhileItIsWrittenInstallsWhenItMatches) {
     EXPECT_TRUE(h.read("\\big.pak") == large) << "the file installed whole";
 }
 
+// An archive of several ranges is unpacked while its hash is still being
+// taken; when the hash then differs, the unpacked member is thrown away.
+TEST(LargeFileTest, AMemberUnpackedBeforeItsArchiveDiffersIsThrownAway) {
+    WorkflowHarness h;
+    std::string large(9 << 20, '\0');
+    for (std::size_t i = 0; i < large.size(); i += 4093)
+        large[i] = static_cast<char>(i % 251);
+    h.write("\\big.pak", kOld);
+    Release release{{{"\\big.pak", large}}};
+    release.check_section = {"\\big.pak"};
+    TFileRecord record = h.publish(release)[0];
+    record.HashPacked = Md5Of("another archive");
+    release.files.clear();
+    release.extra_catalogue_lines = {FormatCatalogueLine(record)};
+    h.publish(release);
+    h.server.serve("/big.pak.vdp", Resource{rar_of("big.pak", large)});
+    UpdateWorkflow& workflow = h.run();
+
+    EXPECT_EQ(h.read("\\big.pak"), kOld);
+    ASSERT_EQ(workflow.FailedFiles().size(), 1u);
+    EXPECT_THAT(workflow.FailedFiles()[0].reason, HasSubstr("differs from the file list"));
+    EXPECT_THAT(h.view.statuses, ::testing::Contains("S1 \\big.pak"))
+        << "the member was unpacked while the archive was hashed";
+    for (const auto& entry : std::filesystem::directory_iterator(h.game.path()))
+        EXPECT_FALSE(IsTemporaryName(entry.path().filename().string())) << entry.path();
+}
+
 TEST(KeepOldFileFullCheckTest, AFileTheFullCheckCannotReplaceStaysAndIsCounted) {
     WorkflowHarness h;
     const auto records = h.publish(Release{{{"\\a.txt", "a"}, {"\\b.txt", "b"}}});
