@@ -14,6 +14,7 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -23,6 +24,10 @@ namespace {
 
 // Large reads mean few system calls for a large member.
 constexpr std::size_t kReadBlockSize = 1 << 20;
+// Archives up to this size are read in one go and opened from memory: the
+// reader then makes no system call of its own, where reading from the file
+// costs a dozen seeks and reads for a small archive.
+constexpr std::uint64_t kInMemoryArchiveAtMost = 4 << 20;
 // From this size on a checked member is hashed on a second thread while it
 // is written.
 constexpr std::int64_t kHashAsideFrom = std::int64_t{8} << 20;
@@ -127,7 +132,11 @@ public:
         if (!owner.Password.empty())
             archive_read_add_passphrase(a_, owner.Password.c_str());
         archive_read_set_passphrase_callback(a_, this, &Reader::ask_password);
-        opened_ = platform::ArchiveNames::open_for_reading(a_, file, kReadBlockSize) == ARCHIVE_OK;
+        if (read_small_archive(file))
+            opened_ = archive_read_open_memory(a_, bytes_.data(), bytes_.size()) == ARCHIVE_OK;
+        else
+            opened_ =
+                platform::ArchiveNames::open_for_reading(a_, file, kReadBlockSize) == ARCHIVE_OK;
     }
     ~Reader() { archive_read_free(a_); }
     Reader(const Reader&) = delete;
@@ -145,6 +154,29 @@ public:
     std::string current_name;
 
 private:
+    // False for a large archive and one that cannot be read this way: those
+    // are opened as files, which also tells why they cannot be read.
+    bool read_small_archive(const std::filesystem::path& file) {
+        try {
+            const platform::File archive(file, platform::File::Mode::Read);
+            const std::uint64_t size = archive.size();
+            if (size > kInMemoryArchiveAtMost)
+                return false;
+            bytes_.resize(static_cast<std::size_t>(size));
+            std::size_t done = 0;
+            while (done < bytes_.size()) {
+                const std::size_t got =
+                    archive.read_at(done, bytes_.data() + done, bytes_.size() - done);
+                if (got == 0)
+                    return false; // it shrank meanwhile
+                done += got;
+            }
+            return true;
+        } catch (const platform::FileError&) {
+            return false;
+        }
+    }
+
     static const char* ask_password(::archive*, void* self) {
         auto& reader = *static_cast<Reader*>(self);
         if (!reader.owner_.OnPasswordRequired || reader.asked_)
@@ -164,6 +196,7 @@ private:
     platform::ArchiveNames names_;
     TRAR& owner_;
     ::archive* a_;
+    std::vector<char> bytes_; // a small archive, read whole
     bool opened_ = false;
     bool asked_ = false;
     std::string password_;
