@@ -41,15 +41,16 @@ void flush_to_disk(const std::vector<std::filesystem::path>& paths) {
         }
         return;
     }
-    // One flush per file system the paths lie on.
+    // One flush per file system the paths lie on; a look at each path
+    // finds its file system without opening it.
     std::set<dev_t> flushed;
     for (const auto& path : paths) {
-        const OpenedForFlush file(path);
         struct stat info {};
-        if (::fstat(file.get(), &info) != 0)
+        if (::stat(path.c_str(), &info) != 0)
             throw file_error("Cannot flush", path, {errno, std::generic_category()});
         if (!flushed.insert(info.st_dev).second)
             continue;
+        const OpenedForFlush file(path);
         if (::syncfs(file.get()) != 0)
             throw file_error("Cannot flush", path, {errno, std::generic_category()});
     }
