@@ -120,15 +120,8 @@ TDownloadMultiThread::probe_then_fetch(const std::string& url,
         whole_file_part_ = part.get();
         return part;
     });
-    worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
-    worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
-    worker->SetThread(&segment_threads_[0]);
-    list.push_back(std::move(worker));
-    if (!Timer)
-        Timer = loop_.start_timer(kProgressPeriod, [this] { progress_tick(); });
-    count = 0;
-    _allok = false;
-    range_ignored_ = false;
+    add_worker(std::move(worker));
+    begin_round();
     if (!list.front()->Start()) {
         fail(DownloadFailure::local_file(std::nullopt,
                                          "the system could not start a download thread"));
@@ -153,6 +146,24 @@ TDownloadMultiThread::probe_then_fetch(const std::string& url,
     else
         fail(DownloadFailure(DownloadFailure::Kind::NoAnswer, outcome.error));
     return Probe::Failed;
+}
+
+// The next worker of the list, reporting to this coordinator on its own
+// kept thread.
+void TDownloadMultiThread::add_worker(std::unique_ptr<TDownloadThread> worker) {
+    worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
+    worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
+    worker->SetThread(&segment_threads_[list.size()]);
+    list.push_back(std::move(worker));
+}
+
+// Before the listed workers start: progress shows, nothing has reported.
+void TDownloadMultiThread::begin_round() {
+    if (!Timer)
+        Timer = loop_.start_timer(kProgressPeriod, [this] { progress_tick(); });
+    count = 0;
+    _allok = false;
+    range_ignored_ = false;
 }
 
 // Workers write into the target themselves, so they must all have ended
@@ -180,8 +191,6 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         auto worker = std::make_unique<TDownloadThread>(loop_, id, url, range.first, range.last,
                                                         take_client());
         _status[index] = SegmentStatus{false, 0, range.length()};
-        worker->OnSetPos = [this](TDownloadThread& sender) { on_set_pos(sender); };
-        worker->OnComplete = [this](TDownloadThread& sender) { on_complete(sender); };
         auto part = std::make_unique<TargetRangePart>(rcfile, range.first, range.length());
         if (plan.size() == 1) {
             part->DigestWhileWriting();
@@ -193,15 +202,10 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         worker->SetPart(std::move(part));
         worker->SetAcceptWholeBody(plan.size() == 1);
         worker->SetExpectedTotal(length_);
-        worker->SetThread(&segment_threads_[index]);
-        list.push_back(std::move(worker));
+        add_worker(std::move(worker));
     }
-    if (!Timer)
-        Timer = loop_.start_timer(kProgressPeriod, [this] { progress_tick(); });
-    count = 0;
-    _allok = false;
+    begin_round();
     isStop = false;
-    range_ignored_ = false;
     int started = 0;
     for (auto& worker : list) {
         if (!worker->Start())

@@ -77,6 +77,8 @@ private:
 
     enum class Probe { Failed, Fetched, SeveralRanges };
     Probe probe_then_fetch(const std::string& url, const std::filesystem::path& filename);
+    void add_worker(std::unique_ptr<TDownloadThread> worker);
+    void begin_round();
     void end_transfer();
     void finish_digest(bool cancel);
     void fail(DownloadFailure failure);

@@ -154,11 +154,17 @@ TEST_P(KeepOldFileTest, OldFileStaysAndTheFailureIsTold) {
 INSTANTIATE_TEST_SUITE_P(Faults, KeepOldFileTest, ::testing::ValuesIn(fault_cases()),
                          [](const auto& param) { return "case" + std::to_string(param.index); });
 
-TEST(LargeFileTest, ALargeFileHashedWhileItIsWrittenInstallsWhenItMatches) {
-    WorkflowHarness h;
+// 9 MiB, fetched in several ranges and hashed while it is written.
+std::string large_content() {
     std::string large(9 << 20, '\0');
     for (std::size_t i = 0; i < large.size(); i += 4093)
         large[i] = static_cast<char>(i % 251);
+    return large;
+}
+
+TEST(LargeFileTest, ALargeFileHashedWhileItIsWrittenInstallsWhenItMatches) {
+    WorkflowHarness h;
+    const std::string large = large_content();
     h.write("\\big.pak", kOld);
     Release release{{{"\\big.pak", large}}};
     release.check_section = {"\\big.pak"};
@@ -173,9 +179,7 @@ TEST(LargeFileTest, ALargeFileHashedWhileItIsWrittenInstallsWhenItMatches) {
 // taken; when the hash then differs, the unpacked member is thrown away.
 TEST(LargeFileTest, AMemberUnpackedBeforeItsArchiveDiffersIsThrownAway) {
     WorkflowHarness h;
-    std::string large(9 << 20, '\0');
-    for (std::size_t i = 0; i < large.size(); i += 4093)
-        large[i] = static_cast<char>(i % 251);
+    const std::string large = large_content();
     h.write("\\big.pak", kOld);
     Release release{{{"\\big.pak", large}}};
     release.check_section = {"\\big.pak"};
