@@ -512,8 +512,8 @@ def parameters(box, visible=True, enabled=True, extra=()):
     return "\n".join(lines + list(extra)) + "\n"
 
 
-def label(box, size, colour, bold=False, italic=False):
-    return parameters(box, extra=(f"Size={size}", f"Color={colorref(colour)}",
+def label(box, size, colour, bold=False, italic=False, visible=True):
+    return parameters(box, visible, extra=(f"Size={size}", f"Color={colorref(colour)}",
                                   f"Bold={'true' if bold else 'false'}",
                                   f"Italic={'true' if italic else 'false'}",
                                   "Underline=false"))
@@ -564,8 +564,10 @@ def main():
     write(main_dir / "Text_Title.txt", label(TITLE, 11, (244, 230, 204), bold=True))
     write(main_dir / "Text_Status.txt", label(STATUS, 9, (226, 230, 238)))
     write(main_dir / "Text_StatusTotal.txt", label(STATUS_TOTAL, 9, (226, 230, 238)))
+    # The main window has no language-folder box for this caption to name:
+    # kept in the skin for its place, hidden.
     write(main_dir / "Text_LangBoxDescription.txt",
-          label(LANG_TEXT, 8, (140, 150, 166), italic=True))
+          label(LANG_TEXT, 8, (140, 150, 166), italic=True, visible=False))
     write(main_dir / "WebPanel.txt", parameters(WEB_PANEL))
 
     settings = settings_background()

@@ -24,6 +24,10 @@ constexpr std::uint16_t kUnicodeName = 0x0200;
 constexpr std::uint16_t kDirectory = 0x00E0;
 constexpr std::uint16_t kSkipIfUnknown = 0x4000;
 constexpr std::uint8_t kHostWindows = 2;
+// A member made on Unix carries its file mode as its attributes; readers on
+// Unix give the extracted file that mode.
+constexpr std::uint8_t kHostUnix = 3;
+constexpr std::uint32_t kExecutableMode = 0100755;
 constexpr std::uint8_t kVersion20 = 20;
 constexpr std::uint8_t kMethodStore = 0x30;
 constexpr std::size_t kCopyBlock = 1 << 20;
@@ -87,7 +91,8 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
 namespace {
 
 std::vector<std::uint8_t> member_header(std::string_view name, std::uint64_t size,
-                                        std::uint32_t crc, std::time_t modified, bool directory) {
+                                        std::uint32_t crc, std::time_t modified, bool directory,
+                                        bool executable = false) {
     const bool large = size > 0xFFFFFFFFull;
     std::uint16_t flags = kLongBlock;
     if (large)
@@ -103,13 +108,15 @@ std::vector<std::uint8_t> member_header(std::string_view name, std::uint64_t siz
     h.u16(static_cast<std::uint16_t>(32 + (large ? 8 : 0) + name.size()));
     h.u32(static_cast<std::uint32_t>(size)); // packed size: stored as is
     h.u32(static_cast<std::uint32_t>(size));
-    h.u8(kHostWindows);
+    // Only a program is marked as made on Unix: every other member keeps the
+    // Windows form, byte for byte, so its packed hash stays as it was.
+    h.u8(executable ? kHostUnix : kHostWindows);
     h.u32(crc);
     h.u32(dos_time(modified));
     h.u8(kVersion20);
     h.u8(kMethodStore);
     h.u16(static_cast<std::uint16_t>(name.size()));
-    h.u32(directory ? 0x10 : 0x20);
+    h.u32(executable ? kExecutableMode : directory ? 0x10 : 0x20);
     if (large) {
         h.u32(static_cast<std::uint32_t>(size >> 32));
         h.u32(static_cast<std::uint32_t>(size >> 32));
@@ -134,8 +141,9 @@ std::vector<std::uint8_t> Rar4ArchiveStart() {
 }
 
 std::vector<std::uint8_t> Rar4StoredFileHeader(std::string_view member_name, std::uint64_t size,
-                                               std::uint32_t crc, std::time_t modified) {
-    return member_header(member_name, size, crc, modified, false);
+                                               std::uint32_t crc, std::time_t modified,
+                                               bool executable) {
+    return member_header(member_name, size, crc, modified, false, executable);
 }
 
 std::vector<std::uint8_t> Rar4ArchiveEnd() {

@@ -46,10 +46,12 @@ private:
 // the archive's bytes strictly in order: the archive's start (marker and main
 // header), a file member's header (it carries the CRC-32 of the content that
 // follows it, so the content must be known before it is written) and the
-// archive's end.
+// archive's end. An `executable` member is marked as a program: made on
+// Unix, with the mode rwxr-xr-x as its attributes.
 std::vector<std::uint8_t> Rar4ArchiveStart();
 std::vector<std::uint8_t> Rar4StoredFileHeader(std::string_view member_name, std::uint64_t size,
-                                               std::uint32_t crc, std::time_t modified);
+                                               std::uint32_t crc, std::time_t modified,
+                                               bool executable = false);
 std::vector<std::uint8_t> Rar4ArchiveEnd();
 
 // CRC-32 as RAR and zip use it.

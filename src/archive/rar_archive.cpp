@@ -4,6 +4,7 @@
 #include "archive/temporary_name.h"
 #include "catalogue/md5.h"
 #include "platform/archive_names.h"
+#include "platform/executable_bit.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "platform/utf8_path.h"
@@ -366,7 +367,7 @@ void TRAR::note_failure(std::string why) {
 }
 
 bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
-                          const TRARMemberCheck* check) {
+                          const TRARMemberCheck* check, bool executable) {
     const std::int64_t declared = fProgressInfo.FileBytesTotal;
     if (check && check->MaxSize && declared > *check->MaxSize) {
         note_failure(reader.current_name + " is larger than the file list says (" +
@@ -466,6 +467,9 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
             if (!check || check->Sync)
                 file.sync();
             file.close();
+            // Before the file takes its name, so it is never there without the bit.
+            if (executable)
+                platform::set_executable(temporary);
             if (check && check->KeepStaged)
                 fLastExtract.Staged = temporary;
             else
@@ -555,7 +559,10 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
             return true;
         }
         // A member that fails ends the extraction only when it was the checked one.
-        return extract_member(reader, target, member_check) || !member_check;
+        // A member its archive marks as a program (made on Unix, mode with an
+        // execute bit) arrives executable where files have the bit.
+        const bool executable = (archive_entry_perm(entry) & 0100) != 0;
+        return extract_member(reader, target, member_check, executable) || !member_check;
     });
     if (!walked && fLastExtract.Failure.empty())
         note_failure(TRARErrorText(ERAR_BAD_ARCHIVE));

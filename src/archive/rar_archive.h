@@ -96,7 +96,7 @@ private:
     void report(int error_code, TRAROperation operation);
     void record_header(const TRARFileItem& item, bool is_directory);
     bool extract_member(Reader& reader, const std::filesystem::path& target,
-                        const TRARMemberCheck* check);
+                        const TRARMemberCheck* check, bool executable);
     void note_failure(std::string why);
 
     std::atomic<bool> fAbort{false};

@@ -4,6 +4,7 @@
 #include "platform/terminal.h"
 #include "platform/utf8_path.h"
 #include "publish/executable_package.h"
+#include "publish/game_folder_entry.h"
 #include "publish/preview_command.h"
 #include "publish/region_command.h"
 #include "publish/release_publisher.h"
@@ -142,6 +143,7 @@ int main(int argc, char** argv) {
                       << platform::utf8_of(release.out_dir) << ": " << summary.packed << " packed, "
                       << summary.reused << " unchanged, " << summary.removed << " removed, "
                       << summary.bytes_written << " bytes written\n";
+            std::cout << publish::GameFolderReport(summary.left_out, summary.copied_links);
             if (summary.release > 0)
                 std::cout << "Signed as release " << summary.release << "\n";
         } else if (unpack->parsed()) {

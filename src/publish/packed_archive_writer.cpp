@@ -4,6 +4,7 @@
 #include "catalogue/md5.h"
 #include "platform/archive_names.h"
 #include "platform/durable_file.h"
+#include "platform/executable_bit.h"
 #include "platform/files.h"
 #include "platform/input_file.h"
 #include "platform/utf8_path.h"
@@ -147,6 +148,7 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
     platform::InputFile in(source);
     const auto before = in.status();
     const auto expected = static_cast<std::uint64_t>(before.size);
+    const bool executable = platform::is_executable(source);
     TMD5 content;
     std::optional<std::string> content_hash;
     HashedOutput out(archive);
@@ -164,7 +166,8 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
             if (bytes.size() >= kHashAside)
                 aside = std::async(std::launch::async, [bytes] { return md5_of(bytes); });
             out.write(Rar4ArchiveStart());
-            out.write(Rar4StoredFileHeader(member_name, expected, crc, before.modified.tv_sec));
+            out.write(Rar4StoredFileHeader(member_name, expected, crc, before.modified.tv_sec,
+                                           executable));
             out.write(bytes);
             content_hash = aside.valid() ? aside.get() : md5_of(bytes);
         } else {
@@ -177,7 +180,8 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
                 changed_while_packed(source);
             in.rewind();
             out.write(Rar4ArchiveStart());
-            out.write(Rar4StoredFileHeader(member_name, expected, crc, before.modified.tv_sec));
+            out.write(Rar4StoredFileHeader(member_name, expected, crc, before.modified.tv_sec,
+                                           executable));
             std::uint32_t written_crc = 0;
             const auto written =
                 read_through(in, buffer(kChunk), [&](std::span<const std::uint8_t> c) {
@@ -199,7 +203,7 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
         archive_entry* entry = archive_entry_new();
         platform::ArchiveNames::set_member_name(entry, member_name);
         archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
+        archive_entry_set_perm(entry, executable ? 0755 : 0644);
         archive_entry_set_size(entry, static_cast<la_int64_t>(before.size));
         archive_entry_set_mtime(entry, before.modified.tv_sec, before.modified.tv_nsec);
         const int header = archive_write_header(writer.get(), entry);
@@ -217,8 +221,12 @@ PackedArchive ArchivePacker::pack(const std::filesystem::path& source, std::stri
     if (!(in.status() == before))
         changed_while_packed(source);
     out.close();
-    return {content_hash ? *content_hash : content.DigestStr(), out.hash(),
-            static_cast<std::int64_t>(before.size), before.modified, out.size()};
+    return {content_hash ? *content_hash : content.DigestStr(),
+            out.hash(),
+            static_cast<std::int64_t>(before.size),
+            before.modified,
+            out.size(),
+            executable};
 }
 
 } // namespace launcher::publish

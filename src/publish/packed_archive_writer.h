@@ -23,11 +23,14 @@ struct PackedArchive {
     std::int64_t size = 0;    // the file's size and last-write time as it was read
     timespec modified{};
     std::uint64_t archive_size = 0;
+    bool executable = false; // the member is marked as a program
 };
 
 // Packs game files one at a time, each as an archive holding one member: a
 // stored RAR 4 archive, or a compressed 7z or zip archive. A game file is read
-// once and its archive written once, both hashes taken on the way.
+// once and its archive written once, both hashes taken on the way. A file
+// its owner may run is marked as a program in its archive, so that players
+// on systems with an execute bit get it executable.
 class ArchivePacker {
 public:
     // A stored RAR member's header carries the CRC-32 of the content ahead of

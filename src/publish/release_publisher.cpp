@@ -4,12 +4,15 @@
 #include "catalogue/file_catalogue.h"
 #include "catalogue/md5.h"
 #include "config/config_package.h"
+#include "platform/executable_bit.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
 #include "platform/glob_match.h"
 #include "platform/input_file.h"
 #include "platform/text.h"
 #include "platform/utf8_path.h"
+#include "publish/archive_member_mode.h"
+#include "publish/game_folder_entry.h"
 #include "publish/gone_archives.h"
 #include "publish/previous_release.h"
 #include "publish/release_names.h"
@@ -29,6 +32,7 @@ struct GameFile {
     std::string name;     // as the manifest writes it
     std::int64_t size = 0;
     TDateTime date = 0.0;
+    bool executable = false;
 };
 
 bool excluded(const std::string& relative, const std::vector<std::string>& globs) {
@@ -40,7 +44,7 @@ bool excluded(const std::string& relative, const std::vector<std::string>& globs
 
 // The game's files in name order; every name that cannot be published is
 // gathered into one error, so the publisher sees them all at once.
-std::vector<GameFile> list_game_files(const PublishOptions& options) {
+std::vector<GameFile> list_game_files(const PublishOptions& options, PublishSummary& summary) {
     std::vector<GameFile> files;
     std::vector<std::string> problems;
     std::error_code error;
@@ -48,15 +52,27 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
     if (error)
         throw PublishError("Cannot read the game folder " + platform::utf8_of(options.game_dir) +
                            ": " + error.message());
+    const auto root = std::filesystem::canonical(options.game_dir, error);
+    if (error)
+        throw PublishError("Cannot read the game folder " + platform::utf8_of(options.game_dir) +
+                           ": " + error.message());
     for (; it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         if (error)
             throw PublishError("Cannot read the game folder: " + error.message());
-        if (!it->is_regular_file(error) || it->is_symlink(error))
-            continue;
         const auto relative = it->path().lexically_relative(options.game_dir);
         const std::string relative_text = platform::generic_utf8_of(relative);
-        if (excluded(relative_text, options.exclude_globs))
+        const GameFolderEntry entry = ClassifyGameFolderEntry(*it, root);
+        if (entry.use == GameFolderEntry::Use::Folder ||
+            excluded(relative_text, options.exclude_globs))
             continue;
+        if (entry.use == GameFolderEntry::Use::LeftOut) {
+            summary.left_out.push_back(relative_text + ": " + entry.why);
+            continue;
+        }
+        if (entry.through_link)
+            summary.copied_links.push_back(
+                relative_text + " -> " +
+                platform::generic_utf8_of(entry.content.lexically_relative(root)));
         std::string name;
         try {
             name = ManifestName(relative);
@@ -64,12 +80,13 @@ std::vector<GameFile> list_game_files(const PublishOptions& options) {
             problems.emplace_back(refused.what());
             continue;
         }
-        const auto info = platform::file_status(it->path());
+        const auto info = platform::file_status(entry.content);
         if (!info)
             throw PublishError("Cannot read " + platform::utf8_of(it->path()));
-        files.push_back({it->path(), relative_text, std::move(name),
+        files.push_back({entry.content, relative_text, std::move(name),
                          static_cast<std::int64_t>(info->size),
-                         local_date_time_from_file_time(info->modified)});
+                         local_date_time_from_file_time(info->modified),
+                         platform::is_executable(entry.content)});
     }
     std::sort(files.begin(), files.end(),
               [](const GameFile& a, const GameFile& b) { return a.relative < b.relative; });
@@ -145,7 +162,8 @@ std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* be
                                        const std::filesystem::path& archive, bool verify,
                                        bool checksum, std::span<std::uint8_t> hash_buffer) {
     if (before == nullptr || before->Content.Size != file.size ||
-        !archive_matches(before->Content, archive, verify))
+        !archive_matches(before->Content, archive, verify) ||
+        ArchiveMemberExecutable(archive) != file.executable)
         return std::nullopt;
     const auto& old = before->Content;
     if (!checksum && old.Date == file.date)
@@ -170,7 +188,8 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     for (const auto& name : options.remove_names)
         removal_section.push_back(SectionName(name));
     refuse_nested_folders(options);
-    const auto files = list_game_files(options);
+    PublishSummary summary;
+    const auto files = list_game_files(options, summary);
     if (files.empty())
         throw PublishError("The game folder " + platform::utf8_of(options.game_dir) +
                            " holds no files");
@@ -204,7 +223,6 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     ArchivePacker packer(options.format);
     std::vector<std::uint8_t> hash_buffer(1 << 20);
     TFileList catalogue(false); // in folder order
-    PublishSummary summary;
     try {
         for (const auto& file : files) {
             const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
@@ -214,8 +232,11 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                 catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
                                         kept->Date);
             } else {
-                const auto packed = packer.pack(file.path, platform::utf8_of(file.path.filename()),
-                                                staging.archive(file.name));
+                // The member is named as the game names the file (a link's
+                // name, not its target's).
+                const auto packed =
+                    packer.pack(file.path, file.relative.substr(file.relative.rfind('/') + 1),
+                                staging.archive(file.name));
                 catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash,
                                         packed.size,
                                         local_date_time_from_file_time(packed.modified));

@@ -42,6 +42,10 @@ struct PublishSummary {
     std::size_t reused = 0;          // archives kept from the previous release
     std::size_t removed = 0;         // archives of files that are gone
     std::uint64_t bytes_written = 0; // the new archives and both manifests
+    // Entries of the game folder that are not published, each "NAME: why".
+    std::vector<std::string> left_out{};
+    // Links published as a copy of the file they point to, "NAME -> TARGET".
+    std::vector<std::string> copied_links{};
 };
 
 // Called after each file: its relative name, how many are done, how many in all.

@@ -17,13 +17,15 @@ public:
 
     std::vector<std::uint16_t> run() {
         for (;;) {
-            if (at_ == codes_.size()) {
-                if (row_ >= height_)
-                    return std::move(pixels_); // every row given; the end code is not needed
-                FailBmp("the run-length data end at row " + std::to_string(row_ + 1) + " of " +
-                        std::to_string(height_) + " without an end-of-bitmap code");
-            }
+            // Data cut short show as a missing end code, whatever rows were given.
+            if (at_ == codes_.size())
+                FailBmp("the run-length data end " +
+                        (row_ < height_ ? "at row " + std::to_string(row_ + 1) + " of " +
+                                              std::to_string(height_)
+                                        : std::string("after the last row")) +
+                        " without an end-of-bitmap code");
             need(2, "a code");
+            code_at_ = at_;
             const std::uint8_t count = codes_[at_];
             const std::uint8_t value = codes_[at_ + 1];
             at_ += 2;
@@ -33,6 +35,10 @@ public:
             }
             switch (value) {
             case 0: // end of line
+                if (row_ >= height_)
+                    FailBmp("the run-length data go on past the last row (an end of line at "
+                            "byte " +
+                            std::to_string(code_at_) + ")");
                 x_ = 0;
                 ++row_;
                 break;
@@ -42,6 +48,10 @@ public:
                 need(2, "a delta");
                 x_ += codes_[at_];
                 row_ += codes_[at_ + 1];
+                if (x_ > width_ || row_ >= height_)
+                    FailBmp("a delta at byte " + std::to_string(code_at_) +
+                            " moves past the end of the " + std::to_string(width_) + " x " +
+                            std::to_string(height_) + " image");
                 at_ += 2;
                 break;
             default:
@@ -58,12 +68,18 @@ private:
                     std::to_string(at_));
     }
 
+    // Writers end every row with a code of its own; a run that passes the
+    // row's end or the last row is damaged data, not a wrapped line.
     void put(unsigned index) {
-        if (x_ < width_ && row_ < height_) {
-            const auto y = static_cast<std::size_t>(height_ - 1 - row_);
-            pixels_[y * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x_)] =
-                static_cast<std::uint16_t>(index);
-        }
+        if (row_ >= height_)
+            FailBmp("the run-length data write past the last row (a run at byte " +
+                    std::to_string(code_at_) + ")");
+        if (x_ >= width_)
+            FailBmp("a run at byte " + std::to_string(code_at_) + " passes the end of row " +
+                    std::to_string(row_ + 1) + " (" + std::to_string(width_) + " pixels)");
+        const auto y = static_cast<std::size_t>(height_ - 1 - row_);
+        pixels_[y * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x_)] =
+            static_cast<std::uint16_t>(index);
         ++x_;
     }
 
@@ -92,6 +108,7 @@ private:
     unsigned bits_;
     std::vector<std::uint16_t> pixels_;
     std::size_t at_ = 0;
+    std::size_t code_at_ = 0; // where the code being read begins, for messages
     std::int64_t x_ = 0;
     std::int64_t row_ = 0; // counted from the bottom
 };

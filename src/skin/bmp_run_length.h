@@ -15,9 +15,10 @@ inline constexpr std::uint16_t kUnsetPixel = 0xFFFF;
 // The codes are read as Windows writes them: rows from the bottom; a run of
 // one index (RLE4: two alternating indexes); escapes for the end of a line,
 // the end of the bitmap, a delta that moves right and up, and an absolute run
-// whose bytes are padded to an even count. Pixels beyond the right edge or
-// above the top row are dropped. Throws InvalidImageError when the codes end
-// before the end-of-bitmap code while rows remain, or in the middle of a code.
+// whose bytes are padded to an even count. Throws InvalidImageError for
+// damaged codes: a run that passes the end of its row or the last row, a
+// delta that moves outside the image, a line end after the last row, codes
+// that end before the end-of-bitmap code or in the middle of a code.
 std::vector<std::uint16_t> ExpandRunLength(std::span<const std::uint8_t> codes, int width,
                                            int height, unsigned bits);
 

@@ -94,7 +94,10 @@ std::optional<Region> MainWindowRegion(const TqorBackGround& background) {
 std::optional<Region> SettingsWindowRegion(const Bitmap& background) {
     if (background.empty())
         return std::nullopt;
-    return CreateColorKeyRegion(background, background.pixel(0, 0));
+    Region outline = CreateColorKeyRegion(background, background.pixel(0, 0));
+    if (outline.IsEmpty())
+        return std::nullopt;
+    return outline;
 }
 
 } // namespace launcher

@@ -51,7 +51,8 @@ std::optional<Region> MainWindowRegion(const TqorBackGround& background);
 
 // The settings window's outline: the background image without every pixel of
 // the colour of its top-left pixel, holes inside the image included. None for
-// an empty image, so the window keeps its rectangle instead of vanishing.
+// an empty image and for one of that colour only, so the window keeps its
+// rectangle, opaque, instead of vanishing.
 std::optional<Region> SettingsWindowRegion(const Bitmap& background);
 
 } // namespace launcher

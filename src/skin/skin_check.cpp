@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 #include "skin/region.h"
+#include "skin/skin_apply.h"
 #include "skin/skin_params.h"
 #include "skin/skin_windows.h"
 
@@ -219,6 +220,71 @@ void check_outline(Checker& check, const TqorBackGround& background) {
                             : ": part of the background is never shown"));
 }
 
+std::string where(const Rect& place) {
+    return std::to_string(place.left) + ", " + std::to_string(place.top) + " (" +
+           std::to_string(place.width()) + " x " + std::to_string(place.height()) + ")";
+}
+
+// A control as the window shows it: its name and where it sits.
+struct ShownControl {
+    std::string_view name;
+    Rect place;
+    const TqorButton* button = nullptr; // for buttons
+};
+
+// Buttons that share pixels: where they meet, only the one on top takes the
+// click, and which one that is depends on the window's toolkit.
+void check_overlapping_buttons(Checker& check, const std::vector<ShownControl>& buttons) {
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        for (std::size_t j = i + 1; j < buttons.size(); ++j)
+            if (!buttons[i].place.intersect(buttons[j].place).empty())
+                check.warn(SkinWindow::Main, buttons[j].name, "parameters",
+                           std::string(buttons[j].name) + " at " + where(buttons[j].place) +
+                               " overlaps " + std::string(buttons[i].name) + " at " +
+                               where(buttons[i].place) +
+                               ": where they meet only one of them can be clicked");
+}
+
+// A button takes the size of the image it shows, so an image larger than the
+// normal one grows the button while it shows: past the window's edge (cut
+// off there) or over other controls (hiding them, and taking their clicks).
+void check_state_images(Checker& check, std::string_view name, const TqorButton& button,
+                        const Rect& normal, const std::vector<ShownControl>& controls,
+                        const Rect& window_area) {
+    struct State {
+        std::string_view field;
+        std::string_view shown;
+        const Bitmap& image;
+    };
+    const State states[] = {{"over", "hover image", button.over},
+                            {"down", "pressed image", button.down},
+                            {"up", "released image", button.up},
+                            {"disabled", "disabled image", button.disabled}};
+    for (const State& state : states) {
+        if (state.image.empty())
+            continue;
+        const Rect place{normal.left, normal.top, normal.left + state.image.width(),
+                         normal.top + state.image.height()};
+        const std::string image = "the " + std::string(state.shown) + " (" +
+                                  std::to_string(state.image.width()) + " x " +
+                                  std::to_string(state.image.height()) + ")";
+        // A normal image already outside is warned of as the button's place.
+        if (place.intersect(window_area) != place && normal.intersect(window_area) == normal)
+            check.warn(SkinWindow::Main, name, state.field,
+                       image + " of " + std::string(name) + " at " + std::to_string(place.left) +
+                           ", " + std::to_string(place.top) + " reaches outside the " +
+                           std::to_string(window_area.width()) + " x " +
+                           std::to_string(window_area.height()) + " window and is cut off there");
+        for (const ShownControl& other : controls)
+            if (other.name != name && !place.intersect(other.place).empty() &&
+                normal.intersect(other.place).empty())
+                check.warn(SkinWindow::Main, name, state.field,
+                           image + " of " + std::string(name) + " covers " +
+                               std::string(other.name) + " at " + where(other.place) +
+                               " while it shows");
+    }
+}
+
 void check_main(Checker& check, const TqorMainWindow& skin) {
     const SkinWindow window = SkinWindow::Main;
     const Bitmap& background = skin.BackGroundImage.image;
@@ -264,18 +330,35 @@ void check_main(Checker& check, const TqorMainWindow& skin) {
         check.parameters(window, member.name, member.parameters);
     if (background.empty())
         return;
+    std::vector<ShownControl> shown_buttons;
     for (const Button& button : buttons) {
         // The full-check button is shown by the update whatever the skin says.
         const bool shown = GetParamBool(button.skin.parameters, "Visible") ||
                            button.name == "Button_CheckAllFiles";
-        if (shown && !button.skin.parameters.empty())
-            check.inside(window, button.name, placed(button.skin.parameters, &button.skin.common),
-                         background.width(), background.height());
+        if (shown && !button.skin.parameters.empty()) {
+            const Rect place = placed(button.skin.parameters, &button.skin.common);
+            check.inside(window, button.name, place, background.width(), background.height());
+            shown_buttons.push_back({button.name, place, &button.skin});
+        }
     }
+    std::vector<ShownControl> shown = shown_buttons;
     for (const Placed& member : others)
-        if (member.name != "Box_LangFolder" && GetParamBool(member.parameters, "Visible"))
-            check.inside(window, member.name, placed(member.parameters), background.width(),
-                         background.height());
+        if (member.name != "Box_LangFolder" && GetParamBool(member.parameters, "Visible")) {
+            const Rect place = placed(member.parameters);
+            check.inside(window, member.name, place, background.width(), background.height());
+            shown.push_back({member.name, place});
+        }
+    check_overlapping_buttons(check, shown_buttons);
+    const Rect window_area{0, 0, background.width(), background.height()};
+    for (const ShownControl& button : shown_buttons)
+        check_state_images(check, button.name, *button.button, button.place, shown, window_area);
+    // The main window has no language-folder box (Box_LangFolder is read and
+    // applied to nothing), so its caption would stand beside nothing.
+    if (GetParamBool(skin.Text_LangBoxDescription.parameters, "Visible"))
+        check.warn(window, "Text_LangBoxDescription", "parameters",
+                   "Text_LangBoxDescription is visible, but it captions a language-folder box "
+                   "the main window does not have: its text (language string 25) stands beside "
+                   "nothing; write Visible=false");
 }
 
 void check_settings(Checker& check, const TqorConfigWindow& skin) {
@@ -309,6 +392,35 @@ void check_settings(Checker& check, const TqorConfigWindow& skin) {
             check.inside(window, member.name, placed(member.parameters), kSettingsWindowWidth,
                          kSettingsWindowHeight);
     }
+    // Each caption names the control beside it; shown alone it names nothing.
+    const struct {
+        std::string_view caption;
+        const StringList& caption_parameters;
+        std::string_view control;
+        const StringList& control_parameters;
+    } captions[] = {
+        {"Text_Language", skin.Text_Language.parameters, "Box_Language",
+         skin.Box_Language.parameters},
+        {"Text_Autoclose", skin.Text_Autoclose.parameters, "Check_Autoclose",
+         skin.Check_Autoclose.parameters},
+        {"Text_Proxy", skin.Text_Proxy.parameters, "Box_Proxy", skin.Box_Proxy.parameters},
+        {"Text_DriveType", skin.Text_DriveType.parameters, "Box_DriveType",
+         skin.Box_DriveType.parameters},
+        {"Text_CheckType", skin.Text_CheckType.parameters, "Box_CheckType",
+         skin.Box_CheckType.parameters},
+    };
+    for (const auto& pair : captions)
+        if (GetParamBool(pair.caption_parameters, "Visible") &&
+            !GetParamBool(pair.control_parameters, "Visible"))
+            check.warn(window, pair.caption, "parameters",
+                       std::string(pair.caption) + " is visible, but its control " +
+                           std::string(pair.control) +
+                           " is not: the caption stands beside nothing");
+    if (!background.empty() && !SettingsWindowRegion(background))
+        check.warn(window, "BackGroundImage", "image",
+                   "the settings background is all one colour, the colour of its top-left "
+                   "pixel, which is the colour cut out of the window: nothing would be left, so "
+                   "the window keeps its whole rectangle, opaque");
 }
 
 } // namespace

@@ -122,8 +122,63 @@ INSTANTIATE_TEST_SUITE_P(
                        platform::write_file_atomic(skin / "main/BackGroundImage.region.rgn",
                                                    "0,0,800,650\n");
                    },
-                   "main/BackGroundImage.region.rgn", "the outline is not region data"}),
+                   "main/BackGroundImage.region.rgn", "the outline is not region data"},
+        SpoiltSkin{"hover_image_reaching_outside",
+                   [](const std::filesystem::path& skin) {
+                       platform::write_file_atomic(
+                           skin / "main/Button_Close.over.bmp",
+                           as_text(encode_bmp_24(Bitmap(60, 26, argb(200, 60, 60)))));
+                   },
+                   "main/Button_Close.over.bmp",
+                   "the hover image (60 x 26) of Button_Close at 748, 10 reaches outside"},
+        SpoiltSkin{"overlapping_buttons",
+                   [](const std::filesystem::path& skin) {
+                       set_parameter(skin / "main/Button_Cancel.txt", "Top", "Top=500");
+                   },
+                   "main/Button_Cancel.txt", "overlaps Button_StartGame"},
+        SpoiltSkin{"caption_without_its_control",
+                   [](const std::filesystem::path& skin) {
+                       set_parameter(skin / "settings/Box_Proxy.txt", "Visible", "Visible=false");
+                   },
+                   "settings/Text_Proxy.txt",
+                   "Text_Proxy is visible, but its control Box_Proxy is not"},
+        SpoiltSkin{"settings_background_of_one_colour",
+                   [](const std::filesystem::path& skin) {
+                       platform::write_file_atomic(
+                           skin / "settings/BackGroundImage.image.bmp",
+                           as_text(encode_bmp_24(Bitmap(520, 360, argb(30, 34, 44)))));
+                   },
+                   "settings/BackGroundImage.image.bmp",
+                   "the settings background is all one "
+                   "colour"}),
     [](const auto& case_info) { return std::string(case_info.param.name); });
+
+TEST(PackageSkinCheck, DamagedRunLengthDataAreRefusedAsADamagedImage) {
+    // A run that passes the end of its row, as bmpsuite's bad run-length
+    // files have: drawn, it would spill into the next row. Like any image
+    // that does not decode, it stops the package, naming the file.
+    TempDir dir;
+    const auto skin = copy_default_skin(dir);
+    testing::BmpFixture damaged;
+    damaged.bits = 8;
+    damaged.compression = 1;
+    damaged.width = 30;
+    damaged.height = 26;
+    damaged.palette = {0xFF000000, 0xFFFFFFFF};
+    damaged.run_length_codes = {40, 1, 0, 1};
+    const auto file = skin / "main/Button_Close.over.bmp";
+    platform::write_file_atomic(file, as_text(testing::make_bmp(damaged)));
+    const auto package = dir / "package.bin";
+    const auto result =
+        run_process({kPublish, "package", "--skin", skin.string(), "--config",
+                     (kAssets / "config.txt").string(), "--package-file", package.string()});
+    EXPECT_NE(result.exit_code, 0) << result.output;
+    EXPECT_NE(result.output.find(file.string() + " (over): Invalid BMP image: a run at byte 0 "
+                                                 "passes the end of row 1"),
+              std::string::npos)
+        << result.output;
+    EXPECT_FALSE(std::filesystem::exists(package));
+}
 
 TEST(PreviewSkinCheck, WarnsAndStillDraws) {
     TempDir dir;

@@ -255,13 +255,9 @@ INSTANTIATE_TEST_SUITE_P(
             "rle8_delta_moves_up", 8, 3, 3, {1, 1, 0, 2, 1, 1, 1, 2, 0, 1}, {"...", "..2", "1.."}},
         RunLengthCase{
             "rle8_end_of_bitmap_leaves_the_rest_unset", 8, 3, 2, {2, 5, 0, 1}, {"...", "55."}},
-        RunLengthCase{"rle8_run_past_the_right_edge_is_dropped",
-                      8,
-                      2,
-                      2,
-                      {4, 5, 0, 0, 1, 6, 0, 1},
-                      {"6.", "55"}},
-        RunLengthCase{"rle8_last_line_without_end_code", 8, 2, 1, {2, 3, 0, 0}, {"33"}},
+        RunLengthCase{"rle8_line_end_before_the_end_code", 8, 2, 1, {2, 3, 0, 0, 0, 1}, {"33"}},
+        RunLengthCase{
+            "rle8_delta_to_the_row_end", 8, 2, 2, {0, 2, 2, 0, 0, 0, 2, 4, 0, 1}, {"44", ".."}},
         // RLE4: a run alternates its two halves, high first; odd pixel counts
         // use half a byte, and absolute runs pad to an even byte count.
         RunLengthCase{"rle4_odd_runs",
@@ -395,6 +391,26 @@ INSTANTIATE_TEST_SUITE_P(
                     make_bmp(run_length(8, 2, 1, {2, 7, 0, 1})), "colour index 7"},
         InvalidCase{"run_length_without_end_code", make_bmp(run_length(8, 2, 2, {2, 1, 0, 0})),
                     "without an end-of-bitmap code"},
+        // Damaged codes, as bmpsuite's bad run-length files have them: each
+        // would draw pixels of other rows or none at all.
+        InvalidCase{"run_length_every_row_but_no_end_code",
+                    make_bmp(run_length(8, 2, 1, {2, 1, 0, 0})), "without an end-of-bitmap code"},
+        InvalidCase{"rle8_run_past_the_row_end", make_bmp(run_length(8, 2, 2, {3, 1, 0, 1})),
+                    "passes the end of row 1"},
+        InvalidCase{"rle8_runs_past_the_row_end_together",
+                    make_bmp(run_length(8, 3, 2, {2, 1, 2, 1, 0, 1})), "passes the end of row 1"},
+        InvalidCase{"rle4_absolute_run_past_the_row_end",
+                    make_bmp(run_length(4, 2, 1, {0, 3, 0x11, 0x10, 0, 1})),
+                    "passes the end of row 1"},
+        InvalidCase{"rle8_run_past_the_last_row",
+                    make_bmp(run_length(8, 2, 1, {2, 1, 0, 0, 1, 1, 0, 1})), "past the last row"},
+        InvalidCase{"rle8_line_end_past_the_last_row",
+                    make_bmp(run_length(8, 2, 1, {2, 1, 0, 0, 0, 0, 0, 1})), "past the last row"},
+        InvalidCase{"rle8_delta_past_the_right_edge",
+                    make_bmp(run_length(8, 4, 2, {0, 2, 5, 0, 0, 1})),
+                    "delta at byte 0 moves past"},
+        InvalidCase{"rle4_delta_past_the_top", make_bmp(run_length(4, 4, 2, {0, 2, 0, 2, 0, 1})),
+                    "moves past the end of the 4 x 2 image"},
         InvalidCase{"run_length_absolute_run_cut", make_bmp(run_length(8, 4, 1, {0, 4, 1, 1})),
                     "middle of an absolute run"},
         InvalidCase{"run_length_delta_cut", make_bmp(run_length(4, 4, 2, {0, 2, 1})),

@@ -158,8 +158,54 @@ INSTANTIATE_TEST_SUITE_P(
                   [](Skin& s) { s.main.BackGroundImage.region = platform::MemoryStream(rgn({})); },
                   Main, "BackGroundImage", "region", "holds no pixel"},
         CheckCase{"settings_background_too_large",
-                  [](Skin& s) { s.settings.BackGroundImage.image = Bitmap(600, 360); }, Settings,
-                  "BackGroundImage", "image", "600 x 360, but the settings window is 520 x 360"},
+                  [](Skin& s) {
+                      s.settings.BackGroundImage.image = Bitmap(600, 360);
+                      s.settings.BackGroundImage.image.set_pixel(0, 0, argb(255, 0, 255));
+                  },
+                  Settings, "BackGroundImage", "image",
+                  "600 x 360, but the settings window is 520 x 360"},
+        CheckCase{
+            "settings_background_of_one_colour",
+            [](Skin& s) { s.settings.BackGroundImage.image = Bitmap(520, 360, argb(30, 30, 40)); },
+            Settings, "BackGroundImage", "image",
+            "all one colour, the colour of its top-left pixel"},
+        CheckCase{"hover_image_reaches_outside",
+                  [](Skin& s) { s.main.Button_Close.over = Bitmap(60, 26); }, Main, "Button_Close",
+                  "over",
+                  "the hover image (60 x 26) of Button_Close at 748, 10 reaches outside the 800 x "
+                  "650 window"},
+        CheckCase{"pressed_image_covers_the_next_button",
+                  [](Skin& s) { s.main.Button_Config.down = Bitmap(40, 26); }, Main,
+                  "Button_Config", "down",
+                  "the pressed image (40 x 26) of Button_Config covers Button_Minimize at 714, 10 "
+                  "(30 x 26) while it shows"},
+        CheckCase{"hover_image_covers_the_news_panel",
+                  [](Skin& s) { s.main.Button_Config.over = Bitmap(30, 60); }, Main,
+                  "Button_Config", "over",
+                  "the hover image (30 x 60) of Button_Config covers WebPanel at 20, 58 (760 x "
+                  "392) while it shows"},
+        CheckCase{"overlapping_buttons",
+                  [](Skin& s) { set_line(s.main.Button_Cancel.parameters, "Top", "Top=500"); },
+                  Main, "Button_Cancel", "parameters",
+                  "Button_Cancel at 600, 500 (86 x 32) overlaps Button_StartGame at 600, 474 (178 "
+                  "x 60): where they meet only one of them can be clicked"},
+        CheckCase{
+            "hidden_full_check_button_over_cancel",
+            [](Skin& s) { set_line(s.main.Button_CheckAllFiles.parameters, "Left", "Left=600"); },
+            Main, "Button_CheckAllFiles", "parameters", "overlaps Button_Cancel"},
+        CheckCase{"caption_without_its_box",
+                  [](Skin& s) {
+                      set_line(s.settings.Box_Language.parameters, "Visible", "Visible=false");
+                  },
+                  Settings, "Text_Language", "parameters",
+                  "Text_Language is visible, but its control Box_Language is not"},
+        CheckCase{"main_language_caption_shown",
+                  [](Skin& s) {
+                      set_line(s.main.Text_LangBoxDescription.parameters, "Visible",
+                               "Visible=true");
+                  },
+                  Main, "Text_LangBoxDescription", "parameters",
+                  "captions a language-folder box the main window does not have"},
         CheckCase{"image_that_did_not_decode",
                   [](Skin& s) {
                       s.main.UnreadableImages.SetMember("Button_Config");

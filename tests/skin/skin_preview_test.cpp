@@ -1,5 +1,6 @@
 // The toolkit-free preview of the windows, and its PNG form.
 #include "skin/png_encoder.h"
+#include "skin/skin_apply.h"
 #include "skin/skin_preview.h"
 
 #include <memory>
@@ -126,6 +127,17 @@ TEST(SettingsWindowPreview, CutsTheKeyColourAndKeepsTheDesignedSize) {
     EXPECT_EQ(image.pixel(10, 10), 0u);
     EXPECT_EQ(image.pixel(11, 10), kBackground);
     EXPECT_EQ(image.pixel(100, 100), 0u); // beyond the image, outside its outline
+}
+
+TEST(SettingsWindowPreview, ABackgroundOfOneColourStaysOpaqueAsTheWindowShowsIt) {
+    // Cutting its only colour would leave no window at all: the windows keep
+    // their rectangle instead, and so does the preview.
+    TqorConfigWindow skin;
+    skin.BackGroundImage.image = Bitmap(520, 360, kBackground);
+    const Bitmap image = RenderSettingsWindowPreview(skin, {});
+    EXPECT_FALSE(SettingsWindowRegion(skin.BackGroundImage.image));
+    for (const auto& [x, y] : {std::pair{0, 0}, {260, 180}, {519, 359}})
+        EXPECT_EQ(image.pixel(x, y), kBackground) << x << "," << y;
 }
 
 TEST(PngEncoder, KeepsEveryPixelAndItsAlpha) {

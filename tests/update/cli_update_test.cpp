@@ -1,6 +1,7 @@
 // launcher-cli update and check end to end: releases made by launcher-publish,
 // served by nginx or the in-process server, launchers packed by launcher-publish.
 #include "catalogue/file_catalogue.h"
+#include "platform/executable_bit.h"
 #include "platform/files.h"
 #include "support/fault_server.h"
 #include "support/nginx_server.h"
@@ -67,6 +68,51 @@ TEST_F(CliUpdateTest, NginxInstallIntoAnEmptyFolderThenCheckRepairs) {
     previous.LoadFromFile(installed / "updater" / "OldList.lst");
     // Every file the full check examined; the check-section file is not among them.
     EXPECT_EQ(previous.Count(), 25);
+}
+
+TEST_F(CliUpdateTest, ProgramsArriveExecutableAndLinksAsTheFilesTheyNameOrNotAtAll) {
+    if (!NginxServer::Available())
+        GTEST_SKIP() << "nginx is not installed";
+    const auto helper = dir.write("game/bin/helper", "#!/bin/sh\necho helper\n");
+    std::filesystem::permissions(helper,
+                                 std::filesystem::perms::owner_exec |
+                                     std::filesystem::perms::group_exec |
+                                     std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    dir.write("game/bin/libgame.so.1", "library");
+    dir.write("private/notes.txt", "the publisher's own");
+    std::filesystem::create_symlink("libgame.so.1", dir / "game/bin/libgame.so");
+    std::filesystem::create_symlink("../../private/notes.txt", dir / "game/bin/notes.txt");
+    std::filesystem::create_symlink("gone.pak", dir / "game/bin/old.pak");
+
+    const auto published =
+        run_process({kPublish, "publish", (dir / "game").string(), (dir / "srv").string()});
+    ASSERT_EQ(published.exit_code, 0) << published.output;
+    EXPECT_THAT(published.output,
+                HasSubstr("Left out 2 entries of the game folder that a player cannot get as "
+                          "files:\n  bin/notes.txt: a symbolic link to "));
+    EXPECT_THAT(published.output, HasSubstr(", outside the game folder\n"));
+    EXPECT_THAT(published.output,
+                HasSubstr("  bin/old.pak: a symbolic link whose target does not exist\n"));
+    EXPECT_THAT(published.output,
+                HasSubstr("Published 1 symbolic link as a copy of the file it points to:\n"
+                          "  bin/libgame.so -> bin/libgame.so.1\n"));
+
+    NginxServer nginx(dir / "srv");
+    ASSERT_TRUE(nginx.running());
+    const auto launcher = pack_launcher(dir, dir / "bin" / "launcher", nginx.url("/"));
+    const auto installed = dir / "installed";
+    const auto update = run_process({launcher.string(), "update", "--folder", installed.string()});
+    ASSERT_EQ(update.exit_code, 0) << update.output;
+    EXPECT_EQ(game_files(installed),
+              (std::map<std::string, std::string>{{"bin/helper", "#!/bin/sh\necho helper\n"},
+                                                  {"bin/libgame.so", "library"},
+                                                  {"bin/libgame.so.1", "library"}}));
+    EXPECT_TRUE(platform::is_executable(installed / "bin/helper"));
+    EXPECT_FALSE(platform::is_executable(installed / "bin/libgame.so.1"));
+    const auto run = run_process({(installed / "bin/helper").string()});
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_THAT(run.output, HasSubstr("helper"));
 }
 
 TEST_F(CliUpdateTest, DamagedManifestFailsWithTheErrorText) {
