@@ -6,6 +6,7 @@
 #include "update/packed_files.h"
 #include "update/update_workflow.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace launcher {
@@ -29,31 +30,35 @@ std::string list_failure(const DownloadFailure& failure) {
 
 } // namespace
 
-void UpdateWorkflow::fetch_from_server(std::string& url, const std::filesystem::path& target,
-                                       std::optional<std::int64_t> max_length, bool list) {
+bool UpdateWorkflow::fetch_from_server(std::string& url, const std::filesystem::path& target,
+                                       std::optional<std::int64_t> max_length, int& file_stalls,
+                                       bool list) {
     if (servers_.given_up()) {
         DM.HaveError = true;
         DM.LastFailure = DownloadFailure(DownloadFailure::Kind::NoAnswer,
                                          "it stopped answering and was given up for this run");
-        return;
+        return false;
     }
-    DM.SetStallAllowance(servers_.allowance());
+    DM.SetStallAllowance(std::min(kFileStallAllowance - file_stalls, servers_.allowance()));
     DM.SetTimeLimit(list ? std::optional<platform::Milliseconds>(kListFetchLimit) : std::nullopt);
     DM.GetFile(url, target, max_length);
     DM.SetTimeLimit(std::nullopt);
+    file_stalls += DM.StallPeriods();
     if (!servers_.record_stalls(DM.StallPeriods()))
-        return;
+        return file_stalls < kFileStallAllowance;
     log("Update server given up for this run after " + std::to_string(kServerStallAllowance) +
         " stall periods: " + URLMain);
     // The file list is taken from one server only: another server is tried
     // for it from the start, by the caller.
     if (list || !servers_.next())
-        return;
+        return false;
     const std::string previous = URLMain;
     URLMain = servers_.current();
     if (url.starts_with(previous))
         url = URLMain + url.substr(previous.size());
     log("Going on with update server: " + URLMain);
+    file_stalls = 0;
+    return true;
 }
 
 UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {

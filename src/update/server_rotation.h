@@ -9,7 +9,10 @@ namespace launcher {
 // How many stall periods (a request with no byte for a whole period, or
 // one too slow for a whole window) one update server may cost a run before
 // the run gives it up and goes on with the next.
-inline constexpr int kServerStallAllowance = 3;
+inline constexpr int kServerStallAllowance = 4;
+// How many of them one file may cost before it fails; the next server
+// starts it afresh.
+inline constexpr int kFileStallAllowance = 2;
 
 // The update servers of one run, best first, and the stalls the one in use
 // has cost so far.

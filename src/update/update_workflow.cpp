@@ -210,13 +210,15 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
     // fetched again like a game file, as long as the server has not stalled
     // too often and did not take too long.
     std::string url = URLMain + packed_name;
-    for (int call = 0; call < kDownloadCallsPerPass && !servers_.given_up(); ++call) {
-        fetch_from_server(url, TemporaryPackedFile(), kMaxPackedManifestBytes, true);
+    int stalls = 0;
+    for (int call = 0; call < kDownloadCallsPerPass; ++call) {
+        const bool again =
+            fetch_from_server(url, TemporaryPackedFile(), kMaxPackedManifestBytes, stalls, true);
         if (!DM.HaveError)
             return std::nullopt;
-        if (DM.LastFailure && (DM.LastFailure->kind == DownloadFailure::Kind::LocalFile ||
-                               DM.LastFailure->kind == DownloadFailure::Kind::TooLong ||
-                               DM.LastFailure->kind == DownloadFailure::Kind::TooSlow))
+        using Kind = DownloadFailure::Kind;
+        const Kind kind = DM.LastFailure ? DM.LastFailure->kind : Kind::NoAnswer;
+        if (!again || kind == Kind::LocalFile || kind == Kind::TooLong || kind == Kind::TooSlow)
             break;
     }
     platform::remove_file(TemporaryPackedFile());
@@ -235,12 +237,13 @@ std::optional<std::string> UpdateWorkflow::fetch_signature(const std::filesystem
     }
     current_name_ = name;
     std::string url = URLMain + name;
-    for (int call = 0; call < kDownloadCallsPerPass && !servers_.given_up(); ++call) {
-        fetch_from_server(url, target, kMaxSignatureBytes, true);
+    int stalls = 0;
+    for (int call = 0; call < kDownloadCallsPerPass; ++call) {
+        const bool again = fetch_from_server(url, target, kMaxSignatureBytes, stalls, true);
         if (!DM.HaveError)
             return std::nullopt;
-        if (DM.LastFailure && (DM.LastFailure->kind == DownloadFailure::Kind::TooLong ||
-                               DM.LastFailure->kind == DownloadFailure::Kind::TooSlow))
+        if (!again || (DM.LastFailure && (DM.LastFailure->kind == DownloadFailure::Kind::TooLong ||
+                                          DM.LastFailure->kind == DownloadFailure::Kind::TooSlow)))
             break;
     }
     platform::remove_file(target);

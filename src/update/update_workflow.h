@@ -179,12 +179,15 @@ private:
     };
     // Fetches, checks and unpacks the file list of `URLMain` into place.
     FileListOutcome take_file_list();
-    // Fetches `url`, an address below `URLMain`, within what the server in
-    // use may still cost in stalls; a server that used that up is given up
-    // for the run, and `URLMain` and `url` move to the next one. A file
-    // list or signature (`list`) may also take only so long.
-    void fetch_from_server(std::string& url, const std::filesystem::path& target,
-                           std::optional<std::int64_t> max_length, bool list = false);
+    // Fetches `url`, an address below `URLMain`, within what the file
+    // (`file_stalls` so far) and the server in use may still cost in
+    // stalls; a server that used up its allowance is given up for the run,
+    // and `URLMain` and `url` move to the next one. A file list or signature
+    // (`list`) may also take only so long, and is never moved. False when
+    // the file is not to be asked for again.
+    bool fetch_from_server(std::string& url, const std::filesystem::path& target,
+                           std::optional<std::int64_t> max_length, int& file_stalls,
+                           bool list = false);
     std::optional<std::string> fetch_signature(const std::filesystem::path& target);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
