@@ -264,6 +264,8 @@ bool FaultServer::answer(net::Socket socket, int connection, const std::string& 
     if (request.method == "HEAD") {
         if (resource.head_never_answers)
             return hold_until_closed(socket);
+        if (resource.head_delay.count() > 0)
+            std::this_thread::sleep_for(resource.head_delay);
         if (resource.head_status >= 300 && resource.head_status < 400)
             return send_all(socket, header("302 Found", 0, location_line(resource.head_location)));
         const std::string status = std::to_string(resource.head_status) + " Status";

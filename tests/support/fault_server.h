@@ -2,6 +2,7 @@
 
 #include "support/test_socket.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -46,6 +47,8 @@ struct Resource {
     // answers disagree).
     std::optional<std::int64_t> head_stated_length{};
     bool head_never_answers = false; // accept a HEAD request, then send nothing
+    // Real time a HEAD answer waits, as a distant server's would.
+    std::chrono::milliseconds head_delay{0};
 };
 
 struct LoggedRequest {

@@ -1,6 +1,7 @@
 // Choosing the update server.
 #include "config/debug_file.h"
 #include "download/request_watch.h"
+#include "platform/files.h"
 #include "support/tcp_listener.h"
 #include "update/server_rotation.h"
 #include "update/server_selection.h"
@@ -242,6 +243,22 @@ TEST(ServerSelectionHangTest, ManifestFromAServerThatNeverAnswersEndsInItsStallA
     EXPECT_TRUE(h.view.start_enabled);
     EXPECT_GE(h.clock.now() - start, kFileStallAllowance * kStallPeriod);
     EXPECT_LE(h.clock.now() - start, kFileStallAllowance * (kStallPeriod + kPaceTick));
+}
+
+// A distant server answers after the 1 s limit: with nothing faster it is
+// asked again without the limit, and used.
+TEST(ServerSelectionHangTest, WithPingAServerSlowerThanTheLimitIsStillUsed) {
+    WorkflowHarness h(true);
+    h.publish(Release{{{"\\a.txt", "a"}}});
+    Resource slow{platform::read_file_text(h.tree / "updater.lst.vdp")};
+    slow.head_delay = std::chrono::milliseconds(150);
+    h.server.serve("//updater.lst.vdp", slow);
+    h.config.UpdateServers = {true, false, {"http://127.0.0.1:9/", h.server.url("/")}};
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(workflow.URLMain, h.server.url("/"));
+    EXPECT_EQ(h.read("\\a.txt"), "a");
+    EXPECT_EQ(h.requests("HEAD", "//updater.lst.vdp"), 2) << "probed again without the limit";
 }
 
 TEST(ServerSelectionHangTest, OneDroppedManifestConnectionDoesNotEndTheUpdate) {
