@@ -64,7 +64,11 @@ void save_settings(const LauncherContext& context, const UserSettings& saved) {
 int exit_code_of(const UpdateWorkflow& workflow) {
     switch (workflow.end()) {
     case WorkflowEnd::NoServer:
-        std::cerr << "No update server served the file list\n";
+        std::cerr << "No update server served the file list"
+                  << (workflow.EndReason().empty()
+                          ? std::string()
+                          : ": " + platform::printable(workflow.EndReason()))
+                  << "\n";
         return kExitNoServer;
     case WorkflowEnd::BadManifest:
         std::cerr << "The file list from the update server is not usable: "

@@ -34,6 +34,11 @@ std::string DownloadFailure::describe() const {
         return local ? std::string(local->what()) : detail;
     case Kind::Stopped:
         return "the download was stopped";
+    case Kind::TooLong:
+        return "the update server sent more than it can be" +
+               (detail.empty() ? "" : " (" + detail + ")");
+    case Kind::TooSlow:
+        return "the update server sent too slowly" + (detail.empty() ? "" : " (" + detail + ")");
     }
     return detail;
 }

@@ -17,6 +17,8 @@ struct DownloadFailure {
         Incomplete,     // fewer bytes arrived than the file holds
         LocalFile,      // the file could not be written on this computer
         Stopped,        // the download was stopped
+        TooLong,        // the server stated more bytes than the caller allows
+        TooSlow,        // the server sent too slowly, or took longer than allowed
     };
 
     explicit DownloadFailure(Kind why = Kind::NoAnswer, std::string what = {})

@@ -5,6 +5,7 @@
 #include "download/request_watch.h"
 #include "platform/terminate_flag.h"
 
+#include <algorithm>
 #include <atomic>
 #include <system_error>
 
@@ -40,12 +41,36 @@ void TDownloadMultiThread::Stop() {
 
 void TDownloadMultiThread::fail(DownloadFailure failure) {
     HaveError = true;
+    // Whatever the cut-short requests ended with, the limit ended them.
+    if (over_time_limit_ && failure.kind != DownloadFailure::Kind::LocalFile)
+        failure = DownloadFailure(DownloadFailure::Kind::TooSlow,
+                                  "it took longer than " +
+                                      std::to_string(time_limit_->count() / 1000) + " seconds");
     if (!LastFailure)
         LastFailure = std::move(failure);
 }
 
-void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem::path& filename) {
+void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem::path& filename,
+                                   std::optional<std::int64_t> max_length) {
     isStop = false;
+    over_time_limit_ = false;
+    stall_periods_ = 0;
+    std::optional<platform::EventLoop::TimerId> limit;
+    if (time_limit_)
+        limit = loop_.start_timer(*time_limit_, [this, &limit] {
+            loop_.stop_timer(*limit);
+            limit.reset();
+            over_time_limit_ = true;
+            Stop();
+        });
+    struct LimitTimer {
+        platform::EventLoop& loop;
+        std::optional<platform::EventLoop::TimerId>& timer;
+        ~LimitTimer() {
+            if (timer)
+                loop.stop_timer(*timer);
+        }
+    } limit_timer{loop_, limit};
     range_ignored_ = false;
     HaveError = false;
     LastFailure.reset();
@@ -53,7 +78,7 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
     fetched_md5_.reset();
     whole_file_part_ = nullptr;
     length_ = 0;
-    const Probe probe = probe_then_fetch(url, filename);
+    const Probe probe = probe_then_fetch(url, filename, max_length);
     if (probe == Probe::Failed || (probe != Probe::Fetched && isStop)) {
         if (isStop)
             fail(DownloadFailure(DownloadFailure::Kind::Stopped));
@@ -96,17 +121,24 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
 // its own thread; several ranges are left to `run_segments`.
 TDownloadMultiThread::Probe
 TDownloadMultiThread::probe_then_fetch(const std::string& url,
-                                       const std::filesystem::path& filename) {
+                                       const std::filesystem::path& filename,
+                                       std::optional<std::int64_t> max_length) {
     _status = {};
     smartthreads = 1;
     destroy_workers();
     auto worker = std::make_unique<TDownloadThread>(loop_, 1, url, 0, -1, take_client());
+    worker->SetMaxStalls(stall_allowance_);
     bool several_ranges = false;
     bool target_failed = false;
+    bool too_long = false;
     // Runs on the worker's thread while this thread waits for its report,
     // which orders these writes before the reads below.
     worker->ProbeLengthFirst([&](std::int64_t length) -> std::unique_ptr<SegmentPart> {
         length_ = length;
+        if (max_length && length > *max_length) {
+            too_long = true;
+            return nullptr;
+        }
         if (segment_count(length, _threads) > 1) {
             several_ranges = true;
             return nullptr;
@@ -130,6 +162,13 @@ TDownloadMultiThread::probe_then_fetch(const std::string& url,
     wait_for_segments();
 
     const TDownloadThread& probe = *list.front();
+    stall_periods_ = probe.ProbeStalled() ? 1 : round_stalls_;
+    if (too_long) {
+        fail(DownloadFailure(DownloadFailure::Kind::TooLong,
+                             std::to_string(length_) + " bytes, at most " +
+                                 std::to_string(*max_length) + " expected"));
+        return Probe::Failed;
+    }
     if (probe.FetchedAfterProbe())
         return Probe::Fetched; // its report counted the range's outcome
     if (several_ranges)
@@ -162,6 +201,7 @@ void TDownloadMultiThread::begin_round() {
     if (!Timer)
         Timer = loop_.start_timer(kProgressPeriod, [this] { progress_tick(); });
     count = 0;
+    round_stalls_ = 0;
     _allok = false;
     range_ignored_ = false;
 }
@@ -190,6 +230,7 @@ void TDownloadMultiThread::run_segments(const std::string& url,
         const int id = static_cast<int>(index) + 1;
         auto worker = std::make_unique<TDownloadThread>(loop_, id, url, range.first, range.last,
                                                         take_client());
+        worker->SetMaxStalls(stall_allowance_);
         _status[index] = SegmentStatus{false, 0, range.length()};
         auto part = std::make_unique<TargetRangePart>(rcfile, range.first, range.length());
         if (plan.size() == 1) {
@@ -236,6 +277,7 @@ void TDownloadMultiThread::run_segments(const std::string& url,
             digest_.reset();
     }
     wait_for_segments();
+    stall_periods_ += round_stalls_;
     if (!digest_)
         return;
     if (HaveError || isStop || range_ignored_)
@@ -324,7 +366,8 @@ void TDownloadMultiThread::on_complete(TDownloadThread& worker) {
     // The bytes are already in place in the target; a part longer than its
     // range counts as complete.
     const std::int64_t received = worker.Part() ? worker.Part()->size() : 0;
-    if (worker.ErrorCount() >= TDownloadThread::kMaxStalls || received < status.size) {
+    round_stalls_ = std::max(round_stalls_, worker.ErrorCount());
+    if (worker.ErrorCount() >= worker.MaxStalls() || received < status.size) {
         fail(segment_failure(worker, received, status.size));
     }
     if (++count == smartthreads) {
@@ -339,8 +382,19 @@ DownloadFailure TDownloadMultiThread::segment_failure(const TDownloadThread& wor
     using Kind = DownloadFailure::Kind;
     if (auto local = rcfile.failure())
         return DownloadFailure::local_file(std::move(local));
-    if (worker.ErrorCount() >= TDownloadThread::kMaxStalls)
-        return DownloadFailure(Kind::NoAnswer, "it stopped sending for 20 seconds, three times");
+    if (worker.ErrorCount() >= worker.MaxStalls()) {
+        const std::string times = worker.ErrorCount() == 1 ? "once"
+                                  : worker.ErrorCount() == 2
+                                      ? "twice"
+                                      : std::to_string(worker.ErrorCount()) + " times";
+        if (worker.TooSlow())
+            return DownloadFailure(Kind::TooSlow, "below " +
+                                                      std::to_string(kMinimumBytesPerSecond) +
+                                                      " bytes a second for a minute, " + times);
+        return DownloadFailure(Kind::NoAnswer, "it stopped sending for " +
+                                                   std::to_string(kStallPeriod.count() / 1000) +
+                                                   " seconds, " + times);
+    }
     if (worker.LengthMismatch())
         return DownloadFailure(Kind::LengthMismatch);
     const HttpOutcome& outcome = worker.LastOutcome();

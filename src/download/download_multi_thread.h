@@ -63,8 +63,20 @@ public:
     void SetThreads(int threads);
     int Threads() const { return _threads; }
 
-    // Fetches `url` into `filename` (created or replaced). Interface thread only.
-    void GetFile(const std::string& url, const std::filesystem::path& filename);
+    // Fetches `url` into `filename` (created or replaced). Interface thread
+    // only. A server that states a length above `max_length` fails the file
+    // before anything is written.
+    void GetFile(const std::string& url, const std::filesystem::path& filename,
+                 std::optional<std::int64_t> max_length = std::nullopt);
+    // How many stall periods (too slow windows included) the next `GetFile`
+    // may wait through in one range before it gives up; at least one.
+    void SetStallAllowance(int periods) { stall_allowance_ = periods; }
+    // Ends each `GetFile` that takes longer than this, as too slow; none
+    // by default.
+    void SetTimeLimit(std::optional<platform::Milliseconds> limit) { time_limit_ = limit; }
+    // The stall periods the last `GetFile` waited through: a HEAD that got
+    // no answer, and the most of any one range's attempts.
+    int StallPeriods() const { return stall_periods_; }
     // Makes the running `GetFile` end promptly; the target file is deleted.
     void Stop();
 
@@ -76,7 +88,8 @@ private:
     };
 
     enum class Probe { Failed, Fetched, SeveralRanges };
-    Probe probe_then_fetch(const std::string& url, const std::filesystem::path& filename);
+    Probe probe_then_fetch(const std::string& url, const std::filesystem::path& filename,
+                           std::optional<std::int64_t> max_length);
     void add_worker(std::unique_ptr<TDownloadThread> worker);
     void begin_round();
     void end_transfer();
@@ -110,6 +123,11 @@ private:
     bool digest_running_ = false; // interface thread only
     std::optional<platform::EventLoop::TimerId> Timer;
     int smartthreads = 0;
+    int stall_allowance_ = TDownloadThread::kMaxStalls;
+    int stall_periods_ = 0;
+    int round_stalls_ = 0; // the most stalls of one worker in the current round
+    std::optional<platform::Milliseconds> time_limit_;
+    bool over_time_limit_ = false;
     // Clients of finished workers, kept with their open connections so that
     // the next download to the same server does not connect again.
     std::vector<std::unique_ptr<HttpClient>> idle_clients_;

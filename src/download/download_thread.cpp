@@ -179,7 +179,7 @@ bool TDownloadThread::run_probe() {
         probe_answer_.outcome = StalledOutcome();
         return false;
     }
-    if (stop_requested_.load() || !probe_answer_.outcome.ok || probe_answer_.content_length <= 0)
+    if (stop_requested_.load() || !probe_answer_.outcome.ok || probe_answer_.content_length < 0)
         return false;
     const std::int64_t length = probe_answer_.content_length;
     std::unique_ptr<SegmentPart> part = on_length_(length);
@@ -190,7 +190,7 @@ bool TDownloadThread::run_probe() {
     accept_whole_body_ = true;
     expected_total_ = length;
     fetched_after_probe_ = true;
-    return true;
+    return length > 0; // an empty file is complete as it is
 }
 
 // What the watchdog compares from one period to the next: the bytes of the
@@ -241,6 +241,14 @@ bool TDownloadThread::run_attempt() {
         return false;
     };
     request.on_body = [this](const char* data, std::size_t size) {
+        // Bytes past the range are never asked for: a server that keeps
+        // sending them is cut off once the range is complete.
+        const std::int64_t room = _end - _start + 1 - _pos.load();
+        if (static_cast<std::int64_t>(size) > room) {
+            if (room > 0 && part_->write(data, static_cast<std::size_t>(room)))
+                _pos.store(_end - _start + 1);
+            return false;
+        }
         return part_->write(data, size);
     };
     request.on_progress = [this](std::int64_t received) {
@@ -260,7 +268,7 @@ bool TDownloadThread::run_attempt() {
 
     if (outcome.ok || watchdog_running_.load() || stop_requested_.load())
         return false; // ended by itself, by an error other than a stall, or stopped
-    return error_count_.fetch_add(1) + 1 < kMaxStalls;
+    return error_count_.fetch_add(1) + 1 < max_stalls_;
 }
 
 void TDownloadThread::start_watchdog() {
@@ -268,7 +276,8 @@ void TDownloadThread::start_watchdog() {
     loop_.run_and_wait([this] {
         if (Timer)
             loop_.stop_timer(*Timer);
-        Timer = loop_.start_timer(kWatchdogPeriod, [this] { on_watchdog_tick(); });
+        pace_.emplace(loop_.clock().now(), HTTP->activity());
+        Timer = loop_.start_timer(kPaceTick, [this] { on_watchdog_tick(); });
     });
 }
 
@@ -282,13 +291,15 @@ void TDownloadThread::stop_watchdog() {
 }
 
 void TDownloadThread::on_watchdog_tick() {
-    const std::int64_t pos = watched_count();
-    if (pos != _old.load()) {
-        _old.store(pos); // bytes arrived during the period
+    _old.store(watched_count());
+    // Every byte of an answer counts, the HEAD's and the headers included.
+    const TransferPace::Verdict verdict = pace_->observe(loop_.clock().now(), HTTP->activity());
+    if (verdict == TransferPace::Verdict::Moving)
         return;
-    }
-    // Nothing arrived during a whole period: abort the attempt. The stopped
-    // watchdog tells the worker that the attempt stalled.
+    // Nothing arrived for a whole stall period, or too little for a whole
+    // slow window: abort the attempt. The stopped watchdog tells the worker
+    // that the attempt stalled.
+    too_slow_.store(verdict == TransferPace::Verdict::TooSlow);
     if (Timer)
         loop_.stop_timer(*Timer);
     Timer.reset();

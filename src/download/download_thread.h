@@ -4,6 +4,7 @@
 #include "download/request_watch.h"
 #include "download/segment_part.h"
 #include "download/task_thread.h"
+#include "download/transfer_pace.h"
 #include "platform/event_loop.h"
 
 #include <atomic>
@@ -33,7 +34,8 @@ using TDownloadLengthEvent = std::function<std::unique_ptr<SegmentPart>(std::int
 // Fetches one byte range of one URL on a thread of its own. Every progress
 // step and the end are handed to the interface thread synchronously, and a
 // watchdog on the interface thread aborts and restarts an attempt that
-// receives nothing for a whole period (at most three attempts).
+// receives nothing for a whole stall period, or too little for a whole slow
+// window (at most three attempts).
 class TDownloadThread {
 public:
     static constexpr platform::Milliseconds kWatchdogPeriod = kStallPeriod;
@@ -66,6 +68,9 @@ public:
     // The length of the whole file as the coordinator learnt it: an answer
     // that states another total (or length) is refused.
     void SetExpectedTotal(std::int64_t total) { expected_total_ = total; }
+    // Fewer attempts than `kMaxStalls` (at least one): a server that already
+    // stalled in this run is not waited for again and again.
+    void SetMaxStalls(int stalls) { max_stalls_ = stalls < 1 ? 1 : stalls; }
 
     // Runs the worker on `thread` rather than on a thread of its own, so a
     // coordinator can reuse its threads from one download to the next.
@@ -100,8 +105,12 @@ public:
 
     // Bytes of the body received by the current attempt.
     std::int64_t pos() const { return _pos.load(); }
-    // Stalled attempts so far: 3 means the segment gave up.
+    // Stalled attempts so far (too slow ones included): `MaxStalls` means
+    // the segment gave up.
     int ErrorCount() const { return error_count_.load(); }
+    int MaxStalls() const { return max_stalls_; }
+    // The last abandoned attempt was receiving, but below the speed floor.
+    bool TooSlow() const { return too_slow_.load(); }
     // The server answered the range with the whole resource, which was refused.
     bool RangeIgnored() const { return range_ignored_.load(); }
     // An answer stated a file length other than the expected total.
@@ -143,6 +152,9 @@ private:
     std::atomic<std::int64_t> _pos{0};
     std::atomic<std::int64_t> _old{0};
     std::atomic<int> error_count_{0};
+    int max_stalls_ = kMaxStalls;
+    std::atomic<bool> too_slow_{false};
+    std::optional<TransferPace> pace_; // interface thread only
     std::atomic<bool> range_ignored_{false};
     std::atomic<bool> length_mismatch_{false};
     std::atomic<bool> watchdog_running_{false};        // cleared by the watchdog: the stall signal

@@ -187,8 +187,12 @@ HttpOutcome HttpClient::perform(Transfer& transfer) {
 
     handles_->error_buffer[0] = '\0';
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    // Mirrors and CDNs send their clients on to an edge; what is installed
+    // is still decided by the file list's hashes, wherever the bytes came from.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_USERAGENT, std::string(kDownloadUserAgent).c_str());
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, handles_->error_buffer);
@@ -240,6 +244,8 @@ HttpOutcome HttpClient::perform(Transfer& transfer) {
             outcome.error = curl_easy_strerror(result);
     } else if (!is_success_status(outcome.status)) {
         outcome.error = "HTTP status " + std::to_string(outcome.status);
+        if (outcome.status >= 300 && outcome.status <= 399)
+            outcome.error += " (a redirect without a usable address)";
     } else {
         outcome.ok = true;
     }

@@ -16,9 +16,12 @@ namespace launcher {
 inline constexpr std::string_view kDownloadUserAgent =
     "Opera/9.80 (Windows NT 6.2; WOW64) Presto/2.12.388 Version/12.16";
 
+// Redirects followed at most per request, to http and https addresses only.
+inline constexpr long kMaxRedirects = 5;
+
 // What a request ended with. `ok` is false for a connection error, a status
-// outside 2xx (redirects included: they are never followed), a broken or
-// closed connection, a body refused by the caller, and an abort.
+// outside 2xx (after following up to `kMaxRedirects` redirects), a broken
+// or closed connection, a body refused by the caller, and an abort.
 struct HttpOutcome {
     bool ok = false;
     long status = 0;
@@ -50,7 +53,7 @@ struct HttpGetRequest {
 };
 
 // An HTTP/1.1 client on libcurl for one thread at a time. It keeps its
-// connections between requests, follows no redirects and sets no time-outs;
+// connections between requests, follows a few redirects and sets no time-outs;
 // `abort` is the only way to cut a request short and may be called from any
 // thread.
 class HttpClient {

@@ -12,9 +12,9 @@ constexpr platform::Milliseconds kWaitSlice{1000};
 
 } // namespace
 
-StallWatch::StallWatch(platform::EventLoop& loop, HttpClient& client, platform::Milliseconds period)
-    : loop_(loop), client_(client), seen_(client.activity()) {
-    timer_ = loop_.start_timer(period, [this] { on_tick(); });
+StallWatch::StallWatch(platform::EventLoop& loop, HttpClient& client)
+    : loop_(loop), client_(client), pace_(loop.clock().now(), client.activity()) {
+    timer_ = loop_.start_timer(kPaceTick, [this] { on_tick(); });
 }
 
 StallWatch::~StallWatch() {
@@ -23,11 +23,8 @@ StallWatch::~StallWatch() {
 }
 
 void StallWatch::on_tick() {
-    const std::int64_t now = client_.activity();
-    if (now != seen_) {
-        seen_ = now; // bytes arrived during the period
+    if (pace_.observe(loop_.clock().now(), client_.activity()) == TransferPace::Verdict::Moving)
         return;
-    }
     fired_ = true;
     loop_.stop_timer(*timer_);
     timer_.reset();

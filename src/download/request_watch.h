@@ -2,6 +2,7 @@
 
 #include "download/http_client.h"
 #include "download/task_thread.h"
+#include "download/transfer_pace.h"
 #include "platform/event_loop.h"
 
 #include <optional>
@@ -9,17 +10,14 @@
 
 namespace launcher {
 
-// A request that receives nothing for this long is abandoned.
-inline constexpr platform::Milliseconds kStallPeriod{20000};
-
 // Abandons the request `client` is making on another thread when no byte of
-// an answer (status line, headers or body) arrives during a whole period of
-// the interface thread's clock; a request that never connects makes no
-// progress either. Lives on the interface thread, for one request.
+// an answer (status line, headers or body) arrives for a whole stall period
+// of the interface thread's clock, or too few for a whole slow window; a
+// request that never connects makes no progress either. Lives on the
+// interface thread, for one request.
 class StallWatch {
 public:
-    StallWatch(platform::EventLoop& loop, HttpClient& client,
-               platform::Milliseconds period = kStallPeriod);
+    StallWatch(platform::EventLoop& loop, HttpClient& client);
     ~StallWatch();
     StallWatch(const StallWatch&) = delete;
     StallWatch& operator=(const StallWatch&) = delete;
@@ -32,7 +30,7 @@ private:
 
     platform::EventLoop& loop_;
     HttpClient& client_;
-    std::int64_t seen_;
+    TransferPace pace_;
     bool fired_ = false;
     std::optional<platform::EventLoop::TimerId> timer_;
 };

@@ -121,14 +121,18 @@ UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem:
             }
         } else {
             log("Download file: " + OldName + " (try " + std::to_string(pass) + ")");
+            std::string address = url; // moves along when its server is given up
+            int stalls = 0;
             for (int call = 0; call < kDownloadCallsPerPass; ++call) {
+                bool again = true;
                 try {
-                    DM.GetFile(url, TemporaryPackedFile());
+                    again = fetch_from_server(address, TemporaryPackedFile(), max_packed_length_,
+                                              stalls);
                 } catch (const std::exception&) {
                     // A failed call is retried like one that reported an error.
                     DM.HaveError = true;
                 }
-                if (!DM.HaveError ||
+                if (!DM.HaveError || !again ||
                     (DM.LastFailure && DM.LastFailure->kind == DownloadFailure::Kind::LocalFile))
                     break;
             }
@@ -279,6 +283,9 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
 
     bool disk_problem = false;
     std::optional<TRARExtractResult> unpacked;
+    max_packed_length_.reset();
+    if (expected.size)
+        max_packed_length_ = ArchiveBound(*expected.size);
     if (const auto why =
             fetch_packed_file(url, source, expected_hash, disk_problem, unpack, unpacked)) {
         log("FItem.Content.Name " + OldName + ": hash error !!!");

@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace launcher {
 
@@ -49,11 +50,18 @@ private:
     std::unique_ptr<HttpClient> client_;
 };
 
-// Chooses the update server: the only one without a probe; otherwise every
-// entry is probed, entries whose probe fails are removed from `servers`, and
-// the fastest answer under 1000 ms (`UsePing`), a random survivor
-// (`RandomSelect`) or the first configured entry is returned. Empty when
-// there is no server, or when `UsePing` found none fast enough.
+// The update servers to use, best first: the only one without a probe;
+// otherwise every entry is probed and entries whose probe fails are removed
+// from `servers`. With `UsePing` the servers that answered, fastest first
+// (a server slower than 1000 ms is probed again without the limit when none
+// was faster, so a slow link still gets its update); with `RandomSelect` a
+// random one that answered, then the others; otherwise those that answered
+// in configuration order. When every probe failed, the first configured
+// entry alone. Empty only when no server is configured.
+std::vector<std::string> RankUpdateServers(tUpdateServersRecord& servers, ServerProbe& probe,
+                                           std::mt19937& random, tDebugFile* debug_file);
+
+// The first choice of `RankUpdateServers`; empty when there is none.
 std::string CheckUpdateServers(tUpdateServersRecord& servers, ServerProbe& probe,
                                std::mt19937& random, tDebugFile* debug_file);
 

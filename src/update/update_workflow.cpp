@@ -19,8 +19,6 @@ namespace launcher {
 namespace {
 
 constexpr std::size_t kNoUpdateServer = 15;
-constexpr std::size_t kFetchingManifest = 7;
-constexpr std::size_t kUnpackingPrefix = 1;
 constexpr std::size_t kTotalPrefix = 24;
 
 std::size_t index_of(Indicator which) {
@@ -122,7 +120,15 @@ std::string UpdateWorkflow::CheckUpdateServers() {
     return launcher::CheckUpdateServers(config_.UpdateServers, *probe, random_, debug_file);
 }
 
-void UpdateWorkflow::report_no_server() {
+std::vector<std::string> UpdateWorkflow::RankUpdateServers() {
+    const std::unique_ptr<ServerProbe> probe = MakeServerProbe();
+    return launcher::RankUpdateServers(config_.UpdateServers, *probe, random_, debug_file);
+}
+
+void UpdateWorkflow::report_no_server(const std::string& why) {
+    if (!why.empty())
+        log("No update server served the file list: " + why);
+    end_reason_ = why;
     view_.MsgShow(strings_[kNoUpdateServer]);
     view_.SetStatus(strings_[kNoUpdateServer]);
     view_.SetStartGameEnabled(true);
@@ -201,12 +207,18 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
     }
     current_name_ = packed_name;
     // One dropped connection must not end the update: the file list is
-    // fetched again like a game file.
+    // fetched again like a game file, as long as the server has not stalled
+    // too often and did not take too long.
+    std::string url = URLMain + packed_name;
+    int stalls = 0;
     for (int call = 0; call < kDownloadCallsPerPass; ++call) {
-        DM.GetFile(URLMain + packed_name, TemporaryPackedFile());
+        const bool again =
+            fetch_from_server(url, TemporaryPackedFile(), kMaxPackedManifestBytes, stalls, true);
         if (!DM.HaveError)
             return std::nullopt;
-        if (DM.LastFailure && DM.LastFailure->kind == DownloadFailure::Kind::LocalFile)
+        using Kind = DownloadFailure::Kind;
+        const Kind kind = DM.LastFailure ? DM.LastFailure->kind : Kind::NoAnswer;
+        if (!again || kind == Kind::LocalFile || kind == Kind::TooLong || kind == Kind::TooSlow)
             break;
     }
     platform::remove_file(TemporaryPackedFile());
@@ -224,10 +236,15 @@ std::optional<std::string> UpdateWorkflow::fetch_signature(const std::filesystem
         return std::nullopt;
     }
     current_name_ = name;
+    std::string url = URLMain + name;
+    int stalls = 0;
     for (int call = 0; call < kDownloadCallsPerPass; ++call) {
-        DM.GetFile(URLMain + name, target);
+        const bool again = fetch_from_server(url, target, kMaxSignatureBytes, stalls, true);
         if (!DM.HaveError)
             return std::nullopt;
+        if (!again || (DM.LastFailure && (DM.LastFailure->kind == DownloadFailure::Kind::TooLong ||
+                                          DM.LastFailure->kind == DownloadFailure::Kind::TooSlow)))
+            break;
     }
     platform::remove_file(target);
     return "the signature file could not be fetched: " +
@@ -266,6 +283,11 @@ bool UpdateWorkflow::verify_release() {
     }
     platform::remove_file(TemporaryPackedFile());
     log("Release refused: " + check.reason);
+    refusal_ = check;
+    return false;
+}
+
+void UpdateWorkflow::report_refusal(const ReleaseCheck& check) {
     end_reason_ = check.reason;
     const std::size_t entry = check.verdict == ReleaseVerdict::Rollback  ? kReleaseOlder
                               : check.verdict == ReleaseVerdict::Expired ? kReleaseExpired
@@ -275,7 +297,6 @@ bool UpdateWorkflow::verify_release() {
     view_.SetStatus(text);
     view_.SetStartGameEnabled(true);
     end_ = WorkflowEnd::Refused;
-    return false;
 }
 
 void UpdateWorkflow::MainTimerTimer() {
@@ -298,41 +319,37 @@ void UpdateWorkflow::MainTimerTimer() {
 void UpdateWorkflow::run_stage() {
     prepare_updater_folder();
     read_self_update_marker();
-    URLMain = CheckUpdateServers();
+    servers_.reset(RankUpdateServers());
+    URLMain = servers_.current();
     if (URLMain.empty()) {
         report_no_server();
         return;
     }
-    view_.SetStatus(strings_[kFetchingManifest]);
-    URLName = std::string(kManifestName);
-    if (const auto failure = fetch_manifest()) {
-        using Kind = DownloadFailure::Kind;
-        if (failure->kind == Kind::LocalFile && failure->local)
-            throw *failure->local;
-        log("File list not fetched: " + failure->describe());
-        // An empty file list is a damaged one; otherwise no server served
-        // this run, and saying that every file is up to date would be wrong.
-        if (failure->kind == Kind::NoLength || failure->kind == Kind::LengthMismatch)
-            report_bad_manifest("the file list on the update server is empty");
-        else
-            report_no_server();
-        return;
+    // Each server in turn until one serves a usable, acceptable file list;
+    // what the others did is told only when none did.
+    refusal_.reset();
+    std::optional<std::string> damaged;
+    std::string not_served;
+    for (;;) {
+        const FileListOutcome outcome = take_file_list();
+        if (outcome.kind == FileListOutcome::Kind::Usable)
+            break;
+        if (outcome.kind == FileListOutcome::Kind::Damaged && !damaged)
+            damaged = outcome.reason;
+        if (outcome.kind == FileListOutcome::Kind::NotServed)
+            not_served += (not_served.empty() ? "" : "; ") + URLMain + ": " + outcome.reason;
+        if (!servers_.next()) {
+            if (refusal_)
+                report_refusal(*refusal_);
+            else if (damaged)
+                report_bad_manifest(*damaged);
+            else
+                report_no_server(not_served);
+            return;
+        }
+        URLMain = servers_.current();
+        log("Trying the next update server: " + URLMain);
     }
-    if (!config_.UpdateServers.PublicKeys.empty() && !verify_release())
-        return;
-    view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
-    try {
-        UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
-    } catch (const platform::FileError&) {
-        throw;
-    } catch (const std::exception& error) {
-        // The packed file stays for the debug log's reader; the manifest
-        // written so far must not be read as a smaller release.
-        platform::remove_file(setup_.MainPath / kManifestName);
-        report_bad_manifest(error.what());
-        return;
-    }
-    platform::remove_file(TemporaryPackedFile());
     set_position(Indicator::ProgressBar_OneFile, 0);
     set_position(Indicator::Gauge_OneFile, 0);
     CheckingRequiredFiles();

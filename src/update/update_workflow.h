@@ -9,6 +9,8 @@
 #include "platform/event_loop.h"
 #include "update/failed_file.h"
 #include "update/launcher_view.h"
+#include "update/release_signature.h"
+#include "update/server_rotation.h"
 #include "update/server_selection.h"
 
 #include <array>
@@ -41,6 +43,15 @@ inline constexpr std::string_view kSelfUpdateMarkerName = "SelfUpdate.lst";
 inline constexpr int kFetchPasses = 3;
 inline constexpr int kDownloadCallsPerPass = 3;
 inline constexpr int kDownloadSegments = 6;
+// Bounds on what a server may send for the file list and its signature; an
+// archive may hold its member's size and `ArchiveBound` more.
+inline constexpr std::int64_t kMaxPackedManifestBytes = 64 * 1024 * 1024;
+inline constexpr std::int64_t kMaxSignatureBytes = 64 * 1024;
+// The longest one fetch of the file list or of its signature may take.
+inline constexpr platform::Milliseconds kListFetchLimit{300000};
+inline constexpr std::int64_t ArchiveBound(std::int64_t member_size) {
+    return member_size + member_size / 16 + 64 * 1024;
+}
 
 // Where the workflow runs and what the start-up gave it.
 struct UpdateWorkflowSetup {
@@ -100,6 +111,8 @@ public:
     // from server selection to the enabled start button and the proxy probe.
     void MainTimerTimer();
     std::string CheckUpdateServers();
+    // The servers to try, best first (the first is `CheckUpdateServers`'s).
+    std::vector<std::string> RankUpdateServers();
     void CheckingRequiredFiles();
     void OneHashCheched(const std::string& filename, const std::string& hash, std::int64_t size,
                         TDateTime date);
@@ -142,7 +155,7 @@ private:
     void total_to(int position);
     void totals_to_maxima();
     void total_percent(int done, int count);
-    void report_no_server();
+    void report_no_server(const std::string& why = {});
     void report_bad_manifest(const std::string& why);
     void report_disk_problem(const platform::FileError& error);
     void report_failed_files();
@@ -153,8 +166,28 @@ private:
     std::optional<DownloadFailure> fetch_manifest();
     void prepare_updater_folder();
     // With release keys configured: true when the fetched file list is a
-    // valid signed release; otherwise it is refused and told.
+    // valid signed release; otherwise false, with the refusal kept in
+    // `refusal_` for `report_refusal` (told only when no server serves an
+    // acceptable release).
     bool verify_release();
+    void report_refusal(const ReleaseCheck& check);
+    // What one server gave for the file list.
+    struct FileListOutcome {
+        enum class Kind { Usable, NotServed, Damaged, Refused };
+        Kind kind = Kind::NotServed;
+        std::string reason;
+    };
+    // Fetches, checks and unpacks the file list of `URLMain` into place.
+    FileListOutcome take_file_list();
+    // Fetches `url`, an address below `URLMain`, within what the file
+    // (`file_stalls` so far) and the server in use may still cost in
+    // stalls; a server that used up its allowance is given up for the run,
+    // and `URLMain` and `url` move to the next one. A file list or signature
+    // (`list`) may also take only so long, and is never moved. False when
+    // the file is not to be asked for again.
+    bool fetch_from_server(std::string& url, const std::filesystem::path& target,
+                           std::optional<std::int64_t> max_length, int& file_stalls,
+                           bool list = false);
     std::optional<std::string> fetch_signature(const std::filesystem::path& target);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
@@ -219,6 +252,11 @@ private:
     std::vector<StagedFile> staged_;
     std::int64_t staged_bytes_ = 0;
     std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
+    ServerRotation servers_;
+    std::optional<ReleaseCheck> refusal_; // the last server's release was refused
+    // The most bytes the archive being fetched may have: its member's size
+    // and room for the archive's headers; none when the size is not known.
+    std::optional<std::int64_t> max_packed_length_;
 };
 
 } // namespace launcher

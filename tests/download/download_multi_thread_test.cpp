@@ -1,6 +1,7 @@
 #include "catalogue/md5.h"
 #include "download/download_multi_thread.h"
 #include "download/download_test_support.h"
+#include "download/transfer_pace.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/plain_event_loop.h"
@@ -118,7 +119,6 @@ TEST_F(DownloadMultiThreadTest, FailedLengthProbeLeavesTheTargetUntouched) {
     };
     const Case cases[] = {
         {"no Content-Length", Resource{.body = "abc", .head_length = HeadLength::Absent}},
-        {"Content-Length 0", Resource{.body = "", .head_length = HeadLength::Zero}},
         {"HEAD answered 500", Resource{.body = "abc", .head_status = 500}},
         {"HEAD redirected", Resource{.body = "abc", .head_status = 302}},
     };
@@ -133,6 +133,101 @@ TEST_F(DownloadMultiThreadTest, FailedLengthProbeLeavesTheTargetUntouched) {
     EXPECT_EQ(fetch("/nothing-here"), "previous");
     EXPECT_TRUE(download.HaveError);
     EXPECT_TRUE(server.gets("/probe").empty());
+}
+
+TEST_F(DownloadMultiThreadTest, EmptyFileIsFetchedFromItsLengthAlone) {
+    server.serve("/empty", Resource{.body = "", .head_length = HeadLength::Zero});
+    platform::write_file(target, "previous");
+    EXPECT_EQ(fetch("/empty"), "");
+    EXPECT_FALSE(download.HaveError) << download.LastFailure->describe();
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_EQ(download.FetchedMD5(), "D41D8CD98F00B204E9800998ECF8427E");
+    EXPECT_TRUE(server.gets("/empty").empty()) << "nothing to ask for";
+}
+
+// A caller that knows how large the file can be gives that bound: a server
+// stating more is not fetched from at all, and one sending more than its
+// range is cut off at the range's end.
+TEST_F(DownloadMultiThreadTest, LengthsAboveTheCallersBoundAreNotFetched) {
+    struct Case {
+        const char* name;
+        std::int64_t bound;
+        bool fails;
+    };
+    const Case cases[] = {
+        {"one range, a byte too many", 99'999, true},
+        {"several ranges, far too many", 1000, true},
+        {"exactly the bound", 1'000'000, false},
+    };
+    download.SetThreads(6);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string body = content.substr(0, c.bound == 99'999 ? 100'000 : 1'000'000);
+        server.serve("/bounded", Resource{.body = body});
+        const auto gets_before = server.gets("/bounded").size();
+        download.GetFile(server.url("/bounded"), target, c.bound);
+        EXPECT_EQ(download.HaveError, c.fails);
+        if (!c.fails)
+            continue;
+        ASSERT_TRUE(download.LastFailure);
+        EXPECT_EQ(download.LastFailure->kind, DownloadFailure::Kind::TooLong);
+        EXPECT_EQ(download.LastFailure->describe(),
+                  "the update server sent more than it can be (" + std::to_string(body.size()) +
+                      " bytes, at most " + std::to_string(c.bound) + " expected)");
+        EXPECT_EQ(server.gets("/bounded").size(), gets_before);
+        EXPECT_FALSE(std::filesystem::exists(target));
+    }
+}
+
+// Stalls are counted for the caller, and the caller may allow fewer of them:
+// a server that already stalled is not waited for three times again.
+TEST_F(DownloadMultiThreadTest, StallAllowanceBoundsTheAttemptsAndStallsAreCounted) {
+    struct Case {
+        int allowance;
+        std::size_t gets;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {3, 3, "the update server did not answer (it stopped sending for 20 seconds, 3 times)"},
+        {1, 1, "the update server did not answer (it stopped sending for 20 seconds, once)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.allowance);
+        const std::string stalled = "/stalled" + std::to_string(c.allowance);
+        server.serve(stalled, Resource{.body = content.substr(0, 5000)});
+        server.add_fault(stalled, Fault{.kind = Fault::Kind::StallAfterBytes,
+                                        .after_bytes = 100,
+                                        .times = Fault::kEveryRequest});
+        download.SetStallAllowance(c.allowance);
+        const auto start = clock.now();
+        fetch(stalled);
+        EXPECT_TRUE(download.HaveError);
+        EXPECT_EQ(server.gets(stalled).size(), c.gets);
+        EXPECT_EQ(download.StallPeriods(), c.allowance);
+        ASSERT_TRUE(download.LastFailure);
+        EXPECT_EQ(download.LastFailure->describe(), c.reason);
+        // Each attempt is abandoned one stall period after its last byte.
+        EXPECT_LE(clock.now() - start, c.allowance * (kStallPeriod + kPaceTick));
+    }
+    server.add_fault(path, Fault{.kind = Fault::Kind::StallBeforeHeaders});
+    download.SetStallAllowance(3);
+    EXPECT_EQ(fetch(), content);
+    EXPECT_EQ(download.StallPeriods(), 1);
+}
+
+TEST_F(DownloadMultiThreadTest, TimeLimitEndsADownloadAsTooSlow) {
+    server.add_fault(path, Fault{.kind = Fault::Kind::StallBeforeHeaders});
+    download.SetTimeLimit(platform::Milliseconds(5000));
+    const auto start = clock.now();
+    fetch();
+    EXPECT_TRUE(download.HaveError);
+    ASSERT_TRUE(download.LastFailure);
+    EXPECT_EQ(download.LastFailure->describe(),
+              "the update server sent too slowly (it took longer than 5 seconds)");
+    EXPECT_LT(clock.now() - start, kStallPeriod);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    download.SetTimeLimit(std::nullopt);
+    EXPECT_EQ(fetch(), content);
 }
 
 TEST_F(DownloadMultiThreadTest, ErrorAnswerOnOneRangeMeansOneAttemptAndAnError) {

@@ -1,10 +1,12 @@
 #include "download/download_test_support.h"
 #include "download/download_thread.h"
+#include "download/transfer_pace.h"
 #include "platform/clock.h"
 #include "platform/plain_event_loop.h"
 #include "support/fault_server.h"
 
 #include <memory>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -122,23 +124,79 @@ TEST_F(DownloadThreadTest, ThreeStallsEndTheSegmentWithoutAFourthRequest) {
     EXPECT_EQ(worker->Part()->size(), 0);
 }
 
-TEST_F(DownloadThreadTest, SlowDripOfOneBytePerPeriodIsNeverAborted) {
-    const std::string small = "drip!";
-    server.serve("/drip", Resource{.body = small});
-    server.add_fault("/drip", Fault{.kind = Fault::Kind::Drip});
-    worker = std::make_unique<TDownloadThread>(loop, 1, server.url("/drip"), 0, 4);
-    worker->OnSetPos = [this](TDownloadThread& sender) { positions.push_back(sender.pos()); };
-    worker->OnComplete = [this](TDownloadThread&) { ++completions; };
-    worker->Start();
-    for (std::int64_t byte = 1; byte <= 5; ++byte) {
-        server.release_drip_bytes(1);
-        ASSERT_TRUE(pump_until(loop, [&] { return worker->pos() == byte; }));
-        let_watchdog_period_pass();
+// A transfer that keeps above the speed floor is never abandoned, however
+// slow; below it, the attempt is abandoned once a whole window has passed.
+TEST_F(DownloadThreadTest, DripAboveTheSpeedFloorGoesOnAndBelowItIsAbandoned) {
+    struct Case {
+        int bytes_per_second;
+        bool abandoned;
+    };
+    const Case cases[] = {{kMinimumBytesPerSecond + 44, false}, {kMinimumBytesPerSecond / 2, true}};
+    const int seconds = 70;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes_per_second);
+        const std::string drip = "/drip" + std::to_string(c.bytes_per_second);
+        const std::string body =
+            content.substr(0, static_cast<std::size_t>(c.bytes_per_second * seconds));
+        server.serve(drip, Resource{.body = body});
+        server.add_fault(drip, Fault{.kind = Fault::Kind::Drip});
+        completions = 0;
+        worker = std::make_unique<TDownloadThread>(loop, 1, server.url(drip), 0,
+                                                   static_cast<std::int64_t>(body.size()) - 1);
+        worker->SetMaxStalls(1);
+        worker->OnComplete = [this](TDownloadThread&) { ++completions; };
+        worker->Start();
+        for (int second = 1; second <= seconds && completions == 0; ++second) {
+            server.release_drip_bytes(c.bytes_per_second);
+            ASSERT_TRUE(pump_until(loop, [&] {
+                return worker->pos() == second * c.bytes_per_second || completions > 0;
+            }));
+            clock.advance(kPaceTick);
+            loop.process_pending(platform::Milliseconds(0));
+        }
+        if (completions == 0)
+            server.release_drip_bytes(static_cast<int>(body.size()));
+        ASSERT_TRUE(finish());
+        EXPECT_EQ(worker->TooSlow(), c.abandoned);
+        EXPECT_EQ(worker->ErrorCount(), c.abandoned ? 1 : 0);
+        if (!c.abandoned)
+            EXPECT_EQ(part_bytes(), body);
+        worker.reset();
     }
-    ASSERT_TRUE(finish());
-    EXPECT_EQ(worker->ErrorCount(), 0);
-    EXPECT_EQ(server.gets("/drip").size(), 1u);
-    EXPECT_EQ(part_bytes(), small);
+}
+
+// Headers, or some bytes of the body, and then nothing: the request is
+// abandoned one stall period after the last byte, not a period later.
+TEST_F(DownloadThreadTest, StallIsSeenOneStallPeriodAfterTheLastByte) {
+    for (const std::int64_t after_bytes : {0, 5000}) {
+        SCOPED_TRACE(after_bytes);
+        server.add_fault(path,
+                         Fault{.kind = Fault::Kind::StallAfterBytes, .after_bytes = after_bytes});
+        completions = 0;
+        const std::size_t gets_before = server.gets(path).size();
+        make_worker(0, 99'999).Start();
+        wait_for_gets(gets_before + 1);
+        ASSERT_TRUE(pump_until(loop, [&] { return worker->pos() == after_bytes; }));
+        // Let the headers arrive before virtual time starts to move.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        loop.process_pending(platform::Milliseconds(0));
+        const auto last_byte = clock.now();
+        const auto retried = [&] { return server.gets(path).size() > gets_before + 1; };
+        while (!retried() && clock.now() - last_byte <= 2 * kStallPeriod) {
+            clock.advance(kPaceTick);
+            loop.process_pending(platform::Milliseconds(0));
+            const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
+            while (!retried() && std::chrono::steady_clock::now() < settle) {
+                loop.process_pending(platform::Milliseconds(0));
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        EXPECT_LE(clock.now() - last_byte, kStallPeriod + kPaceTick);
+        ASSERT_TRUE(finish());
+        EXPECT_EQ(worker->ErrorCount(), 1);
+        EXPECT_EQ(part_bytes(), content.substr(0, 100'000));
+        worker.reset();
+    }
 }
 
 TEST_F(DownloadThreadTest, ErrorAnswerMeansExactlyOneAttemptAndAnEmptyPart) {

@@ -257,13 +257,17 @@ bool FaultServer::answer(net::Socket socket, int connection, const std::string& 
                                     (with_body ? page : std::string()));
     }
     const auto length = static_cast<std::int64_t>(resource.body.size());
-    const std::string location = "Location: " + url("/moved") + "\r\n";
+    const auto location_line = [this](const std::string& where) {
+        return "Location: " + (where.starts_with("/") ? url(where) : where) + "\r\n";
+    };
 
     if (request.method == "HEAD") {
         if (resource.head_never_answers)
             return hold_until_closed(socket);
+        if (resource.head_delay.count() > 0)
+            std::this_thread::sleep_for(resource.head_delay);
         if (resource.head_status >= 300 && resource.head_status < 400)
-            return send_all(socket, header("302 Found", 0, location));
+            return send_all(socket, header("302 Found", 0, location_line(resource.head_location)));
         const std::string status = std::to_string(resource.head_status) + " Status";
         switch (resource.head_length) {
         case HeadLength::Given:
@@ -288,7 +292,7 @@ bool FaultServer::answer(net::Socket socket, int connection, const std::string& 
                                     page);
     }
     if (fault && fault->kind == Fault::Kind::Redirect)
-        return send_all(socket, header("302 Found", 0, location));
+        return send_all(socket, header("302 Found", 0, location_line(fault->location)));
     if (fault && fault->kind == Fault::Kind::StallBeforeHeaders)
         return hold_until_closed(socket);
 

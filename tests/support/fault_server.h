@@ -2,6 +2,7 @@
 
 #include "support/test_socket.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -21,7 +22,7 @@ struct Fault {
         StallAfterBytes,    // send the headers and `after_bytes` of the body, then nothing
         DropAfterBytes,     // send the headers and `after_bytes` of the body, then close
         Status,             // answer with `status` and a small error page
-        Redirect,           // answer 302 pointing at another path
+        Redirect,           // answer 302 pointing at `location`
         Drip,               // send the body one byte per `release_drip_bytes` permit
     };
     Kind kind = Kind::StallBeforeHeaders;
@@ -30,6 +31,8 @@ struct Fault {
     std::optional<std::int64_t> range_first{}; // only requests whose range starts here
     static constexpr int kEveryRequest = 0;
     int times = 1; // matching requests it applies to, or kEveryRequest
+    // Where a redirect points: a path on this server, or a whole address.
+    std::string location = "/moved";
 };
 
 enum class HeadLength { Given, Absent, Zero };
@@ -38,11 +41,14 @@ struct Resource {
     std::string body;
     bool ignore_range = false; // answer every GET with 200 and the whole body
     HeadLength head_length = HeadLength::Given;
-    int head_status = 200; // 3xx answers carry a Location header
+    int head_status = 200; // 3xx answers carry a Location header naming `head_location`
+    std::string head_location = "/moved";
     // The length a HEAD answer states instead of the body's (a server whose
     // answers disagree).
     std::optional<std::int64_t> head_stated_length{};
     bool head_never_answers = false; // accept a HEAD request, then send nothing
+    // Real time a HEAD answer waits, as a distant server's would.
+    std::chrono::milliseconds head_delay{0};
 };
 
 struct LoggedRequest {

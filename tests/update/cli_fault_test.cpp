@@ -547,6 +547,112 @@ TEST(CliHangTest, UsePingPassesOverAServerThatNeverAnswers) {
 }
 
 // ---------------------------------------------------------------------------
+// Servers that fail in the ways real ones do: each case is a list of update
+// servers, how they misbehave, and what the player is told.
+
+struct ServerFaultCase {
+    const char* name;
+    // Sets up the good server (serving the published folder) and the list
+    // of server addresses the launcher is packed with.
+    std::function<std::vector<std::string>(FaultServer& good, FaultServer& other,
+                                           const std::filesystem::path& served)>
+        servers;
+    int exit_code;
+    const char* told; // a part of the output
+    bool installed;   // the game folder ends up equal to the release
+};
+
+std::string refused_address() {
+    TcpListener closed("127.0.0.1", 0);
+    return "http://127.0.0.1:" + std::to_string(closed.port()) + "/";
+}
+
+TEST(CliServerFaultTest, EachServerFaultEndsAsTold) {
+    const std::string big(150000, 'b');
+    const ServerFaultCase cases[] = {
+        {"a refused first server, the second serves",
+         [](FaultServer& good, FaultServer&, const std::filesystem::path&) {
+             return std::vector<std::string>{refused_address(), good.url("/")};
+         },
+         0, "", true},
+        {"refused, then an error page, then a server that serves",
+         [](FaultServer& good, FaultServer& other, const std::filesystem::path&) {
+             other.serve("/updater.lst.vdp", Resource{.body = "x", .head_status = 500});
+             return std::vector<std::string>{refused_address(), other.url("/"), good.url("/")};
+         },
+         0, "", true},
+        {"the file list and an archive redirected to a mirror",
+         [](FaultServer& good, FaultServer& other, const std::filesystem::path& served) {
+             ServeFolder(other, served);
+             for (const std::string path : {"/updater.lst.vdp", "/data/a.txt.vdp"}) {
+                 good.serve(
+                     path,
+                     Resource{.body = "", .head_status = 302, .head_location = other.url(path)});
+                 good.add_fault(path, Fault{.kind = Fault::Kind::Redirect,
+                                            .times = Fault::kEveryRequest,
+                                            .location = other.url(path)});
+             }
+             return std::vector<std::string>{good.url("/")};
+         },
+         0, "", true},
+        {"a file list whose HEAD gives no length",
+         [](FaultServer& good, FaultServer&, const std::filesystem::path& served) {
+             good.serve("/updater.lst.vdp",
+                        Resource{.body = platform::read_file_text(served / "updater.lst.vdp"),
+                                 .head_length = HeadLength::Absent});
+             return std::vector<std::string>{good.url("/")};
+         },
+         2, "the update server gave no length for the file list", false},
+        {"a file list whose ranges state another total",
+         [](FaultServer& good, FaultServer&, const std::filesystem::path& served) {
+             good.serve("/updater.lst.vdp",
+                        Resource{.body = platform::read_file_text(served / "updater.lst.vdp"),
+                                 .head_stated_length = 5000});
+             return std::vector<std::string>{good.url("/")};
+         },
+         2, "disagree about the file list's length", false},
+        {"a file list stated far longer than a file list can be",
+         [](FaultServer& good, FaultServer&, const std::filesystem::path& served) {
+             good.serve("/updater.lst.vdp",
+                        Resource{.body = platform::read_file_text(served / "updater.lst.vdp"),
+                                 .head_stated_length = std::int64_t{20} << 30});
+             return std::vector<std::string>{good.url("/")};
+         },
+         2, "sent more than it can be", false},
+        {"an archive stated far longer than its file",
+         [big](FaultServer& good, FaultServer&, const std::filesystem::path& served) {
+             good.serve("/data/b.bin.vdp",
+                        Resource{.body = platform::read_file_text(served / "data" / "b.bin.vdp"),
+                                 .head_stated_length = std::int64_t{20} << 30});
+             return std::vector<std::string>{good.url("/")};
+         },
+         3, "not updated: \\data\\b.bin: the update server sent more than it can be", false},
+    };
+    for (const ServerFaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("game/data/a.txt", "alpha");
+        dir.write("game/data/b.bin", big);
+        publish(dir / "game", dir / "srv");
+        FaultServer good;
+        FaultServer other;
+        ServeFolder(good, dir / "srv");
+        const auto launcher = pack_launcher(dir, dir / "bin" / "launcher",
+                                            c.servers(good, other, dir / "srv"), "Faults", false);
+
+        const auto result =
+            run_process({launcher.string(), "update", "--folder", (dir / "installed").string()});
+        EXPECT_EQ(result.exit_code, c.exit_code) << result.output;
+        EXPECT_THAT(result.output, HasSubstr(c.told));
+        if (c.installed)
+            EXPECT_EQ(game_files(dir / "installed"), game_files(dir / "game"));
+        else
+            EXPECT_NE(game_files(dir / "installed"), game_files(dir / "game"));
+        EXPECT_THAT(result.output, Not(HasSubstr("is empty")));
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Text from a server reaches the terminal with its control characters replaced.
 
 TEST(CliControlCharacterTest, NoEscapeSequenceFromTheServerReachesTheTerminal) {
@@ -618,6 +724,17 @@ int fetch_over_a_kept_file(const FetchCase& c, const TempDir& dir) {
     const auto target = dir.write("file.bin", "a file the player keeps");
     const auto result = run_process({kCli, "fetch", server.url("/file.bin"), target.string()});
     return result.exit_code;
+}
+
+TEST(CliFetchTest, EmptyFileIsFetched) {
+    TempDir dir;
+    FaultServer server;
+    server.serve("/empty.bin", Resource{.body = "", .head_length = HeadLength::Zero});
+    const auto target = dir.write("empty.bin", "a file the player keeps");
+    const auto result = run_process({kCli, "fetch", server.url("/empty.bin"), target.string()});
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_THAT(result.output, Not(HasSubstr("gave no length")));
+    EXPECT_EQ(platform::read_file_text(target), "");
 }
 
 TEST(CliFetchTest, FailedFetchExitsNonZero) {

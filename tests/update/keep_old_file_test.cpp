@@ -91,7 +91,7 @@ std::vector<FaultCase> fault_cases() {
     return {
         {"an HTML error page served with 200", "<html>Service unavailable</html>", false,
          "differs from the file list"},
-        {"an empty archive", "", false, "no length"},
+        {"an empty archive", "", false, "differs from the file list"},
         {"a truncated archive", good.substr(0, good.size() / 2), true, "not a readable archive"},
         {"not an archive at all", "plain text", true, "not a readable archive"},
         {"an encrypted member", encrypted(good), true, "encrypted"},

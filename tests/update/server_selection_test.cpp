@@ -1,7 +1,9 @@
 // Choosing the update server.
 #include "config/debug_file.h"
 #include "download/request_watch.h"
+#include "platform/files.h"
 #include "support/tcp_listener.h"
+#include "update/server_rotation.h"
 #include "update/server_selection.h"
 #include "update/workflow_harness.h"
 
@@ -100,12 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
                                     "http://a/u\\",
                                     {"http://a/u\\", "http://b/u\\"},
                                     true},
-                      SelectionCase{"ping with nothing under 1000 ms",
+                      SelectionCase{"ping with nothing under 1000 ms takes the fastest",
                                     {"http://a/u\\", "http://b/u\\"},
                                     true,
                                     false,
-                                    {{kA, 1000}, {kB, 4000}},
-                                    "",
+                                    {{kA, 4000}, {kB, 1000}},
+                                    "http://b/u\\",
                                     {"http://a/u\\", "http://b/u\\"},
                                     true},
                       SelectionCase{"all probes failing keeps the first entry",
@@ -116,14 +118,14 @@ INSTANTIATE_TEST_SUITE_P(
                                     "http://a/u\\",
                                     {},
                                     false},
-                      SelectionCase{"dead first server still first without ping",
+                      SelectionCase{"without ping the first that answered",
                                     {"http://a/u\\", "http://b/u\\", "http://c/u\\"},
                                     false,
                                     false,
                                     {{kB, 10}, {kC, 10}},
-                                    "http://a/u\\",
+                                    "http://b/u\\",
                                     {"http://b/u\\", "http://c/u\\"},
-                                    false},
+                                    true},
                       SelectionCase{"random picks the only survivor",
                                     {"http://a/u\\", "http://b/u\\", "http://c/u\\"},
                                     false,
@@ -148,6 +150,45 @@ INSTANTIATE_TEST_SUITE_P(
                                     "http://b/u\\",
                                     {"", "http://b/u\\"},
                                     true}));
+
+// The servers after the first choice are the ones a run goes on with.
+TEST(ServerSelectionRankTest, ServersThatAnsweredAreRankedAndSlowOnesProbedAgain) {
+    struct Case {
+        const char* what;
+        bool use_ping;
+        std::map<std::string, std::optional<std::int64_t>> answers;
+        std::vector<std::string> ranked;
+        std::size_t probes;
+    };
+    const Case cases[] = {
+        {"configuration order without ping",
+         false,
+         {{kA, 900}, {kC, 5}},
+         {"http://a/u\\", "http://c/u\\"},
+         3},
+        {"fastest first with ping",
+         true,
+         {{kA, 900}, {kB, 30}, {kC, 300}},
+         {"http://b/u\\", "http://c/u\\", "http://a/u\\"},
+         3},
+        {"slow ones asked again without the limit",
+         true,
+         {{kA, 1000}, {kC, 1000}},
+         {"http://a/u\\", "http://c/u\\"},
+         5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tUpdateServersRecord servers{
+            c.use_ping, false, {"http://a/u\\", "http://b/u\\", "http://c/u\\"}};
+        ScriptedProbe probe(c.answers);
+        std::mt19937 random(1);
+        EXPECT_EQ(RankUpdateServers(servers, probe, random, nullptr), c.ranked);
+        EXPECT_EQ(probe.probed.size(), c.probes);
+        if (c.probes > 3)
+            EXPECT_EQ(probe.limits.back(), std::nullopt);
+    }
+}
 
 TEST(ServerSelectionProbeTest, SeparatorBeforeTheProbeFile) {
     tUpdateServersRecord servers{false, false, {"http://a/x/", "http://b/y\\", "http://c/z"}};
@@ -192,7 +233,7 @@ TEST(ServerSelectionHangTest, ProbeOfAServerThatNeverAnswersIsAbandonedAtTheLimi
     EXPECT_EQ(h.config.UpdateServers.Servers.size(), 2u) << "too slow is not failed";
 }
 
-TEST(ServerSelectionHangTest, ManifestFromAServerThatNeverAnswersEndsInThreeStallPeriods) {
+TEST(ServerSelectionHangTest, ManifestFromAServerThatNeverAnswersEndsInItsStallAllowance) {
     WorkflowHarness h(true);
     TcpListener silent("127.0.0.1", 0);
     h.config.UpdateServers.Servers = {"http://127.0.0.1:" + std::to_string(silent.port()) + "/"};
@@ -200,8 +241,24 @@ TEST(ServerSelectionHangTest, ManifestFromAServerThatNeverAnswersEndsInThreeStal
     UpdateWorkflow& workflow = h.run();
     EXPECT_EQ(workflow.end(), WorkflowEnd::NoServer);
     EXPECT_TRUE(h.view.start_enabled);
-    EXPECT_GE(h.clock.now() - start, 3 * kStallPeriod);
-    EXPECT_LT(h.clock.now() - start, 4 * kStallPeriod);
+    EXPECT_GE(h.clock.now() - start, kFileStallAllowance * kStallPeriod);
+    EXPECT_LE(h.clock.now() - start, kFileStallAllowance * (kStallPeriod + kPaceTick));
+}
+
+// A distant server answers after the 1 s limit: with nothing faster it is
+// asked again without the limit, and used.
+TEST(ServerSelectionHangTest, WithPingAServerSlowerThanTheLimitIsStillUsed) {
+    WorkflowHarness h(true);
+    h.publish(Release{{{"\\a.txt", "a"}}});
+    Resource slow{platform::read_file_text(h.tree / "updater.lst.vdp")};
+    slow.head_delay = std::chrono::milliseconds(150);
+    h.server.serve("//updater.lst.vdp", slow);
+    h.config.UpdateServers = {true, false, {"http://127.0.0.1:9/", h.server.url("/")}};
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    EXPECT_EQ(workflow.URLMain, h.server.url("/"));
+    EXPECT_EQ(h.read("\\a.txt"), "a");
+    EXPECT_EQ(h.requests("HEAD", "//updater.lst.vdp"), 2) << "probed again without the limit";
 }
 
 TEST(ServerSelectionHangTest, OneDroppedManifestConnectionDoesNotEndTheUpdate) {

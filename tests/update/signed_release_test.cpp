@@ -2,6 +2,7 @@
 // the key signed, that is not older than one accepted and has not expired,
 // reaches the game folder.
 #include "platform/files.h"
+#include "update/published_game.h"
 #include "update/release_signature.h"
 #include "update/workflow_harness.h"
 
@@ -114,6 +115,50 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
         EXPECT_THAT(h.view.messages, ::testing::ElementsAre(shown)) << refusal.what;
         EXPECT_TRUE(h.view.start_enabled) << refusal.what;
         EXPECT_EQ(snapshot(h.game.path()), before) << refusal.what;
+    }
+}
+
+// A refused release is one server's fault: the next server is asked, and the
+// refusal is told only when no server serves an acceptable release.
+TEST_F(SignedReleaseTest, ARefusedReleaseSendsTheRunToTheNextServer) {
+    struct Case {
+        const char* what;
+        bool mirror_signed;
+        bool mirror_answers;
+        WorkflowEnd end;
+    };
+    const Case cases[] = {
+        {"the mirror's release is signed", true, true, WorkflowEnd::Updated},
+        {"the mirror's release is refused too", false, true, WorkflowEnd::Refused},
+        {"the mirror serves no file list", false, false, WorkflowEnd::Refused},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        publish_signed(first, 1, c.mirror_signed ? publisher : GenerateKeyPair());
+        FaultServer mirror;
+        if (c.mirror_answers) {
+            ServeFolder(mirror, h.tree.path());
+            mirror.serve("/updater.lst.vdp.sig",
+                         Resource{SignRelease(platform::read_file(h.tree / "updater.lst.vdp"), 1,
+                                              kNow + 30 * kDay,
+                                              c.mirror_signed ? publisher.secret_key
+                                                              : GenerateKeyPair().secret_key)});
+        }
+        publish_signed(first, 1, GenerateKeyPair()); // the first server's is not the publisher's
+        h.config.UpdateServers.Servers = {h.server.url("/"), mirror.url("/")};
+        const auto before = snapshot(h.game.path());
+
+        UpdateWorkflow& workflow = run();
+        EXPECT_EQ(workflow.end(), c.end);
+        // A server without a file list already fails its probe.
+        EXPECT_EQ(h.logged("Trying the next update server: " + mirror.url("/")), c.mirror_answers);
+        if (c.end == WorkflowEnd::Updated) {
+            EXPECT_EQ(h.read("\\a.txt"), "a1");
+        } else {
+            EXPECT_THAT(workflow.EndReason(), HasSubstr("does not know"));
+            EXPECT_THAT(h.view.messages, ::testing::ElementsAre("S29 "));
+            EXPECT_EQ(snapshot(h.game.path()), before);
+        }
     }
 }
 

@@ -3,6 +3,8 @@
 // what it could not fetch.
 #include "download/request_watch.h"
 #include "platform/files.h"
+#include "update/published_game.h"
+#include "update/server_rotation.h"
 #include "update/workflow_harness.h"
 
 #include <functional>
@@ -33,8 +35,6 @@ struct StallCase {
     Stall stall;
 };
 
-// In real time the first costs a minute, the second three: each of three
-// calls waits a stall period for the HEAD, or three for the GET.
 const StallCase kStalls[] = {
     {"HEAD never answered", head_never_answers},
     {"GET never answered", get_never_answers},
@@ -43,6 +43,9 @@ const StallCase kStalls[] = {
 platform::Milliseconds elapsed_since(WorkflowHarness& h, platform::TimePoint start) {
     return std::chrono::duration_cast<platform::Milliseconds>(h.loop.clock().now() - start);
 }
+
+// One stall period, as a watch that looks every tick sees it.
+constexpr platform::Milliseconds kSeenStall = kStallPeriod + kPaceTick;
 
 TEST(StallTest, GameFileFromAStalledServerFailsAndTheRunGoesOn) {
     for (const StallCase& c : kStalls) {
@@ -63,9 +66,59 @@ TEST(StallTest, GameFileFromAStalledServerFailsAndTheRunGoesOn) {
         EXPECT_EQ(h.read("\\b.txt"), "old bee");
         EXPECT_TRUE(h.read("\\c.txt") == std::string(300000, 's'));
         EXPECT_TRUE(h.view.start_enabled);
-        // Three calls, each abandoned after (at least) one stall period.
-        EXPECT_GE(elapsed_since(h, start), 3 * kStallPeriod);
+        // The file costs its stall allowance, one stall period a request.
+        EXPECT_GE(elapsed_since(h, start), kFileStallAllowance * kStallPeriod);
+        EXPECT_LE(elapsed_since(h, start), kFileStallAllowance * kSeenStall);
     }
+}
+
+// The worst case of a whole run: the server answers the file list, then
+// goes silent. It is given up after its allowance of stall periods, and every
+// further file fails at once, however many there are.
+TEST(StallTest, SilentServerCostsItsAllowanceWhateverTheNumberOfFiles) {
+    for (const StallCase& c : kStalls) {
+        SCOPED_TRACE(c.name);
+        WorkflowHarness h(true);
+        Release release;
+        for (int i = 0; i < 12; ++i)
+            release.files.push_back(
+                {"\\f" + std::to_string(i) + ".txt", "file " + std::to_string(i)});
+        h.publish(release);
+        for (int i = 0; i < 12; ++i)
+            c.stall(h, "/f" + std::to_string(i) + ".txt.vdp");
+
+        const auto start = h.loop.clock().now();
+        UpdateWorkflow& workflow = h.run();
+        EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+        ASSERT_EQ(workflow.FailedFiles().size(), 12u);
+        EXPECT_THAT(workflow.FailedFiles().back().reason, HasSubstr("given up for this run"));
+        EXPECT_TRUE(h.logged("Update server given up for this run after 4 stall periods: " +
+                             h.server.url("/")));
+        EXPECT_LE(elapsed_since(h, start), kServerStallAllowance * kSeenStall);
+    }
+}
+
+// A second server serves the same release: once the first is given up, the
+// rest of the files come from the second.
+TEST(StallTest, GivenUpServerHandsTheRestOfTheRunToTheNext) {
+    WorkflowHarness h(true);
+    Release release;
+    for (int i = 0; i < 4; ++i)
+        release.files.push_back({"\\f" + std::to_string(i) + ".txt", "file " + std::to_string(i)});
+    h.publish(release);
+    FaultServer mirror;
+    ServeFolder(mirror, h.tree.path());
+    h.config.UpdateServers = {false, false, {h.server.url("/"), mirror.url("/")}};
+    for (int i = 0; i < 4; ++i)
+        get_never_answers(h, "/f" + std::to_string(i) + ".txt.vdp");
+
+    UpdateWorkflow& workflow = h.run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
+    ASSERT_EQ(workflow.FailedFiles().size(), 1u) << "the first file met both stalls of its own";
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(h.read("\\f" + std::to_string(i) + ".txt"), "file " + std::to_string(i));
+    EXPECT_EQ(workflow.URLMain, mirror.url("/"));
+    EXPECT_TRUE(h.logged("Going on with update server: " + mirror.url("/")));
 }
 
 TEST(StallTest, FileListFromAServerThatNeverAnswersEndsWithNoServer) {
@@ -76,10 +129,11 @@ TEST(StallTest, FileListFromAServerThatNeverAnswersEndsWithNoServer) {
     const auto start = h.loop.clock().now();
     UpdateWorkflow& workflow = h.run();
     EXPECT_EQ(workflow.end(), WorkflowEnd::NoServer);
-    EXPECT_EQ(h.requests("HEAD", "/updater.lst.vdp"), 3) << "three calls for the file list";
+    EXPECT_EQ(h.requests("HEAD", "/updater.lst.vdp"), kFileStallAllowance);
+    EXPECT_THAT(workflow.EndReason(), HasSubstr("no answer for 20 seconds"));
     EXPECT_FALSE(h.exists("\\b.txt"));
     EXPECT_TRUE(h.view.start_enabled);
-    EXPECT_GE(elapsed_since(h, start), 3 * kStallPeriod);
+    EXPECT_LE(elapsed_since(h, start), kFileStallAllowance * kSeenStall);
 }
 
 } // namespace

@@ -1,0 +1,98 @@
+// The file list from one server at a time, and fetches that give up a server
+// which keeps stalling.
+#include "config/debug_file.h"
+#include "platform/file.h"
+#include "platform/files.h"
+#include "update/packed_files.h"
+#include "update/update_workflow.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace launcher {
+namespace {
+
+constexpr std::size_t kFetchingManifest = 7;
+constexpr std::size_t kUnpackingPrefix = 1;
+
+// Why a server's file list could not be fetched, for the player.
+std::string list_failure(const DownloadFailure& failure) {
+    using Kind = DownloadFailure::Kind;
+    switch (failure.kind) {
+    case Kind::NoLength:
+        return "the update server gave no length for the file list";
+    case Kind::LengthMismatch:
+        return "the update server's answers disagree about the file list's length";
+    default:
+        return failure.describe();
+    }
+}
+
+} // namespace
+
+bool UpdateWorkflow::fetch_from_server(std::string& url, const std::filesystem::path& target,
+                                       std::optional<std::int64_t> max_length, int& file_stalls,
+                                       bool list) {
+    if (servers_.given_up()) {
+        DM.HaveError = true;
+        DM.LastFailure = DownloadFailure(DownloadFailure::Kind::NoAnswer,
+                                         "it stopped answering and was given up for this run");
+        return false;
+    }
+    DM.SetStallAllowance(std::min(kFileStallAllowance - file_stalls, servers_.allowance()));
+    DM.SetTimeLimit(list ? std::optional<platform::Milliseconds>(kListFetchLimit) : std::nullopt);
+    DM.GetFile(url, target, max_length);
+    DM.SetTimeLimit(std::nullopt);
+    file_stalls += DM.StallPeriods();
+    if (!servers_.record_stalls(DM.StallPeriods()))
+        return file_stalls < kFileStallAllowance;
+    log("Update server given up for this run after " + std::to_string(kServerStallAllowance) +
+        " stall periods: " + URLMain);
+    // The file list is taken from one server only: another server is tried
+    // for it from the start, by the caller.
+    if (list || !servers_.next())
+        return false;
+    const std::string previous = URLMain;
+    URLMain = servers_.current();
+    if (url.starts_with(previous))
+        url = URLMain + url.substr(previous.size());
+    log("Going on with update server: " + URLMain);
+    file_stalls = 0;
+    return true;
+}
+
+UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {
+    using Kind = FileListOutcome::Kind;
+    view_.SetStatus(strings_[kFetchingManifest]);
+    URLName = std::string(kManifestName);
+    if (const auto failure = fetch_manifest()) {
+        if (failure->kind == DownloadFailure::Kind::LocalFile && failure->local)
+            throw *failure->local;
+        log("File list not fetched from " + URLMain + ": " + failure->describe());
+        return {Kind::NotServed, list_failure(*failure)};
+    }
+    std::error_code size_error;
+    if (std::filesystem::file_size(TemporaryPackedFile(), size_error) == 0 && !size_error) {
+        platform::remove_file(TemporaryPackedFile());
+        log("Damaged file list from " + URLMain + ": it is empty");
+        return {Kind::Damaged, "the file list on the update server is empty"};
+    }
+    if (!config_.UpdateServers.PublicKeys.empty() && !verify_release())
+        return {Kind::Refused, refusal_ ? refusal_->reason : std::string()};
+    view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
+    try {
+        UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
+    } catch (const platform::FileError&) {
+        throw;
+    } catch (const std::exception& error) {
+        // The packed file stays for the debug log's reader; the manifest
+        // written so far must not be read as a smaller release.
+        platform::remove_file(setup_.MainPath / kManifestName);
+        log("Damaged file list from " + URLMain + ": " + error.what());
+        return {Kind::Damaged, error.what()};
+    }
+    platform::remove_file(TemporaryPackedFile());
+    return {Kind::Usable, {}};
+}
+
+} // namespace launcher
