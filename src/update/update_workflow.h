@@ -9,6 +9,7 @@
 #include "platform/event_loop.h"
 #include "update/failed_file.h"
 #include "update/launcher_view.h"
+#include "update/previous_list.h"
 #include "update/server_selection.h"
 
 #include <array>
@@ -160,6 +161,12 @@ private:
     void remove_leftovers(const std::filesystem::path& folder);
     // Deletes one file the removal section names, when it is a regular file.
     void remove_withdrawn(const std::string& line);
+    // Puts into the work list every present catalogue file the previous
+    // list does not vouch for: its record has another Hash, or it has none
+    // and the file's size or date is not the catalogue's. Files the
+    // previous list lacks but whose size and date match are recorded.
+    void add_present_files_to_examine();
+    const TFileRecord* previous_record(std::string_view name) const;
     void enable_start();
     void record_previous(const TFileRecord& record);
     std::unique_ptr<TFileList> hash_files(const TFileList& files);
@@ -219,6 +226,7 @@ private:
     std::vector<StagedFile> staged_;
     std::int64_t staged_bytes_ = 0;
     std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
+    PreviousListSnapshot previous_as_read_;         // written back only when it changed
 };
 
 } // namespace launcher
