@@ -42,6 +42,11 @@ struct PublishSummary {
     std::size_t reused = 0;          // archives kept from the previous release
     std::size_t removed = 0;         // archives of files that are gone
     std::uint64_t bytes_written = 0; // the new archives and both manifests
+    // Files whose content is not the previous release's (new ones included):
+    // what players fetch at their next start, and how large it is.
+    std::size_t changed = 0;
+    std::uint64_t changed_bytes = 0;        // their content
+    std::uint64_t changed_packed_bytes = 0; // their archives
 };
 
 // Called after each file: its relative name, how many are done, how many in all.
@@ -62,7 +67,8 @@ inline constexpr std::string_view kSignatureName = "updater.lst.vdp.sig";
 // temporary name first, so a publish that fails or is killed before its end
 // leaves the release as it was (see ReleaseStaging). Names that cannot reach
 // a player intact are refused, all of them in one PublishError, before
-// anything is written.
+// anything is written, and so are check-section names the release does not
+// hold and removal names of files it publishes.
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress = {});
 
 } // namespace launcher::publish
