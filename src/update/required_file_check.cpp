@@ -139,6 +139,7 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         fail_file(name, "the name leaves the game folder");
     };
     std::unordered_set<std::string> missing_keys;
+    std::unordered_set<std::string> present_examined;
 
     if (file_exists(manifest)) {
         const platform::Bytes manifest_bytes = platform::read_file(manifest);
@@ -232,16 +233,19 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         }
         for (const std::string& line : removal_names)
             remove_withdrawn(line);
-        add_present_files_to_examine();
+        present_examined = add_present_files_to_examine();
         reset_one_file(Required.Count());
 
         if (check_level_ != kLevelLight)
             Required = std::move(*hash_files(Required, missing));
     }
 
+    // The full check examines every file that was neither missing nor in the
+    // check section, also those the start examined because of their record.
     for (int id = 0; id < NewFileList.Count(); ++id) {
         const TFileRecord& record = NewFileList.GetItemByID(id)->Content;
-        if (!Required.GetItemByName(record.Name))
+        if (!Required.GetItemByName(record.Name) ||
+            present_examined.contains(TFileList::MakeKey(record.Name)))
             CheckAll.AddItemSimple(record.Name, record.Hash, record.HashPacked, record.Size,
                                    record.Date);
     }
@@ -250,7 +254,9 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         TFileRecord& e = Required.GetItemByID(p)->Content;
         const TFileItem* m = NewFileList.GetItemByName(e.Name);
         if (!m) {
-            ++p;
+            // Nothing to check a fetch against: never fetched.
+            fail_file(e.Name, "the file list does not list it");
+            Required.DeleteById(p);
             continue;
         }
         const WorkVerdict verdict =
@@ -290,7 +296,8 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         OldFileList.SaveToFile(previous);
 }
 
-void UpdateWorkflow::add_present_files_to_examine() {
+std::unordered_set<std::string> UpdateWorkflow::add_present_files_to_examine() {
+    std::unordered_set<std::string> added;
     const std::filesystem::path& main = setup_.MainPath;
     // What the run before installed of the launcher itself, verified before
     // it restarted into it, is installed.
@@ -326,9 +333,11 @@ void UpdateWorkflow::add_present_files_to_examine() {
             break;
         case PresentFile::Examine:
             Required.AddItemEmpty(listed.Name);
+            added.insert(TFileList::MakeKey(listed.Name));
             break;
         }
     }
+    return added;
 }
 
 } // namespace launcher

@@ -21,6 +21,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace launcher {
@@ -165,7 +166,8 @@ private:
     // list does not vouch for: its record has another Hash, or it has none
     // and the file's size or date is not the catalogue's. Files the
     // previous list lacks but whose size and date match are recorded.
-    void add_present_files_to_examine();
+    // Returns the keys of the files it added.
+    std::unordered_set<std::string> add_present_files_to_examine();
     const TFileRecord* previous_record(std::string_view name) const;
     void enable_start();
     void record_previous(const TFileRecord& record);

@@ -122,6 +122,9 @@ TEST_P(WorkListTest, StartExaminesWhatThePreviousListDoesNotVouchFor) {
     EXPECT_EQ(h.read("\\b.txt"), c.b_after);
     EXPECT_EQ(h.read("\\a.txt"), "alpha");
     EXPECT_TRUE(h.workflow->FailedFiles().empty());
+    // The full check still examines every file that was there.
+    EXPECT_EQ(h.workflow->CheckAll.GetItemByName("\\b.txt") != nullptr,
+              c.player != Player::Deleted);
 
     // Whatever was examined is recorded: the previous list holds the release.
     TFileList previous(true);
