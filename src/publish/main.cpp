@@ -143,6 +143,10 @@ int main(int argc, char** argv) {
                       << platform::utf8_of(release.out_dir) << ": " << summary.packed << " packed, "
                       << summary.reused << " unchanged, " << summary.removed << " removed, "
                       << summary.bytes_written << " bytes written\n";
+            std::cout << summary.changed << (summary.changed == 1 ? " file" : " files")
+                      << " changed since the previous release, " << summary.changed_bytes
+                      << " bytes (" << summary.changed_packed_bytes
+                      << " bytes packed): players fetch them at their next start\n";
             std::cout << publish::GameFolderReport(summary.left_out, summary.copied_links);
             if (summary.release > 0)
                 std::cout << "Signed as release " << summary.release << "\n";

@@ -18,6 +18,7 @@
 #include "publish/release_names.h"
 #include "publish/release_signing.h"
 #include "publish/release_staging.h"
+#include "publish/section_names.h"
 
 #include <algorithm>
 #include <chrono>
@@ -193,6 +194,12 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     if (files.empty())
         throw PublishError("The game folder " + platform::utf8_of(options.game_dir) +
                            " holds no files");
+    {
+        std::vector<std::string> published;
+        for (const auto& file : files)
+            published.push_back(file.name);
+        RefuseSectionNames(published, check_section, removal_section);
+    }
 
     const auto& out_dir = options.out_dir;
     std::filesystem::create_directories(out_dir);
@@ -242,6 +249,12 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                                         local_date_time_from_file_time(packed.modified));
                 summary.bytes_written += packed.archive_size;
                 ++summary.packed;
+                const TFileItem* before = previous.served.GetItemByName(file.name);
+                if (!before || before->Content.Hash != packed.content_hash) {
+                    ++summary.changed;
+                    summary.changed_bytes += static_cast<std::uint64_t>(packed.size);
+                    summary.changed_packed_bytes += packed.archive_size;
+                }
             }
             ++summary.files;
             if (progress)

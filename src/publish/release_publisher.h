@@ -46,6 +46,11 @@ struct PublishSummary {
     std::vector<std::string> left_out{};
     // Links published as a copy of the file they point to, "NAME -> TARGET".
     std::vector<std::string> copied_links{};
+    // Files whose content is not the previous release's (new ones included):
+    // what players fetch at their next start, and how large it is.
+    std::size_t changed = 0;
+    std::uint64_t changed_bytes = 0;        // their content
+    std::uint64_t changed_packed_bytes = 0; // their archives
 };
 
 // Called after each file: its relative name, how many are done, how many in all.
@@ -66,7 +71,8 @@ inline constexpr std::string_view kSignatureName = "updater.lst.vdp.sig";
 // temporary name first, so a publish that fails or is killed before its end
 // leaves the release as it was (see ReleaseStaging). Names that cannot reach
 // a player intact are refused, all of them in one PublishError, before
-// anything is written.
+// anything is written, and so are check-section names the release does not
+// hold and removal names of files it publishes.
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress = {});
 
 } // namespace launcher::publish

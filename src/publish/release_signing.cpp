@@ -41,6 +41,23 @@ std::string first_line(const std::filesystem::path& file) {
     return platform::trim(text.substr(0, text.find('\n')));
 }
 
+// The names of the check section: the lines after the "#" line at `hash_line`
+// up to an "@" line, blank ones left out.
+std::vector<std::string> CheckSectionOf(const std::vector<std::string>& lines,
+                                        std::vector<std::string>::const_iterator hash_line) {
+    std::vector<std::string> names;
+    if (hash_line == lines.end())
+        return names;
+    for (auto it = std::next(hash_line); it != lines.end(); ++it) {
+        const std::string name = platform::trim(*it);
+        if (!name.empty() && name.front() == '@')
+            break;
+        if (!name.empty())
+            names.push_back(name);
+    }
+    return names;
+}
+
 } // namespace
 
 void WriteKeyPair(const KeyPair& keys, const std::filesystem::path& secret_file,
@@ -126,9 +143,15 @@ ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const Pub
         const std::string text = platform::trim(line);
         return !text.empty() && text.front() == '#';
     });
+    const std::vector<std::string> check_section = CheckSectionOf(lines, end);
     lines.erase(end, lines.end());
     TFileList catalogue(true);
     catalogue.LoadFromStrings(lines);
+    // A launcher fetches nothing for a check name the catalogue does not vouch for.
+    for (const std::string& name : check_section)
+        if (!catalogue.GetItemByName(name))
+            result.problems.push_back("the check section names " + name +
+                                      ", which the file list does not list");
     for (int id = 0; id < catalogue.Count(); ++id) {
         const TFileRecord& record = catalogue.GetItemByID(id)->Content;
         if (record.HashPacked == kPlaceholderHash)

@@ -1,6 +1,8 @@
 // The required-file check: reading the manifest, deleting withdrawn files and
-// deciding which missing and check-section files must be fetched now.
+// deciding which files must be fetched now: missing ones, check-section ones
+// and present ones whose previous-list record the release no longer matches.
 #include "catalogue/catalogue_line.h"
+#include "catalogue/date_time.h"
 #include "catalogue/parallel_hasher.h"
 #include "platform/file.h"
 #include "platform/files.h"
@@ -9,7 +11,9 @@
 #include "update/check_settings.h"
 #include "update/file_date_time.h"
 #include "update/game_names.h"
+#include "update/previous_list.h"
 #include "update/update_workflow.h"
+#include "update/work_list.h"
 
 #include <optional>
 #include <unordered_set>
@@ -42,15 +46,27 @@ bool file_exists(const std::filesystem::path& path) {
 
 } // namespace
 
+const TFileRecord* UpdateWorkflow::previous_record(std::string_view name) const {
+    const TFileItem* item = OldFileList.GetItemByName(name);
+    return item ? &item->Content : nullptr;
+}
+
 void UpdateWorkflow::remove_withdrawn(const std::string& line) {
     if (line.empty())
         return;
     const std::optional<std::string> name = RemovalGameName(line);
     if (!name) {
         refuse(line);
+        fail_file(line, "the name leaves the game folder");
         return;
     }
     const std::filesystem::path& main = setup_.MainPath;
+    // The catalogue wins over the removal section: deleting a file it lists
+    // would only have the next start fetch it again.
+    if (NewFileList.GetItemByName(*name)) {
+        log("Kept a file the file list both lists and removes: " + *name);
+        return;
+    }
     const std::filesystem::path target = ResolveGamePath(main, *name);
     const std::filesystem::path relative = target.lexically_relative(main);
     // Only a regular file is deleted, and never through a folder that is a link.
@@ -115,16 +131,20 @@ void UpdateWorkflow::CheckingRequiredFiles() {
     apply_check_settings();
     const std::filesystem::path& main = setup_.MainPath;
     const std::filesystem::path manifest = main / kManifestName;
+    const std::filesystem::path previous = TmpPath() / kPreviousListName;
+    // A name that would leave the game folder is never fetched nor deleted,
+    // and the run says so: the release did not arrive whole.
+    const auto refuse_listed = [this](const std::string& name) {
+        refuse(name);
+        fail_file(name, "the name leaves the game folder");
+    };
+    std::unordered_set<std::string> missing_keys;
+    std::unordered_set<std::string> present_examined;
 
     if (file_exists(manifest)) {
-        const std::filesystem::path previous = TmpPath() / kPreviousListName;
-        if (file_exists(previous)) {
-            for (const std::string& line : OldFileList.LoadFromFileSkippingBadLines(previous))
-                log("Skipped a damaged line of " + platform::utf8_of(previous) + ": " + line);
-        }
-
+        const platform::Bytes manifest_bytes = platform::read_file(manifest);
         std::vector<std::string> lines =
-            platform::split_lines(platform::decode_text(platform::read_file(manifest)));
+            platform::split_lines(platform::decode_text(manifest_bytes));
         platform::remove_file(manifest);
         reset_one_file(Required.Count());
 
@@ -140,7 +160,7 @@ void UpdateWorkflow::CheckingRequiredFiles() {
             const std::string name = catalogue_line_name(line);
             if (!name.empty()) {
                 if (!IsSafeGameName(name))
-                    refuse(name);
+                    refuse_listed(name);
                 else if (!file_exists(platform::native_path(main, name)))
                     missing.push_back(name);
             }
@@ -180,8 +200,13 @@ void UpdateWorkflow::CheckingRequiredFiles() {
             return;
         }
         lines.clear();
-        for (const std::string& name : missing)
+        for (const std::string& note : previous_as_read_.Load(
+                 previous, PreviousListBound(manifest_bytes.size()), OldFileList))
+            log(note);
+        for (const std::string& name : missing) {
             Required.AddItemEmpty(name);
+            missing_keys.insert(TFileList::MakeKey(name));
+        }
         for (int id = 0; id < NewFileList.Count();) {
             const std::string& name = NewFileList.GetItemByID(id)->Content.Name;
             if (IsSafeGameName(platform::trim(name))) {
@@ -193,24 +218,34 @@ void UpdateWorkflow::CheckingRequiredFiles() {
 
         for (const std::string& name : check_names) {
             if (!IsSafeGameName(name)) {
-                refuse(name);
+                refuse_listed(name);
                 continue;
             }
-            // The catalogue's spelling finds the file on a case-sensitive disk.
+            // The catalogue's spelling finds the file on a case-sensitive
+            // disk; a name it does not list has no record to check a fetch
+            // against, so it is never fetched.
             const TFileItem* listed = NewFileList.GetItemByName(name);
-            Required.AddItemEmpty(listed ? listed->Content.Name : name);
+            if (!listed) {
+                fail_file(name, "the file list names it for checking but does not list it");
+                continue;
+            }
+            Required.AddItemEmpty(listed->Content.Name);
         }
         for (const std::string& line : removal_names)
             remove_withdrawn(line);
+        present_examined = add_present_files_to_examine();
         reset_one_file(Required.Count());
 
         if (check_level_ != kLevelLight)
             Required = std::move(*hash_files(Required, missing));
     }
 
+    // The full check examines every file that was neither missing nor in the
+    // check section, also those the start examined because of their record.
     for (int id = 0; id < NewFileList.Count(); ++id) {
         const TFileRecord& record = NewFileList.GetItemByID(id)->Content;
-        if (!Required.GetItemByName(record.Name))
+        if (!Required.GetItemByName(record.Name) ||
+            present_examined.contains(TFileList::MakeKey(record.Name)))
             CheckAll.AddItemSimple(record.Name, record.Hash, record.HashPacked, record.Size,
                                    record.Date);
     }
@@ -219,33 +254,27 @@ void UpdateWorkflow::CheckingRequiredFiles() {
         TFileRecord& e = Required.GetItemByID(p)->Content;
         const TFileItem* m = NewFileList.GetItemByName(e.Name);
         if (!m) {
+            // Nothing to check a fetch against: never fetched.
+            fail_file(e.Name, "the file list does not list it");
+            Required.DeleteById(p);
+            continue;
+        }
+        const WorkVerdict verdict =
+            JudgeWorkEntry(check_level_, e, missing_keys.contains(TFileList::MakeKey(e.Name)),
+                           m->Content, previous_record(e.Name));
+        if (verdict == WorkVerdict::Fetch) {
+            e = m->Content;
             ++p;
             continue;
         }
-        bool keep = true;
-        if (check_level_ == kLevelHard) {
-            if (e.Hash == m->Content.Hash) {
-                if (m->Content.Date != 0.0)
-                    SetFileDateTime(platform::native_path(main, m->Content.Name), kAllTimes,
-                                    m->Content.Date);
-                keep = false;
-            }
-        } else if (check_level_ == kLevelMedium) {
-            keep = !(e.Size == m->Content.Size && e.Date == m->Content.Date);
-        } else {
-            const TFileItem* o = OldFileList.GetItemByName(e.Name);
-            if (!o) {
-                ++p; // unknown to the previous list: fetched with the empty record
-                continue;
-            }
-            keep = o->Content.Hash != m->Content.Hash;
+        if (verdict == WorkVerdict::Equal) {
+            if (check_level_ == kLevelHard && m->Content.Date != 0.0)
+                SetFileDateTime(platform::native_path(main, m->Content.Name), kAllTimes,
+                                m->Content.Date);
+            // The next start need not examine it again.
+            record_previous(m->Content);
         }
-        if (keep) {
-            e = m->Content;
-            ++p;
-        } else {
-            Required.DeleteById(p);
-        }
+        Required.DeleteById(p);
     }
 
     for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile})
@@ -258,8 +287,57 @@ void UpdateWorkflow::CheckingRequiredFiles() {
 
     totals_to_maxima();
     view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
-    view_.SetStatus(strings_[kNothingToUpdate]);
+    if (failed_.empty())
+        view_.SetStatus(strings_[kNothingToUpdate]);
+    else
+        report_failed_files();
     enable_start();
+    if (previous_as_read_.Changed(OldFileList))
+        OldFileList.SaveToFile(previous);
+}
+
+std::unordered_set<std::string> UpdateWorkflow::add_present_files_to_examine() {
+    std::unordered_set<std::string> added;
+    const std::filesystem::path& main = setup_.MainPath;
+    // What the run before installed of the launcher itself, verified before
+    // it restarted into it, is installed.
+    if (self_update_before_) {
+        const TFileItem* listed = NewFileList.GetItemByName(self_update_before_->Name);
+        if (listed && listed->Content.Hash == self_update_before_->Hash &&
+            listed->Content.HashPacked == self_update_before_->HashPacked)
+            record_previous(listed->Content);
+    }
+    // Records of files the release no longer has are of no use to anyone.
+    for (int id = 0; id < OldFileList.Count();) {
+        if (NewFileList.GetItemByName(OldFileList.GetItemByID(id)->Content.Name))
+            ++id;
+        else
+            OldFileList.DeleteById(id);
+    }
+    for (int id = 0; id < NewFileList.Count(); ++id) {
+        const TFileRecord& listed = NewFileList.GetItemByID(id)->Content;
+        if (Required.GetItemByName(listed.Name))
+            continue; // missing, or named in the check section
+        const auto local = [&]() -> std::optional<SizeAndDate> {
+            const auto status = platform::file_status(platform::native_path(main, listed.Name));
+            if (!status || !status->regular)
+                return std::nullopt;
+            return SizeAndDate{static_cast<std::int64_t>(status->size),
+                               local_date_time_from_file_time(status->modified)};
+        };
+        switch (ClassifyPresentFile(listed, previous_record(listed.Name), local)) {
+        case PresentFile::Current:
+            break;
+        case PresentFile::Unchanged:
+            record_previous(listed);
+            break;
+        case PresentFile::Examine:
+            Required.AddItemEmpty(listed.Name);
+            added.insert(TFileList::MakeKey(listed.Name));
+            break;
+        }
+    }
+    return added;
 }
 
 } // namespace launcher

@@ -11,6 +11,7 @@
 #include "update/launcher_view.h"
 #include "update/release_signature.h"
 #include "update/server_rotation.h"
+#include "update/previous_list.h"
 #include "update/server_selection.h"
 
 #include <array>
@@ -22,6 +23,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace launcher {
@@ -193,6 +195,13 @@ private:
     void remove_leftovers(const std::filesystem::path& folder);
     // Deletes one file the removal section names, when it is a regular file.
     void remove_withdrawn(const std::string& line);
+    // Puts into the work list every present catalogue file the previous
+    // list does not vouch for: its record has another Hash, or it has none
+    // and the file's size or date is not the catalogue's. Files the
+    // previous list lacks but whose size and date match are recorded.
+    // Returns the keys of the files it added.
+    std::unordered_set<std::string> add_present_files_to_examine();
+    const TFileRecord* previous_record(std::string_view name) const;
     void enable_start();
     void record_previous(const TFileRecord& record);
     std::unique_ptr<TFileList> hash_files(const TFileList& files);
@@ -257,6 +266,7 @@ private:
     // The most bytes the archive being fetched may have: its member's size
     // and room for the archive's headers; none when the size is not known.
     std::optional<std::int64_t> max_packed_length_;
+    PreviousListSnapshot previous_as_read_;         // written back only when it changed
 };
 
 } // namespace launcher

@@ -1,9 +1,13 @@
 // Names a publish refuses before it writes anything, because they cannot
 // reach a player intact, and names close to them that it takes.
+#include "config/config_package.h"
+#include "platform/files.h"
 #include "publish/release_publisher.h"
+#include "publish/release_signing.h"
 #include "served_tree.h"
 #include "support/temp_dir.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -122,15 +126,82 @@ INSTANTIATE_TEST_SUITE_P(Names, AcceptedNamesTest,
                                            "data/updater/x", "x.publish-tmp", "data.vdp",
                                            "Документ.txt", "console.txt", "com10", "a.b.c"));
 
-TEST(SectionNamesTest, KeepTheirRulesAndAreCheckedBeforeAnythingIsWritten) {
+struct SectionCase {
+    std::string what;
+    std::vector<std::string> check;
+    std::vector<std::string> remove;
+    std::vector<std::string> shown; // each named in the refusal; none when published
+};
+
+TEST(SectionNamesTest, NamesNoPlayerCanUseAreRefusedBeforeAnythingIsWritten) {
+    const SectionCase cases[] = {
+        {"a check name in the launcher's folder",
+         {"updater\\Settings.ini"},
+         {},
+         {"--check \\updater\\Settings.ini: the launcher's own folder"}},
+        {"a check name the release lacks",
+         {"ghost.dll"},
+         {},
+         {"--check \\ghost.dll: the release holds no such file"}},
+        {"a removal of a published file",
+         {},
+         {"A.txt"},
+         {"--remove \\A.txt: the release also publishes it"}},
+        {"a removal in the launcher's folder",
+         {},
+         {"updater/old.dll"},
+         {"--remove \\updater\\old.dll: the launcher's own folder"}},
+        {"every problem at once",
+         {"ghost.dll", "updater\\x"},
+         {"a.txt"},
+         {"3 names", "--check \\ghost.dll", "--check \\updater\\x", "--remove \\a.txt"}},
+        {"a name that leaves the game folder", {}, {"..\\x"}, {"leaves the game folder"}},
+        {"letter case and a removal of a file that is gone", {"A.TXT"}, {"/system//jux.ini"}, {}},
+    };
+    for (const SectionCase& c : cases) {
+        TempDir dir;
+        dir.write("game/a.txt", "a");
+        const PublishOptions options{dir / "game", dir / "server", c.check, c.remove};
+        if (c.shown.empty()) {
+            PublishRelease(options);
+            EXPECT_EQ(testing::ServedTreeProblem(dir / "server"), "") << c.what;
+            continue;
+        }
+        try {
+            PublishRelease(options);
+            ADD_FAILURE() << c.what << ": published";
+        } catch (const PublishError& error) {
+            for (const std::string& shown : c.shown)
+                EXPECT_THAT(error.what(), HasSubstr(shown)) << c.what;
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir / "server")) << c.what;
+    }
+}
+
+TEST(SectionNamesTest, VerifyNamesCheckNamesTheSignedCatalogueLacks) {
     TempDir dir;
     dir.write("game/a.txt", "a");
-    PublishOptions options{dir / "game", dir / "server", {"updater\\Settings.ini"}, {"..\\x"}};
-    EXPECT_THROW(PublishRelease(options), PublishError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "server"));
-    options.remove_names = {"updater/old.dll", "/system//jux.ini"};
+    const KeyPair keys = GenerateKeyPair();
+    PublishOptions options{dir / "game", dir / "server", {"a.txt"}};
+    options.sign_key = keys.secret_key;
     PublishRelease(options);
-    EXPECT_EQ(testing::ServedTreeProblem(dir / "server"), "");
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    EXPECT_TRUE(publish::VerifyServedTree(dir / "server", keys.public_key, now).problems.empty());
+
+    // A list signed by hand, whose check section names a file it does not list.
+    const std::string text =
+        platform::read_file_text(dir / "server" / "updater.lst") + "\r\n\\ghost.dll\r\n";
+    const platform::Bytes packed =
+        EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    platform::write_file_atomic(dir / "server" / "updater.lst.vdp",
+                                std::string(packed.begin(), packed.end()));
+    platform::write_file_atomic(dir / "server" / "updater.lst.vdp.sig",
+                                SignRelease(packed, 2, now + 3600, keys.secret_key));
+    const auto check = publish::VerifyServedTree(dir / "server", keys.public_key, now);
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_THAT(check.problems[0], HasSubstr("\\ghost.dll"));
 }
 
 } // namespace

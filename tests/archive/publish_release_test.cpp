@@ -277,14 +277,16 @@ TEST(PublishManifestTest, CheckAndRemovalSectionsFollowTheCatalogue) {
     TempDir dir;
     dir.write("game/a.txt", "a");
     dir.write("game/skip.log", "log");
+    dir.write("game/system/jux.ini", "[client]");
     PublishOptions options{dir / "game",      dir / "server",    {"\\a.txt", "system/jux.ini"},
                            {"old\\gone.dll"}, PackedFormat::rar, {"*.log"}};
     PublishRelease(options);
     const auto lines = platform::split_lines(platform::read_file_text(dir / "server/updater.lst"));
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 7u);
     EXPECT_NE(lines[0].find("|\\a.txt|1|"), std::string::npos);
+    EXPECT_NE(lines[1].find("|\\system\\jux.ini|8|"), std::string::npos);
     EXPECT_EQ(
-        std::vector<std::string>(lines.begin() + 1, lines.end()),
+        std::vector<std::string>(lines.begin() + 2, lines.end()),
         (std::vector<std::string>{"#", "\\a.txt", "\\system\\jux.ini", "@", "\\old\\gone.dll"}));
     EXPECT_FALSE(std::filesystem::exists(dir / "server/skip.log.vdp"));
 }

@@ -74,6 +74,16 @@ wine_run "$installed/launcher.exe" check --folder "$folder" ||
     fail "check ended with exit status $?"
 compare "check did not repair the damaged file"
 
+echo "== a republished file reaches the folder at its next update"
+printf 'КАРТА' >"$work/game/data/maps/карта мира.dat" # the same size, other content
+"$publisher" publish "$work/game" "$work/server" --check 'system\jux.ini' \
+    --check 'system\jux.exe' | grep '1 file changed since the previous release' ||
+    fail "the publisher did not count the changed file"
+chmod -R a+rX "$work/server"
+wine_run "$installed/launcher.exe" update --folder "$folder" ||
+    fail "update after the republish ended with exit status $?"
+compare "the republished file did not reach the installed folder"
+
 echo "== start"
 rm -f "$installed/system/started.txt"
 wine_run "$installed/launcher.exe" start --folder "$folder" ||

@@ -387,6 +387,29 @@ tr -d '\r' <"$settings" | grep -qix "left = $win_x" && tr -d '\r' <"$settings" |
     { cat "$settings"; fail "the settings file does not hold the window's place $win_x,$win_y"; }
 echo "exit status 0; $(basename "$settings") holds the window's place"
 
+step "Release 2 published while the window is closed: the next start fetches the change"
+# The same size and another content: only the file list tells it apart.
+file="$work/game/data/maps/item3.dat"
+head -c "$(stat -c %s "$file")" /dev/urandom >"$file.new" && mv "$file.new" "$file"
+"$publisher" publish "$work/game" "$work/server" --check 'system\jux.ini' --check 'system\jux.exe' \
+    >"$work/publish2.log" 2>&1 || { cat "$work/publish2.log"; fail "publishing release 2 failed"; }
+grep -q '1 file changed since the previous release' "$work/publish2.log" ||
+    { cat "$work/publish2.log"; fail "the publisher did not count the changed file"; }
+chmod -R a+rX "$work/server"
+start_launcher "$work/installed" "$instance" "$work/launcher2.log"
+release_2_installed() {
+    diff -r -x updater -x launcher -x started.txt "$work/game" "$work/installed" >"$work/diff2.txt"
+}
+wait_for 60 release_2_installed ||
+    { head -n 20 "$work/diff2.txt"; fail "the next start did not fetch the changed file"; }
+release_2_done() {
+    picture grab "$shots/launcher_release2.png" &&
+        [ "$(picture button "$shots/launcher_release2.png" "$skin" Button_StartGame "$win_x" "$win_y")" = common ]
+}
+wait_for 30 release_2_done || fail "after fetching release 2 the start button is not enabled"
+echo "the next start fetched the file release 2 changed"
+close_launcher
+
 step "No update server: the message panel opens above the news page"
 dead_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 pack_launcher "$work/no_server" "http://127.0.0.1:$dead_port/" "$url/news/" "NoServer$$"

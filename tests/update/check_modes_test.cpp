@@ -87,21 +87,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"Medium: Size & Date", Damage::ContentKeepingDate, true, false},
                       ModeCase{"Medium: Size & Date", Damage::TouchDate, true, true},
                       ModeCase{"Light: Previous List", Damage::Content, true, false},
-                      ModeCase{"Light: Previous List", Damage::DeleteFile, true, false},
+                      // A missing file is fetched in every mode.
+                      ModeCase{"Light: Previous List", Damage::DeleteFile, true, true},
                       ModeCase{"Light: Previous List", Damage::Content, false, true},
                       ModeCase{"light: previous list", Damage::DeleteFile, false, true},
                       ModeCase{"Something else", Damage::Content, true, true}));
 
-TEST(CheckModeLightTest, FileUnknownToThePreviousListIsFetchedWithoutItsRecord) {
+TEST(CheckModeLightTest, FileUnknownToThePreviousListIsFetchedWithTheCatalogueRecord) {
     WorkflowHarness h;
-    h.publish(Release{{{"\\a.txt", "a"}}});
+    const auto records = h.publish(Release{{{"\\a.txt", "a"}}});
     h.settings.CheckMode = "Light: Previous List";
     h.run();
     EXPECT_EQ(h.read("\\a.txt"), "a");
     TFileList previous(true);
     previous.LoadFromFile(h.previous_list());
     ASSERT_NE(previous.GetItemByName("\\a.txt"), nullptr);
-    EXPECT_EQ(previous.GetItemByName("\\a.txt")->Content.Hash, kPlaceholderHash);
+    EXPECT_EQ(previous.GetItemByName("\\a.txt")->Content, records[0]);
 }
 
 TEST(CheckModeDriveTest, EveryDriveTypeHashesTheCheckSection) {

@@ -80,14 +80,19 @@ TEST_F(FullCheckTest, LightModeDecidesByThePreviousListAlone) {
     EXPECT_EQ(h.requests("GET", "/data/f007.bin.vdp"), 1);
 }
 
-TEST_F(FullCheckTest, LightModeWithoutPreviousListFetchesEverything) {
+TEST_F(FullCheckTest, LightModeWithoutPreviousListFetchesWhatSizeAndDateCannotVouchFor) {
     install(Release{{{"\\a.txt", "a"}, {"\\b.txt", "b"}}});
     std::filesystem::remove(h.previous_list());
+    std::filesystem::last_write_time(h.game / "b.txt",
+                                     std::filesystem::file_time_type::clock::now());
     h.settings.CheckMode = "Light: Previous List";
     UpdateWorkflow& workflow = h.run();
     workflow.Button_CheckAllFilesClick();
-    EXPECT_EQ(h.requests("GET", "/a.txt.vdp"), 2);
+    EXPECT_EQ(h.requests("GET", "/a.txt.vdp"), 1) << "its size and date are the catalogue's";
     EXPECT_EQ(h.requests("GET", "/b.txt.vdp"), 2);
+    TFileList previous(true);
+    previous.LoadFromFile(h.previous_list());
+    EXPECT_EQ(previous.Count(), 2);
 }
 
 TEST_F(FullCheckTest, MediumModeRecordsMatchingFilesAndPrunesWithdrawnNames) {
