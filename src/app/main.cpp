@@ -72,13 +72,13 @@ int run(int argc, char** argv) {
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
-        main_window.SetDebugFile(startup.DebugFile.get());
+        main_window.presenter().SetDebugFile(startup.DebugFile.get());
     main_window.setWindowTitle(QString::fromStdString(startup.InstanceTitle));
     if (!startup.ConfigData->Config.TrayHint.empty())
         main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
-    instance->SetOnShowRequest([&main_window] { main_window.ShowFromOtherStart(); });
-    app::TFSettings settings_window(*startup.ConfigData, startup.Skin->ConfigWindow,
-                                    main_window.settings(), &main_window);
+    instance->SetOnShowRequest([&main_window] { main_window.presenter().ShowFromOtherStart(); });
+    app::TFSettings settings_window(loop, *startup.ConfigData, startup.Skin->ConfigWindow,
+                                    main_window.presenter().settings(), &main_window);
     settings_window.SetDataToForm();
     main_window.SetSettingsWindow(&settings_window);
     main_window.show();

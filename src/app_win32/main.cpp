@@ -85,12 +85,12 @@ int run() {
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
-        main_window.SetDebugFile(startup.DebugFile.get());
+        main_window.presenter().SetDebugFile(startup.DebugFile.get());
     main_window.SetCaption(startup.InstanceTitle);
     if (!startup.ConfigData->Config.TrayHint.empty())
         main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
     app::TFSettings settings_window(loop, *startup.ConfigData, startup.Skin->ConfigWindow,
-                                    main_window.settings(), main_window.window());
+                                    main_window.presenter().settings(), main_window.window());
     settings_window.SetDataToForm();
     main_window.SetSettingsWindow(&settings_window);
     main_window.Show();
