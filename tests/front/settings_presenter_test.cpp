@@ -175,10 +175,10 @@ struct Permissions {
     bool language, auto_close, proxy, drive_type, check_method;
 };
 
-class SettingsPermissionsTest : public SettingsPresenterTest,
-                                public ::testing::WithParamInterface<Permissions> {};
+class PresenterPermissionsTest : public SettingsPresenterTest,
+                                 public ::testing::WithParamInterface<Permissions> {};
 
-TEST_P(SettingsPermissionsTest, EachControlIsEnabledOnlyWhenAllowed) {
+TEST_P(PresenterPermissionsTest, EachControlIsEnabledOnlyWhenAllowed) {
     const Permissions& can = GetParam();
     tConfigRecord& record = config().Config;
     record.UserCan_ChangeLanguage = can.language;
@@ -209,7 +209,7 @@ TEST_P(SettingsPermissionsTest, EachControlIsEnabledOnlyWhenAllowed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Configurations, SettingsPermissionsTest,
+    Configurations, PresenterPermissionsTest,
     ::testing::Values(Permissions{"Everything", true, true, true, true, true},
                       Permissions{"Nothing", false, false, false, false, false},
                       Permissions{"LanguageAndProxy", true, false, true, false, false},
