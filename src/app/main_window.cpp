@@ -12,7 +12,6 @@
 #include "launch/settings_choices.h"
 #include "platform/own_process.h"
 #include "platform/utf8_path.h"
-#include "skin/range_indicator.h"
 #include "skin/skin_apply.h"
 
 #include <QApplication>
@@ -30,9 +29,8 @@ TFMain::TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup
     const Bitmap& background = front::MainWindowPresenter::Background(startup_);
     create_controls();
     setFixedSize(background.width(), background.height());
-    presenter_ =
-        std::make_unique<front::MainWindowPresenter>(loop, startup_, std::move(setup), *this);
-    presenter_->Connect(controls_);
+    presenter_ = std::make_unique<front::MainWindowPresenter>(loop, startup_, std::move(setup),
+                                                              *this, controls_);
 
     background_ = ToQImage(WithoutAlpha(background));
     tray_icon_.setIcon(LauncherIcon(background_));
@@ -132,7 +130,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// LauncherView
+// MainWindowSurface
 
 void TFMain::SetStatus(std::string_view text) {
     status_label_->SetCaption(text);
@@ -146,14 +144,6 @@ void TFMain::SetTotalStatus(std::string_view text) {
 
 void TFMain::MsgShow(std::string_view text) {
     message_panel_->MsgShow(text);
-}
-
-void TFMain::SetIndicator(Indicator which, const IndicatorValue& value) {
-    ApplyIndicatorValue(IndicatorControl(controls_, which), value);
-}
-
-int TFMain::IndicatorWidth(Indicator which) const {
-    return IndicatorControl(controls_, which).Width();
 }
 
 void TFMain::SetStartGameEnabled(bool enabled) {
@@ -171,8 +161,6 @@ void TFMain::SetCheckAllFilesEnabled(bool enabled) {
     controls_.Button_CheckAllFiles.SetEnabled(enabled);
     check_all_button_->repaint();
 }
-
-// MainWindowSurface
 
 Rect TFMain::Frame() const {
     return {x(), y(), x() + width(), y() + height()};

@@ -12,7 +12,6 @@
 #include "app_win32/window_class.h"
 #include "platform/process_start.h"
 #include "platform/win32/win32_text.h"
-#include "skin/range_indicator.h"
 #include "skin/skin_apply.h"
 
 #include <commctrl.h>
@@ -73,9 +72,8 @@ TFMain::TFMain(Win32EventLoop& loop, StartupState& startup, MainWindowSetup setu
     // Through the shell with "runas": the client may need the administrator's
     // rights.
     setup.client_elevation = platform::Elevation::Elevated;
-    presenter_ =
-        std::make_unique<front::MainWindowPresenter>(loop_, startup_, std::move(setup), *this);
-    presenter_->Connect(controls_);
+    presenter_ = std::make_unique<front::MainWindowPresenter>(loop_, startup_, std::move(setup),
+                                                              *this, controls_);
 
     icon_ = LauncherIcon(background_, 32);
     small_icon_ = LauncherIcon(background_, 16);
@@ -232,7 +230,7 @@ void TFMain::Show() {
     presenter_->FormShow();
 }
 
-// LauncherView
+// MainWindowSurface
 
 void TFMain::redraw_now(const Rect& before, const Rect& after) {
     for (const Rect& area : {before, after}) {
@@ -257,14 +255,6 @@ void TFMain::MsgShow(std::string_view text) {
     message_panel_->MsgShow(text);
 }
 
-void TFMain::SetIndicator(Indicator which, const IndicatorValue& value) {
-    ApplyIndicatorValue(IndicatorControl(controls_, which), value);
-}
-
-int TFMain::IndicatorWidth(Indicator which) const {
-    return IndicatorControl(controls_, which).Width();
-}
-
 void TFMain::SetStartGameEnabled(bool enabled) {
     controls_.Button_StartGame.SetEnabled(enabled);
     controls_.Button_StartGame.Repaint();
@@ -279,8 +269,6 @@ void TFMain::SetCheckAllFilesEnabled(bool enabled) {
     controls_.Button_CheckAllFiles.SetEnabled(enabled);
     controls_.Button_CheckAllFiles.Repaint();
 }
-
-// MainWindowSurface
 
 Rect TFMain::Frame() const {
     RECT rect{};

@@ -52,17 +52,13 @@ public:
     void Show();
     front::MainWindowPresenter& presenter() { return *presenter_; }
 
-    // LauncherView
+    // MainWindowSurface
     void SetStatus(std::string_view text) override;
     void SetTotalStatus(std::string_view text) override;
     void MsgShow(std::string_view text) override;
-    void SetIndicator(Indicator which, const IndicatorValue& value) override;
-    int IndicatorWidth(Indicator which) const override;
     void SetStartGameEnabled(bool enabled) override;
     void SetCheckAllFilesVisible(bool visible) override;
     void SetCheckAllFilesEnabled(bool enabled) override;
-
-    // MainWindowSurface
     Rect Frame() const override;
     Rect Screen() const override;
     void MoveTo(int left, int top) override;

@@ -11,6 +11,7 @@
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
 #include "skin/main_window_controls.h"
+#include "skin/range_indicator.h"
 #include "update/update_workflow.h"
 #include "update/workflow_setup.h"
 
@@ -18,6 +19,35 @@
 #include <stdexcept>
 
 namespace launcher::front {
+
+// The workflow's view of the window: the surface, and the skinned
+// indicators' models.
+class MainWindowPresenter::WorkflowView final : public LauncherView {
+public:
+    WorkflowView(MainWindowSurface& surface, MainWindowControls& controls)
+        : surface_(surface), controls_(controls) {}
+
+    void SetStatus(std::string_view text) override { surface_.SetStatus(text); }
+    void SetTotalStatus(std::string_view text) override { surface_.SetTotalStatus(text); }
+    void MsgShow(std::string_view text) override { surface_.MsgShow(text); }
+    void SetIndicator(Indicator which, const IndicatorValue& value) override {
+        ApplyIndicatorValue(IndicatorControl(controls_, which), value);
+    }
+    int IndicatorWidth(Indicator which) const override {
+        return IndicatorControl(controls_, which).Width();
+    }
+    void SetStartGameEnabled(bool enabled) override { surface_.SetStartGameEnabled(enabled); }
+    void SetCheckAllFilesVisible(bool visible) override {
+        surface_.SetCheckAllFilesVisible(visible);
+    }
+    void SetCheckAllFilesEnabled(bool enabled) override {
+        surface_.SetCheckAllFilesEnabled(enabled);
+    }
+
+private:
+    MainWindowSurface& surface_;
+    MainWindowControls& controls_;
+};
 
 const Bitmap& MainWindowPresenter::Background(const StartupState& startup) {
     const Bitmap& background = startup.Skin->MainWindow.BackGroundImage.image;
@@ -27,9 +57,12 @@ const Bitmap& MainWindowPresenter::Background(const StartupState& startup) {
 }
 
 MainWindowPresenter::MainWindowPresenter(platform::EventLoop& loop, StartupState& startup,
-                                         MainWindowSetup setup, MainWindowSurface& surface)
-    : loop_(loop), startup_(startup), setup_(std::move(setup)), surface_(surface) {
+                                         MainWindowSetup setup, MainWindowSurface& surface,
+                                         MainWindowControls& controls)
+    : loop_(loop), startup_(startup), setup_(std::move(setup)), surface_(surface),
+      view_(std::make_unique<WorkflowView>(surface, controls)) {
     Background(startup_);
+    connect(controls);
     tConfigData& config = *startup_.ConfigData;
     settings_ = LoadPlayerChoices(UpdaterFolder(setup_.MainPath), config, LanguageStrings(),
                                   platform::system_default_language_id());
@@ -52,7 +85,7 @@ MainWindowPresenter::MainWindowPresenter(platform::EventLoop& loop, StartupState
         command_line.FileModeActive ? std::optional(FileModeFolderPath(command_line.FileModeFolder))
                                     : std::nullopt);
     probe_ = std::make_unique<ProxyProbe>(loop_);
-    workflow_ = std::make_unique<UpdateWorkflow>(loop_, surface_, config, settings_,
+    workflow_ = std::make_unique<UpdateWorkflow>(loop_, *view_, config, settings_,
                                                  LanguageStrings(), workflow_setup);
     workflow_->proxy_probe = probe_.get();
     workflow_->RestartLauncher = [this] { return restart_launcher(); };
@@ -68,7 +101,11 @@ void MainWindowPresenter::stop(platform::EventLoop::TimerId& timer) {
     timer = 0;
 }
 
-void MainWindowPresenter::Connect(MainWindowControls& controls) {
+LauncherView& MainWindowPresenter::view() {
+    return *view_;
+}
+
+void MainWindowPresenter::connect(MainWindowControls& controls) {
     controls.Button_Close.OnClick = [this](SkinControl&) { Button_CloseClick(); };
     controls.Button_Cancel.OnClick = [this](SkinControl&) { Button_CloseClick(); };
     controls.Button_Minimize.OnClick = [this](SkinControl&) { MinimizeButtonClick(); };

@@ -12,6 +12,7 @@
 
 namespace launcher {
 class Bitmap;
+class LauncherView;
 struct MainWindowControls;
 class ProxyProbe;
 struct SettingsChoices;
@@ -50,9 +51,10 @@ public:
     static constexpr platform::Milliseconds kFadeInterval{100};
     static constexpr int kFadeStep = 30;
 
-    // FormCreate; the surface's controls exist already.
+    // FormCreate; the surface's controls exist already. The skinned
+    // buttons of `controls` run this presenter's actions.
     MainWindowPresenter(platform::EventLoop& loop, StartupState& startup, MainWindowSetup setup,
-                        MainWindowSurface& surface);
+                        MainWindowSurface& surface, MainWindowControls& controls);
     ~MainWindowPresenter();
     MainWindowPresenter(const MainWindowPresenter&) = delete;
     MainWindowPresenter& operator=(const MainWindowPresenter&) = delete;
@@ -60,8 +62,6 @@ public:
     // The skin's main window background; a skin without one has no window.
     static const Bitmap& Background(const StartupState& startup);
 
-    // Makes the skinned buttons run this presenter's actions.
-    void Connect(MainWindowControls& controls);
     // The debug log, given in debug mode only.
     void SetDebugFile(tDebugFile* debug_file);
     // Starts the game client; none uses the system's process start.
@@ -87,6 +87,8 @@ public:
     // The close action; runs once.
     void Button_CloseClick();
 
+    // What the update workflow drives: the surface and the indicators.
+    LauncherView& view();
     UserSettings& settings() { return settings_; }
     UpdateWorkflow& workflow() { return *workflow_; }
     bool closed() const { return closed_; }
@@ -95,6 +97,9 @@ public:
     bool fading() const { return fade_timer_ != 0; }
 
 private:
+    class WorkflowView;
+
+    void connect(MainWindowControls& controls);
     void SetLanguage();
     void report_error(const std::string& text);
     void news_page_settled();
@@ -109,6 +114,7 @@ private:
     StartupState& startup_;
     MainWindowSetup setup_;
     MainWindowSurface& surface_;
+    std::unique_ptr<WorkflowView> view_;
     UserSettings settings_;
     std::unique_ptr<ProxyProbe> probe_;
     std::unique_ptr<UpdateWorkflow> workflow_;

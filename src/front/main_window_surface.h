@@ -2,7 +2,6 @@
 
 #include "launch/settings_choices.h"
 #include "skin/geometry.h"
-#include "update/launcher_view.h"
 
 #include <filesystem>
 #include <optional>
@@ -21,11 +20,22 @@ struct RestartRequest {
 };
 
 // What the main window's behaviour asks of a window toolkit: drawing and
-// system calls only. The update workflow's part is LauncherView; the rest is
-// the window itself, its news page, the settings dialog, the notification
-// area and the process.
-class MainWindowSurface : public LauncherView {
+// system calls only: the window itself, its status lines and buttons, its
+// news page, the settings dialog, the notification area and the process.
+// Every call shows its effect at once.
+class MainWindowSurface {
 public:
+    virtual ~MainWindowSurface() = default;
+
+    // What the update workflow shows (see LauncherView); the indicators are
+    // the skinned controls' models, which draw themselves.
+    virtual void SetStatus(std::string_view text) = 0;
+    virtual void SetTotalStatus(std::string_view text) = 0;
+    virtual void MsgShow(std::string_view text) = 0;
+    virtual void SetStartGameEnabled(bool enabled) = 0;
+    virtual void SetCheckAllFilesVisible(bool visible) = 0;
+    virtual void SetCheckAllFilesEnabled(bool enabled) = 0;
+
     // The window's place on the screen and the size of the screen.
     virtual Rect Frame() const = 0;
     virtual Rect Screen() const = 0;

@@ -9,6 +9,7 @@
 #include "platform/process_start.h"
 #include "platform/terminate_flag.h"
 #include "support/temp_dir.h"
+#include "update/launcher_view.h"
 
 #include <QTest>
 #include <fstream>
@@ -88,12 +89,13 @@ TEST_F(MainWindowTest, StatusLinesSizeToTheirText) {
 }
 
 TEST_F(MainWindowTest, IndicatorsFollowTheWorkflowValues) {
-    window->SetIndicator(Indicator::ProgressBar_Total, IndicatorValue{0, 10, 7, 1});
+    LauncherView& view = window->presenter().view();
+    view.SetIndicator(Indicator::ProgressBar_Total, IndicatorValue{0, 10, 7, 1});
     EXPECT_EQ(window->controls().ProgressBar_Total.Position(), 7);
     EXPECT_EQ(window->controls().ProgressBar_Total.Max(), 10);
-    window->SetIndicator(Indicator::Gauge_OneFile, IndicatorValue{0, 200, 150, 1});
+    view.SetIndicator(Indicator::Gauge_OneFile, IndicatorValue{0, 200, 150, 1});
     EXPECT_EQ(window->controls().Gauge_OneFile.Position(), 150);
-    EXPECT_EQ(window->IndicatorWidth(Indicator::ProgressBar_OneFile),
+    EXPECT_EQ(view.IndicatorWidth(Indicator::ProgressBar_OneFile),
               window->controls().ProgressBar_OneFile.Width());
 }
 

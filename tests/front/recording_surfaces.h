@@ -3,7 +3,6 @@
 #include "front/main_window_surface.h"
 #include "front/settings_surface.h"
 
-#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,19 +14,13 @@ namespace launcher::front {
 // A main window that only remembers what it was asked to do.
 class RecordingMainSurface final : public MainWindowSurface {
 public:
-    // LauncherView
     void SetStatus(std::string_view text) override { status = text; }
     void SetTotalStatus(std::string_view text) override { total_status = text; }
     void MsgShow(std::string_view text) override { messages.emplace_back(text); }
-    void SetIndicator(Indicator which, const IndicatorValue& value) override {
-        indicators[static_cast<std::size_t>(which)] = value;
-    }
-    int IndicatorWidth(Indicator) const override { return 100; }
     void SetStartGameEnabled(bool enabled) override { start_enabled = enabled; }
     void SetCheckAllFilesVisible(bool visible) override { check_all_visible = visible; }
     void SetCheckAllFilesEnabled(bool enabled) override { check_all_enabled = enabled; }
 
-    // MainWindowSurface
     Rect Frame() const override { return frame; }
     Rect Screen() const override { return screen; }
     void MoveTo(int left, int top) override {
@@ -67,7 +60,6 @@ public:
     std::string status;
     std::string total_status;
     std::vector<std::string> messages;
-    std::array<IndicatorValue, kIndicatorCount> indicators{};
     bool start_enabled = false;
     bool check_all_visible = false;
     bool check_all_enabled = false;

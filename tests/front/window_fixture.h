@@ -5,6 +5,7 @@
 #include "front/settings_presenter.h"
 #include "platform/plain_event_loop.h"
 #include "recording_surfaces.h"
+#include "skin/main_window_controls.h"
 #include "support/temp_dir.h"
 #include "update/server_selection.h"
 #include "update/update_workflow.h"
@@ -42,7 +43,8 @@ protected:
         setup.MainPath = folder.path();
         setup.self_executable = folder / "launcher";
         setup.arguments = {"-debug"};
-        main = std::make_unique<MainWindowPresenter>(loop, startup.state, setup, main_surface);
+        main = std::make_unique<MainWindowPresenter>(loop, startup.state, setup, main_surface,
+                                                     controls);
         main->workflow().MakeServerProbe = [] { return std::make_unique<SilentServers>(); };
         dialog_presenter =
             std::make_unique<SettingsPresenter>(loop, dialog_surface, config(), main->settings());
@@ -77,6 +79,7 @@ protected:
     app::DefaultStartup startup;
     platform::ManualClock clock;
     platform::PlainEventLoop loop{clock};
+    MainWindowControls controls;
     RecordingMainSurface main_surface;
     RecordingSettingsSurface dialog_surface;
     std::unique_ptr<MainWindowPresenter> main;
