@@ -6,7 +6,6 @@
 #include "config/language_table.h"
 #include "config/player_choices.h"
 #include "config/user_settings.h"
-#include "platform/process_start.h"
 #include "platform/terminate_flag.h"
 #include "support/temp_dir.h"
 #include "update/launcher_view.h"
@@ -27,18 +26,6 @@ std::vector<std::uint8_t> default_package() {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-class RecordingStarter final : public platform::ProcessStarter {
-public:
-    std::string start(const std::filesystem::path& program, const std::vector<std::string>&,
-                      const std::filesystem::path& working_dir) override {
-        programs.push_back(program);
-        folders.push_back(working_dir);
-        return {};
-    }
-    std::vector<std::filesystem::path> programs;
-    std::vector<std::filesystem::path> folders;
-};
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,14 +40,12 @@ protected:
         setup.self_executable = folder / "launcher";
         window = std::make_unique<TFMain>(loop, startup, setup);
         window->SetDataToForm();
-        window->presenter().SetProcessStarter(&starter);
     }
 
     testing::TempDir folder;
     std::vector<std::uint8_t> package;
     StartupState startup;
     QtEventLoop loop;
-    RecordingStarter starter;
     std::unique_ptr<TFMain> window;
 };
 
