@@ -9,6 +9,7 @@
 #include "window_fixture.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace launcher::front {
 namespace {
@@ -56,6 +57,44 @@ TEST_F(MainWindowPresenterTest, ASkinWithoutBackgroundHasNoWindow) {
     startup.state.Skin->MainWindow.BackGroundImage.image = Bitmap();
     EXPECT_THROW(build(), std::runtime_error);
 }
+
+// Each skinned button runs its action, in either window.
+struct ButtonCase {
+    const char* name;
+    TImageButton MainWindowControls::*button;
+    std::function<bool(const RecordingMainSurface&, const RecordingStarter&)> done;
+};
+
+class ButtonWiring : public MainWindowPresenterTest,
+                     public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(ButtonWiring, ClickRunsTheAction) {
+    build_with_starter();
+    TImageButton& button = controls.*GetParam().button;
+    ASSERT_TRUE(button.OnClick);
+    button.OnClick(button);
+    EXPECT_TRUE(GetParam().done(main_surface, starter));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, ButtonWiring,
+    ::testing::Values(
+        ButtonCase{"Close", &MainWindowControls::Button_Close,
+                   [](const auto& surface, const auto&) { return surface.quits == 1; }},
+        ButtonCase{"Cancel", &MainWindowControls::Button_Cancel,
+                   [](const auto& surface, const auto&) { return surface.quits == 1; }},
+        ButtonCase{"Minimize", &MainWindowControls::Button_Minimize,
+                   [](const auto& surface, const auto&) { return surface.hidden_to_tray == 1; }},
+        ButtonCase{
+            "Config", &MainWindowControls::Button_Config,
+            [](const auto& surface, const auto&) { return surface.settings_openings.size() == 1; }},
+        ButtonCase{"StartGame", &MainWindowControls::Button_StartGame,
+                   [](const auto&, const auto& starter) { return starter.programs.size() == 1; }},
+        ButtonCase{"CheckAllFiles", &MainWindowControls::Button_CheckAllFiles,
+                   [](const auto& surface, const auto&) {
+                       return surface.status == "All files checked";
+                   }}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // Placing
 
