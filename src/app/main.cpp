@@ -6,12 +6,12 @@
 #include "app/settings_window.h"
 #include "app/single_instance.h"
 #include "config/startup.h"
+#include "front/skipped_images.h"
 #include "platform/files.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -23,17 +23,6 @@ std::vector<std::string> arguments_of(int argc, char** argv) {
 
 void show_error(const std::string& text) {
     QMessageBox::critical(nullptr, QString(), QString::fromStdString(text));
-}
-
-// A skin image that does not decode is left out, and the window shows
-// without it; the publisher finds out which one here and in the debug log.
-void report_skipped_images(launcher::StartupState& startup) {
-    for (const auto* skipped :
-         {&startup.Skin->MainWindow.UnreadableImages, &startup.Skin->ConfigWindow.UnreadableImages})
-        for (const std::string& entry : skipped->Entries()) {
-            std::cerr << "Skin image left out: " << entry << "\n";
-            startup.DebugFile->WriteErr("Skin image left out: " + entry);
-        }
 }
 
 int run(int argc, char** argv) {
@@ -53,7 +42,7 @@ int run(int argc, char** argv) {
         return 1;
     }
 
-    report_skipped_images(startup);
+    front::ReportSkippedImages(startup);
 
     const auto instance = app::SingleInstance::Claim(QString::fromStdString(startup.InstanceTitle));
     if (!instance)
@@ -72,13 +61,13 @@ int run(int argc, char** argv) {
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
-        main_window.SetDebugFile(startup.DebugFile.get());
+        main_window.presenter().SetDebugFile(startup.DebugFile.get());
     main_window.setWindowTitle(QString::fromStdString(startup.InstanceTitle));
     if (!startup.ConfigData->Config.TrayHint.empty())
         main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
-    instance->SetOnShowRequest([&main_window] { main_window.ShowFromOtherStart(); });
-    app::TFSettings settings_window(*startup.ConfigData, startup.Skin->ConfigWindow,
-                                    main_window.settings(), &main_window);
+    instance->SetOnShowRequest([&main_window] { main_window.presenter().ShowFromOtherStart(); });
+    app::TFSettings settings_window(loop, *startup.ConfigData, startup.Skin->ConfigWindow,
+                                    main_window.presenter().settings(), &main_window);
     settings_window.SetDataToForm();
     main_window.SetSettingsWindow(&settings_window);
     main_window.show();

@@ -5,10 +5,6 @@
 #include "app/qt_region.h"
 #include "app/skin_label.h"
 #include "app/skin_qt_apply.h"
-#include "config/config_data.h"
-#include "config/language_table.h"
-#include "config/user_settings.h"
-#include "platform/text.h"
 #include "skin/skin_apply.h"
 #include "skin/skin_windows.h"
 
@@ -26,8 +22,6 @@ namespace {
 // The right-aligned captions end here, next to the controls at x = 335.
 constexpr int kCaptionRightEdge = 328;
 
-constexpr int kFadeInterval = 20; // milliseconds per unroll step
-
 QComboBox* new_list(QWidget* parent, const QRect& design) {
     auto* box = new QComboBox(parent);
     box->setEditable(false);
@@ -43,22 +37,17 @@ TRightAlignedLabel* new_caption(QWidget* parent, int top) {
 
 } // namespace
 
-QPoint SettingsWindowPosition(const QRect& main_window, const QSize& dialog) {
-    const Point at = launcher::SettingsWindowPosition(
-        Rect{main_window.left(), main_window.top(), main_window.left() + main_window.width(),
-             main_window.top() + main_window.height()},
-        dialog.width(), dialog.height());
-    return {at.x, at.y};
-}
-
-TFSettings::TFSettings(tConfigData& config, const TqorConfigWindow& skin, UserSettings& main_values,
-                       QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), config_(config), skin_(skin),
-      main_values_(main_values) {
+TFSettings::TFSettings(platform::EventLoop& loop, tConfigData& config, const TqorConfigWindow& skin,
+                       UserSettings& main_values, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), skin_(skin) {
     setModal(true);
     setFixedSize(kDesignWidth, kDesignHeight);
     create_controls();
-    FormCreate();
+    background_ = ToQImage(WithoutAlpha(skin_.BackGroundImage.image));
+    // Without a background the dialog keeps its rectangle rather than vanish.
+    if (const auto region = SettingsWindowRegion(skin_.BackGroundImage.image))
+        setMask(ToQRegion(*region));
+    presenter_ = std::make_unique<front::SettingsPresenter>(loop, *this, config, main_values);
 }
 
 TFSettings::~TFSettings() = default;
@@ -86,46 +75,10 @@ void TFSettings::create_controls() {
     c.Box_CheckType = new_list(this, {335, 223, 164, 21});
     c.Text_CheckType = new_caption(this, 224);
 
-    for (const std::string_view item : kDriveTypeItems)
-        c.Box_DriveType->addItem(qstring(item));
-    for (const std::string_view item : kCheckTypeItems)
-        c.Box_CheckType->addItem(qstring(item));
-    // Never empty, so a selection always has a text.
-    c.Box_Proxy->addItem(qstring(kAutoProxyItem));
-
     connect(c.Button_Ok, &QPushButton::clicked, this, &QDialog::accept);
     // Only the player's picks count, not the selection the opening shows.
-    connect(c.Box_Language, &QComboBox::activated, this, [this] { Box_LanguageChange(); });
-
-    FadeIn.setInterval(kFadeInterval);
-    connect(&FadeIn, &QTimer::timeout, this, [this] { FadeInTimer(); });
-}
-
-void TFSettings::FormCreate() {
-    const Bitmap& background = skin_.BackGroundImage.image;
-    background_ = ToQImage(WithoutAlpha(background));
-    // Without a background the dialog keeps its rectangle rather than vanish.
-    if (const auto region = SettingsWindowRegion(background))
-        setMask(ToQRegion(*region));
-
-    for (const auto& section : config_.LanguageCollection.List)
-        controls_.Box_Language->addItem(qstring(section.object->Item), qstring(section.text));
-    apply_permissions();
-}
-
-void TFSettings::apply_permissions() {
-    const tConfigRecord& can = config_.Config;
-    SettingsControls& c = controls_;
-    c.Box_Language->setEnabled(can.UserCan_ChangeLanguage);
-    c.Check_Autoclose->setChecked(can.DefaultAutoClose);
-    c.Check_Autoclose->setEnabled(can.UserCan_ChangeAutoClose);
-    c.Box_Proxy->setEnabled(can.UserCan_ChangeProxy);
-    c.Box_DriveType->setEnabled(can.UserCan_ChangeDriveType);
-    if (!can.UserCan_ChangeDriveType)
-        c.Box_DriveType->setCurrentIndex(0);
-    c.Box_CheckType->setEnabled(can.UserCan_ChangeCheckMethod);
-    if (!can.UserCan_ChangeCheckMethod)
-        c.Box_CheckType->setCurrentIndex(0);
+    connect(c.Box_Language, &QComboBox::activated, this,
+            [this] { presenter_->Box_LanguageChange(); });
 }
 
 void TFSettings::SetDataToForm() {
@@ -189,16 +142,6 @@ void TFSettings::apply_control_look() {
     }
 }
 
-void TFSettings::SetLanguage() {
-    SettingsControls& c = controls_;
-    c.Text_Title->SetCaption(text_of(12));
-    c.Text_Language->SetCaption(text_of(13));
-    c.Text_Autoclose->SetCaption(text_of(14));
-    c.Text_Proxy->SetCaption(text_of(20));
-    c.Text_DriveType->SetCaption(text_of(22));
-    c.Text_CheckType->SetCaption(text_of(23));
-}
-
 void TFSettings::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, background_);
@@ -208,109 +151,96 @@ void TFSettings::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window brought back by the system is not a new opening.
     if (!event->spontaneous())
-        FormShow();
+        presenter_->FormShow();
 }
 
 void TFSettings::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
-    // Closed while unrolling: the next opening must unroll to the full width
-    // again, not to the width reached so far.
-    if (!event->spontaneous() && FadeIn.isActive()) {
-        FadeIn.stop();
-        set_width(FormWidth);
+    if (!event->spontaneous())
+        presenter_->FormHide();
+}
+
+// SettingsSurface
+
+QWidget* TFSettings::control(front::SettingsControl control) const {
+    switch (control) {
+    case front::SettingsControl::Box_Language:
+        return controls_.Box_Language;
+    case front::SettingsControl::Check_Autoclose:
+        return controls_.Check_Autoclose;
+    case front::SettingsControl::Box_Proxy:
+        return controls_.Box_Proxy;
+    case front::SettingsControl::Box_DriveType:
+        return controls_.Box_DriveType;
+    case front::SettingsControl::Box_CheckType:
+        return controls_.Box_CheckType;
     }
+    return nullptr;
 }
 
-void TFSettings::FormShow() {
-    const bool fade = config_.SettingsWindow.FadeEffect;
-    apply_permissions();
-    SetLanguage();
-    if (fade) {
-        FormWidth = width();
-        set_width(0);
+QComboBox* TFSettings::list(front::SettingsControl list) const {
+    return static_cast<QComboBox*>(control(list));
+}
+
+TLabel* TFSettings::caption(front::SettingsCaption caption) const {
+    switch (caption) {
+    case front::SettingsCaption::Title:
+        return controls_.Text_Title;
+    case front::SettingsCaption::Language:
+        return controls_.Text_Language;
+    case front::SettingsCaption::Autoclose:
+        return controls_.Text_Autoclose;
+    case front::SettingsCaption::Proxy:
+        return controls_.Text_Proxy;
+    case front::SettingsCaption::DriveType:
+        return controls_.Text_DriveType;
+    case front::SettingsCaption::CheckType:
+        return controls_.Text_CheckType;
     }
-    show_language();
-    if (controls_.Check_Autoclose->isEnabled())
-        controls_.Check_Autoclose->setChecked(main_values_.AutoClose);
-    show_proxies();
-    show_drive_type();
-    show_check_mode();
-    if (fade)
-        FadeIn.start();
+    return nullptr;
 }
 
-void TFSettings::show_language() {
-    QComboBox& box = *controls_.Box_Language;
-    if (!box.isEnabled())
-        return;
-    const int section = box.findData(qstring(std::to_string(main_values_.LangConst)));
-    if (section >= 0)
-        box.setCurrentIndex(section);
+void TFSettings::SetCaption(front::SettingsCaption which, std::string_view text) {
+    caption(which)->SetCaption(text);
 }
 
-void TFSettings::show_proxies() {
-    QComboBox& box = *controls_.Box_Proxy;
-    const ProxyListView view =
-        ProxyListItems(config_.ProxyServers, main_values_.SelProxy, box.isEnabled());
+void TFSettings::SetEnabled(front::SettingsControl which, bool enabled) {
+    control(which)->setEnabled(enabled);
+}
+
+bool TFSettings::Enabled(front::SettingsControl which) const {
+    return control(which)->isEnabled();
+}
+
+void TFSettings::SetItems(front::SettingsControl which, const std::vector<std::string>& items) {
+    QComboBox& box = *list(which);
     box.clear();
-    for (const std::string& item : view.items)
+    for (const std::string& item : items)
         box.addItem(qstring(item));
-    box.setCurrentIndex(view.selected);
 }
 
-void TFSettings::show_drive_type() {
-    QComboBox& box = *controls_.Box_DriveType;
-    if (box.isEnabled())
-        box.setCurrentIndex(DriveTypeIndex(main_values_.DriveType));
+void TFSettings::Select(front::SettingsControl which, int index) {
+    list(which)->setCurrentIndex(index);
 }
 
-void TFSettings::show_check_mode() {
-    QComboBox& box = *controls_.Box_CheckType;
-    if (!box.isEnabled())
-        return;
-    // A text that matches no item leaves the selection as it was.
-    if (const auto item = CheckModeIndex(main_values_.CheckMode))
-        box.setCurrentIndex(*item);
+int TFSettings::Selected(front::SettingsControl which) const {
+    return list(which)->currentIndex();
 }
 
-void TFSettings::FadeInTimer() {
-    const int next = width() + kFadeStep;
-    if (next < FormWidth) {
-        set_width(next);
-        return;
-    }
-    FadeIn.stop();
-    set_width(FormWidth);
+std::string TFSettings::ItemText(front::SettingsControl which, int index) const {
+    return list(which)->itemText(index).toStdString();
 }
 
-void TFSettings::set_width(int width) {
+void TFSettings::SetChecked(bool checked) {
+    controls_.Check_Autoclose->setChecked(checked);
+}
+
+bool TFSettings::Checked() const {
+    return controls_.Check_Autoclose->isChecked();
+}
+
+void TFSettings::SetWidth(int width) {
     setFixedSize(width, height());
-}
-
-void TFSettings::Box_LanguageChange() {
-    QComboBox& box = *controls_.Box_Language;
-    if (!box.isEnabled() || box.currentIndex() < 0)
-        return;
-    const std::string id_text = box.currentData().toString().toStdString();
-    const std::int32_t id = platform::parse_int32(id_text).value_or(0);
-    main_values_.LangConst = id;
-    config_.SetLanguageArray(id, LanguageStrings());
-    SetLanguage();
-}
-
-SettingsChoices TFSettings::Choices() const {
-    const SettingsControls& c = controls_;
-    SettingsChoices choices;
-    if (c.Check_Autoclose->isEnabled())
-        choices.AutoClose = c.Check_Autoclose->isChecked();
-    if (c.Box_Proxy->isEnabled())
-        choices.Proxy =
-            ProxyChoice{c.Box_Proxy->currentIndex(), c.Box_Proxy->currentText().toStdString()};
-    if (c.Box_DriveType->isEnabled())
-        choices.DriveTypeIndex = c.Box_DriveType->currentIndex();
-    if (c.Box_CheckType->isEnabled())
-        choices.CheckTypeIndex = c.Box_CheckType->currentIndex();
-    return choices;
 }
 
 } // namespace launcher::app

@@ -1,19 +1,21 @@
 #pragma once
 
+#include "front/settings_presenter.h"
+#include "front/settings_surface.h"
 #include "launch/settings_choices.h"
 
 #include <QDialog>
 #include <QImage>
-#include <QPoint>
-#include <QRect>
-#include <QSize>
-#include <QTimer>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 
 namespace launcher {
+namespace platform {
+class EventLoop;
+} // namespace platform
 class tConfigData;
 class TqorConfigWindow;
 struct UserSettings;
@@ -23,10 +25,6 @@ namespace launcher::app {
 
 class TLabel;
 class TRightAlignedLabel;
-
-// Where the settings window opens: 60 pixels left of and above the place that
-// would centre it on the main window (halves rounded toward zero).
-QPoint SettingsWindowPosition(const QRect& main_window, const QSize& dialog);
 
 // The settings window's controls; the dialog owns them.
 struct SettingsControls {
@@ -52,33 +50,38 @@ struct SettingsControls {
 // configuration lets the player make that choice. A picked language is in
 // force at once; the other choices go back to the main window when the dialog
 // closes (Choices).
-class TFSettings final : public QDialog {
+//
+// What the dialog does is its presenter's; the dialog draws.
+class TFSettings final : public QDialog, public front::SettingsSurface {
 public:
-    // The designed client size; the skin's background only gives the outline.
-    static constexpr int kDesignWidth = 520;
-    static constexpr int kDesignHeight = 360;
-    // How far each FadeIn tick unrolls the dialog.
-    static constexpr int kFadeStep = 10;
+    static constexpr int kDesignWidth = front::SettingsPresenter::kDesignWidth;
+    static constexpr int kDesignHeight = front::SettingsPresenter::kDesignHeight;
 
     // FormCreate. `main_values` are the main window's choices: the dialog
     // shows them on opening and sets the language in them when one is picked.
-    TFSettings(tConfigData& config, const TqorConfigWindow& skin, UserSettings& main_values,
-               QWidget* parent = nullptr);
+    TFSettings(platform::EventLoop& loop, tConfigData& config, const TqorConfigWindow& skin,
+               UserSettings& main_values, QWidget* parent = nullptr);
     ~TFSettings() override;
 
     // Carries the settings window skin onto the controls (after creation).
     void SetDataToForm();
-    // The six labels from the language table.
-    void SetLanguage();
-    // The player picked a language: it is applied at once.
-    void Box_LanguageChange();
     // The choices of the enabled controls, for the main window to take back.
-    SettingsChoices Choices() const;
+    SettingsChoices Choices() const { return presenter_->Choices(); }
 
+    front::SettingsPresenter& presenter() { return *presenter_; }
     const SettingsControls& controls() const { return controls_; }
 
-    // Unrolls the dialog from its left edge after it opens, when configured.
-    QTimer FadeIn;
+    // SettingsSurface
+    void SetCaption(front::SettingsCaption caption, std::string_view text) override;
+    void SetEnabled(front::SettingsControl control, bool enabled) override;
+    bool Enabled(front::SettingsControl control) const override;
+    void SetItems(front::SettingsControl list, const std::vector<std::string>& items) override;
+    void Select(front::SettingsControl list, int index) override;
+    int Selected(front::SettingsControl list) const override;
+    std::string ItemText(front::SettingsControl list, int index) const override;
+    void SetChecked(bool checked) override;
+    bool Checked() const override;
+    void SetWidth(int width) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -87,25 +90,15 @@ protected:
 
 private:
     void create_controls();
-    void FormCreate();
-    void FormShow();
-    void FadeInTimer();
-    // The configuration's permissions (also repeated on every opening).
-    void apply_permissions();
     void apply_control_look();
-    void show_language();
-    void show_proxies();
-    void show_drive_type();
-    void show_check_mode();
-    void set_width(int width);
+    QWidget* control(front::SettingsControl control) const;
+    QComboBox* list(front::SettingsControl list) const;
+    TLabel* caption(front::SettingsCaption caption) const;
 
-    tConfigData& config_;
     const TqorConfigWindow& skin_;
-    UserSettings& main_values_;
     SettingsControls controls_;
     QImage background_;
-    // The full width while the dialog unrolls.
-    int FormWidth = kDesignWidth;
+    std::unique_ptr<front::SettingsPresenter> presenter_;
 };
 
 } // namespace launcher::app

@@ -5,13 +5,13 @@
 #include "app_win32/single_instance.h"
 #include "app_win32/win32_event_loop.h"
 #include "config/startup.h"
+#include "front/skipped_images.h"
 #include "platform/files.h"
 #include "platform/own_process.h"
 #include "platform/win32/win32_text.h"
 
 #include <commctrl.h>
 #include <exception>
-#include <iostream>
 #include <ole2.h>
 #include <string>
 #include <vector>
@@ -21,17 +21,6 @@ namespace {
 void show_error(const std::string& text) {
     ::MessageBoxW(nullptr, launcher::platform::win32::wide(text).c_str(), L"",
                   MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
-
-// A skin image that does not decode is left out, and the window shows
-// without it; the publisher finds out which one here and in the debug log.
-void report_skipped_images(launcher::StartupState& startup) {
-    for (const auto* skipped :
-         {&startup.Skin->MainWindow.UnreadableImages, &startup.Skin->ConfigWindow.UnreadableImages})
-        for (const std::string& entry : skipped->Entries()) {
-            std::cerr << "Skin image left out: " << entry << "\n";
-            startup.DebugFile->WriteErr("Skin image left out: " + entry);
-        }
 }
 
 // The browser control and the shell's functions need the thread in a
@@ -63,7 +52,7 @@ int run() {
         show_error(error.what());
         return 1;
     }
-    report_skipped_images(startup);
+    front::ReportSkippedImages(startup);
 
     if (app::BringRunningInstanceForward(platform::win32::wide(startup.InstanceTitle)))
         return 0;
@@ -85,12 +74,12 @@ int run() {
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
-        main_window.SetDebugFile(startup.DebugFile.get());
+        main_window.presenter().SetDebugFile(startup.DebugFile.get());
     main_window.SetCaption(startup.InstanceTitle);
     if (!startup.ConfigData->Config.TrayHint.empty())
         main_window.SetTrayHint(startup.ConfigData->Config.TrayHint);
     app::TFSettings settings_window(loop, *startup.ConfigData, startup.Skin->ConfigWindow,
-                                    main_window.settings(), main_window.window());
+                                    main_window.presenter().settings(), main_window.window());
     settings_window.SetDataToForm();
     main_window.SetSettingsWindow(&settings_window);
     main_window.Show();

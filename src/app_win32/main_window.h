@@ -1,9 +1,9 @@
 #pragma once
 
 #include "config/startup.h"
-#include "config/user_settings.h"
+#include "front/main_window_presenter.h"
+#include "front/main_window_surface.h"
 #include "skin/main_window_controls.h"
-#include "update/launcher_view.h"
 
 #include <filesystem>
 #include <functional>
@@ -11,11 +11,6 @@
 #include <string>
 #include <vector>
 #include <windows.h>
-
-namespace launcher {
-class ProxyProbe;
-class UpdateWorkflow;
-} // namespace launcher
 
 namespace launcher::app {
 
@@ -29,26 +24,17 @@ class TLabel;
 class TrayIcon;
 class Win32EventLoop;
 
-// Where the main window runs.
-struct MainWindowSetup {
-    std::filesystem::path MainPath;        // the launcher folder
-    std::filesystem::path self_executable; // the running launcher's executable
-    std::vector<std::string> arguments;    // its command line, without the program
-};
+using front::MainWindowSetup;
 
 // The launcher's main window on Win32: a borderless pop-up the size of the
 // skin's background, cut to its outline with SetWindowRgn and painted from an
 // off-screen DIB section that holds the background, the windowless skinned
 // controls and the labels. The news page and the message panel are child
-// windows above that picture. It is the view the update workflow drives;
-// its first showing starts the one-shot start timer whose tick runs the
-// workflow.
-class TFMain final : public LauncherView {
+// windows above that picture. It is the surface the main window's presenter
+// (and through it the update workflow) draws on.
+class TFMain final : public front::MainWindowSurface {
 public:
     static constexpr wchar_t kWindowClass[] = L"TFMain";
-    // How long the first showing waits for the news page before it counts as
-    // failed and the update starts.
-    static constexpr int kNewsTimeLimitMs = 10000;
 
     // FormCreate: needs a skin with a main window background.
     TFMain(Win32EventLoop& loop, StartupState& startup, MainWindowSetup setup);
@@ -59,51 +45,48 @@ public:
     HWND window() const { return window_; }
     // Carries the main window skin onto the controls (after creation).
     void SetDataToForm();
-    void SetDebugFile(tDebugFile* debug_file);
     void SetCaption(const std::string& caption);
     void SetTrayHint(const std::string& hint);
     void SetSettingsWindow(TFSettings* settings_window) { settings_window_ = settings_window; }
-    // Shows the window; its first showing runs FormShow.
+    // Shows the window; its first showing places it and loads the news.
     void Show();
+    front::MainWindowPresenter& presenter() { return *presenter_; }
 
-    // LauncherView
+    // MainWindowSurface
     void SetStatus(std::string_view text) override;
     void SetTotalStatus(std::string_view text) override;
     void MsgShow(std::string_view text) override;
-    void SetIndicator(Indicator which, const IndicatorValue& value) override;
-    int IndicatorWidth(Indicator which) const override;
     void SetStartGameEnabled(bool enabled) override;
     void SetCheckAllFilesVisible(bool visible) override;
     void SetCheckAllFilesEnabled(bool enabled) override;
-
-    // The close action; runs once.
-    void Button_CloseClick();
-    void Button_StartGameClick();
-    void MinimizeButtonClick();
-    void TrayIconClick();
-    void MainTimerTimer();
-    void Button_ConfigClick();
-
-    UserSettings& settings() { return settings_; }
+    Rect Frame() const override;
+    Rect Screen() const override;
+    void MoveTo(int left, int top) override;
+    void SetAlpha(int alpha) override;
+    void SetTitle(std::string_view caption) override;
+    void SetLanguageDescription(std::string_view text) override;
+    void SetHints(std::string_view start_game, std::string_view check_all) override;
+    void Navigate(const std::string& address) override;
+    void StopNews() override;
+    void DetachNewsHandlers() override;
+    void ShowNewsPanel(bool shown) override;
+    std::optional<SettingsChoices> RunSettings(Point at) override;
+    bool HasTrayIcon() const override;
+    void HideToTray() override;
+    void Minimize() override;
+    void BringToFront() override;
+    void RemoveTrayIcon() override;
+    void ShowError(const std::string& text) override;
+    void Quit() override;
+    std::string Restart(const front::RestartRequest& request) override;
 
     LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 private:
-    void FormCreate();
-    void FormShow();
-    void FadeTimerTimer();
-    void WebBrowser1NavigateComplete2();
-    void WebBrowser1NavigateError();
-    void NewsTimerTimer();
-    void news_page_settled();
-    void news_after_settings_closed();
-    void SetLanguage();
+    void create_window();
     void create_controls();
-    void report_error(const std::string& text);
-    std::string relative_to_launcher_folder(std::string text) const;
-    void probe_chosen_proxy();
-    void save_settings();
-    std::string restart_launcher();
+    void create_hints();
+    std::wstring caption() const;
     void redraw_now(const Rect& before, const Rect& after);
     void paint(HDC dc, const RECT& area);
     // The skinned button under a window point, or none.
@@ -112,14 +95,10 @@ private:
     void mouse_down(MouseButton button, int x, int y, WPARAM keys);
     void mouse_up(MouseButton button, int x, int y, WPARAM keys);
     void mouse_move(int x, int y);
-    void set_layered_alpha(int alpha);
     void place_hints();
-    Rect window_rect() const;
 
     Win32EventLoop& loop_;
     StartupState& startup_;
-    MainWindowSetup setup_;
-    UserSettings settings_;
     MainWindowControls controls_;
     Bitmap background_;
     HWND window_ = nullptr;
@@ -137,44 +116,32 @@ private:
     std::vector<ImageButtonHost*> buttons_;
     ImageButtonHost* start_button_ = nullptr;
     ImageButtonHost* check_all_button_ = nullptr;
-    std::unique_ptr<TLabel> Text_Title;
-    std::unique_ptr<TLabel> Text_Status;
-    std::unique_ptr<TLabel> Text_StatusTotal;
-    std::unique_ptr<TLabel> Text_LangBoxDescription;
-    std::unique_ptr<MessagePanel> MsgPanel;
-    HWND WebPanel = nullptr;
-    std::unique_ptr<NewsBrowser> WebBrowser1;
-    std::unique_ptr<TrayIcon> TrayIcon_;
-    std::wstring NewsURL;
+    std::unique_ptr<TLabel> title_label_;
+    std::unique_ptr<TLabel> status_label_;
+    std::unique_ptr<TLabel> total_status_label_;
+    std::unique_ptr<TLabel> lang_box_description_label_;
+    std::unique_ptr<MessagePanel> message_panel_;
+    HWND web_panel_ = nullptr;
+    std::unique_ptr<NewsBrowser> news_browser_;
+    std::unique_ptr<TrayIcon> tray_icon_;
     // The start and full-check buttons' hints.
     static constexpr UINT_PTR kStartHint = 1;
     static constexpr UINT_PTR kCheckAllHint = 2;
     HWND tooltip_ = nullptr;
     std::wstring start_hint_;
     std::wstring check_all_hint_;
-    bool waiting_for_news_ = false;
-
-    std::unique_ptr<ProxyProbe> probe_;
-    std::unique_ptr<UpdateWorkflow> workflow_;
     TFSettings* settings_window_ = nullptr;
-    tDebugFile* debug_file_ = nullptr;
-
-    std::uint64_t MainTimer = 0;
-    std::uint64_t NewsTimer = 0;
-    std::uint64_t FadeTimer = 0;
-    int alpha_ = 255;
     bool layered_ = false;
 
     ImageButtonHost* hovered_ = nullptr;
     ImageButtonHost* pressed_ = nullptr;
     bool tracking_leave_ = false;
-    bool Draging = false;
-    int X0 = 0;
-    int Y0 = 0;
-    bool _oneshot = false;
-    bool closed_ = false;
-    // The settings window is open or its choices are being taken back.
-    bool settings_busy_ = false;
+    bool dragging_ = false;
+    int drag_x_ = 0;
+    int drag_y_ = 0;
+
+    // Last: its creation draws on the controls above, and it goes first.
+    std::unique_ptr<front::MainWindowPresenter> presenter_;
 };
 
 } // namespace launcher::app

@@ -5,11 +5,7 @@
 #include "app_win32/win32_event_loop.h"
 #include "app_win32/win32_region.h"
 #include "app_win32/window_class.h"
-#include "config/config_data.h"
-#include "config/language_table.h"
-#include "config/user_settings.h"
 #include "platform/terminate_flag.h"
-#include "platform/text.h"
 #include "platform/win32/win32_text.h"
 #include "skin/skin_apply.h"
 #include "skin/skin_windows.h"
@@ -22,13 +18,15 @@ namespace {
 
 // The right-aligned captions end here, next to the controls at x = 335.
 constexpr int kCaptionRightEdge = 328;
-constexpr int kFadeInterval = 20; // milliseconds per unroll step
 // The height of a list's items and of its selection field: the designed
 // 21 pixels of a closed list less its frame.
 constexpr int kItemHeight = 15;
 
-const std::string& text_of(int index) {
-    return LanguageStrings()[static_cast<std::size_t>(index)];
+void fill_list(HWND box, const std::vector<std::string>& items) {
+    ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items)
+        ::SendMessageW(box, CB_ADDSTRING, 0,
+                       reinterpret_cast<LPARAM>(platform::win32::wide(item).c_str()));
 }
 
 COLORREF colorref(std::uint32_t argb_color) {
@@ -43,7 +41,7 @@ std::uint32_t argb_of(COLORREF color) {
 
 TFSettings::TFSettings(Win32EventLoop& loop, tConfigData& config, const TqorConfigWindow& skin,
                        UserSettings& main_values, HWND owner)
-    : loop_(loop), config_(config), skin_(skin), main_values_(main_values) {
+    : skin_(skin) {
     RegisterObjectWindowClass<TFSettings>(kWindowClass);
     window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP | WS_CLIPCHILDREN, 0,
                                 0, kDesignWidth, kDesignHeight, owner, nullptr,
@@ -60,96 +58,52 @@ TFSettings::TFSettings(Win32EventLoop& loop, tConfigData& config, const TqorConf
             left, top, width, 200, window_, reinterpret_cast<HMENU>(id), instance, nullptr);
         ::SetWindowSubclass(box, &TFSettings::list_procedure, 0, reinterpret_cast<DWORD_PTR>(this));
     };
-    const auto caption = [this](std::unique_ptr<TLabel>& label, TLabel::Kind kind, int left,
-                                int top) {
+    const auto add_caption = [this](std::unique_ptr<TLabel>& label, TLabel::Kind kind, int left,
+                                    int top) {
         label = std::make_unique<TLabel>(kind, left, top);
         label->SetChangeHandler(
             [this](const Rect& before, const Rect& after) { redraw(before, after); });
     };
     // Declared order: later controls lie on top of earlier ones.
-    caption(Text_Title, TLabel::Kind::Plain, 253, 72);
+    add_caption(title_label_, TLabel::Kind::Plain, 253, 72);
     list(Box_Language, 335, 107, 73);
-    caption(Text_Language, TLabel::Kind::RightAligned, kCaptionRightEdge, 108);
+    add_caption(language_label_, TLabel::Kind::RightAligned, kCaptionRightEdge, 108);
     ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 335,
                       136, 13, 17, window_, reinterpret_cast<HMENU>(Check_Autoclose), instance,
                       nullptr);
-    caption(Text_Autoclose, TLabel::Kind::RightAligned, kCaptionRightEdge, 135);
+    add_caption(autoclose_label_, TLabel::Kind::RightAligned, kCaptionRightEdge, 135);
     ::CreateWindowExW(0, L"BUTTON", L"Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 400,
                       304, 99, 33, window_, reinterpret_cast<HMENU>(Button_Ok), instance, nullptr);
     list(Box_Proxy, 335, 161, 164);
-    caption(Text_Proxy, TLabel::Kind::RightAligned, kCaptionRightEdge, 162);
+    add_caption(proxy_label_, TLabel::Kind::RightAligned, kCaptionRightEdge, 162);
     list(Box_DriveType, 335, 192, 164);
-    caption(Text_DriveType, TLabel::Kind::RightAligned, kCaptionRightEdge, 193);
+    add_caption(drive_type_label_, TLabel::Kind::RightAligned, kCaptionRightEdge, 193);
     list(Box_CheckType, 335, 223, 164);
-    caption(Text_CheckType, TLabel::Kind::RightAligned, kCaptionRightEdge, 224);
+    add_caption(check_type_label_, TLabel::Kind::RightAligned, kCaptionRightEdge, 224);
 
-    fill_list(control(Box_DriveType), {kDriveTypeItems.begin(), kDriveTypeItems.end()});
-    fill_list(control(Box_CheckType), {kCheckTypeItems.begin(), kCheckTypeItems.end()});
-    // Never empty, so a selection always has a text.
-    fill_list(control(Box_Proxy), {std::string(kAutoProxyItem)});
-    FormCreate();
+    background_ = WithoutAlpha(skin_.BackGroundImage.image);
+    // Without a background the dialog keeps its rectangle rather than vanish.
+    if (const auto region = SettingsWindowRegion(skin_.BackGroundImage.image))
+        if (const HRGN outline = ToHrgn(*region))
+            ::SetWindowRgn(window_, outline, TRUE);
+    presenter_ = std::make_unique<front::SettingsPresenter>(loop, *this, config, main_values);
 }
 
 TFSettings::~TFSettings() {
-    loop_.stop_timer(FadeIn);
+    presenter_.reset();
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     ::DestroyWindow(window_);
     if (face_brush_ != nullptr)
         ::DeleteObject(face_brush_);
 }
 
-void TFSettings::fill_list(HWND box, const std::vector<std::string>& items) {
-    ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
-    for (const std::string& item : items)
-        ::SendMessageW(box, CB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(platform::win32::wide(item).c_str()));
-}
-
-int TFSettings::selected(Control id) const {
-    return static_cast<int>(::SendMessageW(control(id), CB_GETCURSEL, 0, 0));
-}
-
-void TFSettings::select(Control id, int index) {
-    ::SendMessageW(control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-void TFSettings::FormCreate() {
-    background_ = WithoutAlpha(skin_.BackGroundImage.image);
-    // Without a background the dialog keeps its rectangle rather than vanish.
-    if (const auto region = SettingsWindowRegion(skin_.BackGroundImage.image))
-        if (const HRGN outline = ToHrgn(*region))
-            ::SetWindowRgn(window_, outline, TRUE);
-
-    std::vector<std::string> names;
-    for (const auto& section : config_.LanguageCollection.List) {
-        names.push_back(section.object->Item);
-        language_ids_.push_back(section.text);
-    }
-    fill_list(control(Box_Language), names);
-    apply_permissions();
-}
-
-void TFSettings::apply_permissions() {
-    const tConfigRecord& can = config_.Config;
-    ::EnableWindow(control(Box_Language), can.UserCan_ChangeLanguage);
-    set_checked(can.DefaultAutoClose);
-    ::EnableWindow(control(Check_Autoclose), can.UserCan_ChangeAutoClose);
-    ::EnableWindow(control(Box_Proxy), can.UserCan_ChangeProxy);
-    ::EnableWindow(control(Box_DriveType), can.UserCan_ChangeDriveType);
-    if (!can.UserCan_ChangeDriveType)
-        select(Box_DriveType, 0);
-    ::EnableWindow(control(Box_CheckType), can.UserCan_ChangeCheckMethod);
-    if (!can.UserCan_ChangeCheckMethod)
-        select(Box_CheckType, 0);
-}
-
 void TFSettings::SetDataToForm() {
-    Text_Title->ApplySkin(LabelSkinValues(skin_.Text_Title.parameters));
-    Text_Language->ApplySkin(LabelSkinValues(skin_.Text_Language.parameters));
-    Text_Autoclose->ApplySkin(LabelSkinValues(skin_.Text_Autoclose.parameters));
-    Text_Proxy->ApplySkin(LabelSkinValues(skin_.Text_Proxy.parameters));
-    Text_DriveType->ApplySkin(LabelSkinValues(skin_.Text_DriveType.parameters));
-    Text_CheckType->ApplySkin(LabelSkinValues(skin_.Text_CheckType.parameters));
+    title_label_->ApplySkin(LabelSkinValues(skin_.Text_Title.parameters));
+    language_label_->ApplySkin(LabelSkinValues(skin_.Text_Language.parameters));
+    autoclose_label_->ApplySkin(LabelSkinValues(skin_.Text_Autoclose.parameters));
+    proxy_label_->ApplySkin(LabelSkinValues(skin_.Text_Proxy.parameters));
+    drive_type_label_->ApplySkin(LabelSkinValues(skin_.Text_DriveType.parameters));
+    check_type_label_->ApplySkin(LabelSkinValues(skin_.Text_CheckType.parameters));
     const std::pair<Control, const StringList*> controls[] = {
         {Box_Language, &skin_.Box_Language.parameters},
         {Check_Autoclose, &skin_.Check_Autoclose.parameters},
@@ -174,7 +128,7 @@ void TFSettings::SetDataToForm() {
 // captions' font and colour on a face made from the background under the
 // controls, instead of the light system look on a dark skin.
 void TFSettings::apply_control_look() {
-    const std::uint32_t text = argb_of(Text_Language->color());
+    const std::uint32_t text = argb_of(language_label_->color());
     Rect under{};
     for (const Control id :
          {Box_Language, Check_Autoclose, Box_Proxy, Box_DriveType, Box_CheckType}) {
@@ -196,7 +150,7 @@ void TFSettings::apply_control_look() {
     if (face_brush_ != nullptr)
         ::DeleteObject(face_brush_);
     face_brush_ = ::CreateSolidBrush(face_);
-    font_ = Text_Language->font();
+    font_ = language_label_->font();
     for (const Control id :
          {Box_Language, Check_Autoclose, Box_Proxy, Box_DriveType, Box_CheckType, Button_Ok}) {
         ::SendMessageW(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
@@ -204,18 +158,9 @@ void TFSettings::apply_control_look() {
     }
 }
 
-void TFSettings::SetLanguage() {
-    Text_Title->SetCaption(text_of(12));
-    Text_Language->SetCaption(text_of(13));
-    Text_Autoclose->SetCaption(text_of(14));
-    Text_Proxy->SetCaption(text_of(20));
-    Text_DriveType->SetCaption(text_of(22));
-    Text_CheckType->SetCaption(text_of(23));
-}
-
 void TFSettings::ShowModal(int left, int top, Win32EventLoop& loop) {
     ::SetWindowPos(window_, HWND_TOP, left, top, 0, 0, SWP_NOSIZE);
-    FormShow();
+    presenter_->FormShow();
     open_ = true;
     ::ShowWindow(window_, SW_SHOW);
     ::SetForegroundWindow(window_);
@@ -227,105 +172,87 @@ void TFSettings::ShowModal(int left, int top, Win32EventLoop& loop) {
 void TFSettings::Hide() {
     open_ = false;
     ::ShowWindow(window_, SW_HIDE);
-    // Closed while unrolling: the next opening must unroll to the full width
-    // again, not to the width reached so far.
-    if (FadeIn != 0) {
-        loop_.stop_timer(FadeIn);
-        FadeIn = 0;
-        set_width(FormWidth);
+    presenter_->FormHide();
+}
+
+// SettingsSurface
+
+HWND TFSettings::control(front::SettingsControl which) const {
+    switch (which) {
+    case front::SettingsControl::Box_Language:
+        return control(Box_Language);
+    case front::SettingsControl::Check_Autoclose:
+        return control(Check_Autoclose);
+    case front::SettingsControl::Box_Proxy:
+        return control(Box_Proxy);
+    case front::SettingsControl::Box_DriveType:
+        return control(Box_DriveType);
+    case front::SettingsControl::Box_CheckType:
+        return control(Box_CheckType);
     }
+    return nullptr;
 }
 
-void TFSettings::FormShow() {
-    const bool fade = config_.SettingsWindow.FadeEffect;
-    apply_permissions();
-    SetLanguage();
-    if (fade) {
-        FormWidth = width_;
-        set_width(0);
+TLabel& TFSettings::caption(front::SettingsCaption which) const {
+    switch (which) {
+    case front::SettingsCaption::Title:
+        return *title_label_;
+    case front::SettingsCaption::Language:
+        return *language_label_;
+    case front::SettingsCaption::Autoclose:
+        return *autoclose_label_;
+    case front::SettingsCaption::Proxy:
+        return *proxy_label_;
+    case front::SettingsCaption::DriveType:
+        return *drive_type_label_;
+    case front::SettingsCaption::CheckType:
+        break;
     }
-    show_language();
-    if (enabled(Check_Autoclose))
-        set_checked(main_values_.AutoClose);
-    show_proxies();
-    if (enabled(Box_DriveType))
-        select(Box_DriveType, DriveTypeIndex(main_values_.DriveType));
-    if (enabled(Box_CheckType))
-        if (const auto item = CheckModeIndex(main_values_.CheckMode))
-            select(Box_CheckType, *item);
-    if (fade)
-        FadeIn =
-            loop_.start_timer(platform::Milliseconds(kFadeInterval), [this] { FadeInTimer(); });
+    return *check_type_label_;
 }
 
-void TFSettings::show_language() {
-    if (!enabled(Box_Language))
-        return;
-    const std::string id = std::to_string(main_values_.LangConst);
-    const auto found = std::find(language_ids_.begin(), language_ids_.end(), id);
-    if (found != language_ids_.end())
-        select(Box_Language, static_cast<int>(found - language_ids_.begin()));
+void TFSettings::SetCaption(front::SettingsCaption which, std::string_view text) {
+    caption(which).SetCaption(text);
 }
 
-void TFSettings::show_proxies() {
-    const ProxyListView view =
-        ProxyListItems(config_.ProxyServers, main_values_.SelProxy, enabled(Box_Proxy));
-    fill_list(control(Box_Proxy), view.items);
-    select(Box_Proxy, view.selected);
+void TFSettings::SetEnabled(front::SettingsControl which, bool enabled) {
+    ::EnableWindow(control(which), enabled);
 }
 
-void TFSettings::FadeInTimer() {
-    const int next = width_ + kFadeStep;
-    if (next < FormWidth) {
-        set_width(next);
-        return;
-    }
-    loop_.stop_timer(FadeIn);
-    FadeIn = 0;
-    set_width(FormWidth);
+bool TFSettings::Enabled(front::SettingsControl which) const {
+    return ::IsWindowEnabled(control(which)) != FALSE;
 }
 
-void TFSettings::set_width(int width) {
-    width_ = width;
+void TFSettings::SetItems(front::SettingsControl which, const std::vector<std::string>& items) {
+    fill_list(control(which), items);
+}
+
+void TFSettings::Select(front::SettingsControl which, int index) {
+    ::SendMessageW(control(which), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int TFSettings::Selected(front::SettingsControl which) const {
+    return static_cast<int>(::SendMessageW(control(which), CB_GETCURSEL, 0, 0));
+}
+
+std::string TFSettings::ItemText(front::SettingsControl which, int index) const {
+    const HWND box = control(which);
+    const LRESULT length = ::SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::wcslen(text.c_str()));
+    return platform::win32::narrow(text);
+}
+
+void TFSettings::SetWidth(int width) {
     ::SetWindowPos(window_, nullptr, 0, 0, width, kDesignHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TFSettings::Box_LanguageChange() {
-    const int index = selected(Box_Language);
-    if (!enabled(Box_Language) || index < 0 ||
-        static_cast<std::size_t>(index) >= language_ids_.size())
-        return;
-    const std::int32_t id =
-        platform::parse_int32(language_ids_[static_cast<std::size_t>(index)]).value_or(0);
-    main_values_.LangConst = id;
-    config_.SetLanguageArray(id, LanguageStrings());
-    SetLanguage();
-}
-
-SettingsChoices TFSettings::Choices() const {
-    SettingsChoices choices;
-    if (enabled(Check_Autoclose))
-        choices.AutoClose = checked_;
-    if (enabled(Box_Proxy)) {
-        const int index = std::max(selected(Box_Proxy), 0);
-        std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(
-                              ::SendMessageW(control(Box_Proxy), CB_GETLBTEXTLEN, index, 0), 0)) +
-                              1,
-                          L'\0');
-        ::SendMessageW(control(Box_Proxy), CB_GETLBTEXT, index,
-                       reinterpret_cast<LPARAM>(text.data()));
-        text.resize(std::wcslen(text.c_str()));
-        choices.Proxy = ProxyChoice{index, platform::win32::narrow(text)};
-    }
-    if (enabled(Box_DriveType))
-        choices.DriveTypeIndex = selected(Box_DriveType);
-    if (enabled(Box_CheckType))
-        choices.CheckTypeIndex = selected(Box_CheckType);
-    return choices;
-}
-
-void TFSettings::set_checked(bool checked) {
+void TFSettings::SetChecked(bool checked) {
     checked_ = checked;
     ::InvalidateRect(control(Check_Autoclose), nullptr, FALSE);
 }
@@ -395,8 +322,9 @@ void TFSettings::paint(HDC dc, const RECT& area) {
     picture.Fill({0, 0, kDesignWidth, kDesignHeight}, argb(0, 0, 0));
     picture.Draw(background_, 0, 0);
     picture.Sync();
-    for (const TLabel* label : {Text_Title.get(), Text_Language.get(), Text_Autoclose.get(),
-                                Text_Proxy.get(), Text_DriveType.get(), Text_CheckType.get()})
+    for (const TLabel* label :
+         {title_label_.get(), language_label_.get(), autoclose_label_.get(), proxy_label_.get(),
+          drive_type_label_.get(), check_type_label_.get()})
         label->Paint(picture.dc());
     picture.Sync();
     ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, picture.dc(),
@@ -498,7 +426,7 @@ LRESULT TFSettings::handle_message(HWND window, UINT message, WPARAM wparam, LPA
     }
     case WM_COMMAND:
         if (LOWORD(wparam) == Check_Autoclose && HIWORD(wparam) == BN_CLICKED) {
-            set_checked(!checked_);
+            SetChecked(!checked_);
             return 0;
         }
         if (LOWORD(wparam) == Button_Ok && HIWORD(wparam) == BN_CLICKED) {
@@ -507,7 +435,7 @@ LRESULT TFSettings::handle_message(HWND window, UINT message, WPARAM wparam, LPA
         }
         // Only the player's picks count, not the selection an opening shows.
         if (LOWORD(wparam) == Box_Language && HIWORD(wparam) == CBN_SELCHANGE) {
-            Box_LanguageChange();
+            presenter_->Box_LanguageChange();
             return 0;
         }
         break;

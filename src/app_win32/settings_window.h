@@ -1,5 +1,7 @@
 #pragma once
 
+#include "front/settings_presenter.h"
+#include "front/settings_surface.h"
 #include "launch/settings_choices.h"
 #include "skin/bitmap.h"
 
@@ -33,29 +35,37 @@ class Win32EventLoop;
 // opening shows the main window's current choices, and each control is
 // enabled only when the configuration lets the player make that choice. A
 // picked language is in force at once; the other choices go back to the main
-// window when the dialog closes (Choices).
-class TFSettings {
+// window when the dialog closes (Choices). What the dialog does is its
+// presenter's; the dialog draws.
+class TFSettings final : public front::SettingsSurface {
 public:
     static constexpr wchar_t kWindowClass[] = L"TFSettings";
-    // The designed client size; the skin's background only gives the outline.
-    static constexpr int kDesignWidth = 520;
-    static constexpr int kDesignHeight = 360;
-    // How far each FadeIn tick unrolls the dialog.
-    static constexpr int kFadeStep = 10;
+    static constexpr int kDesignWidth = front::SettingsPresenter::kDesignWidth;
+    static constexpr int kDesignHeight = front::SettingsPresenter::kDesignHeight;
 
     // FormCreate. `main_values` are the main window's choices: the dialog
     // shows them on opening and sets the language in them when one is picked.
     TFSettings(Win32EventLoop& loop, tConfigData& config, const TqorConfigWindow& skin,
                UserSettings& main_values, HWND owner);
-    ~TFSettings();
+    ~TFSettings() override;
     TFSettings(const TFSettings&) = delete;
     TFSettings& operator=(const TFSettings&) = delete;
 
     // Carries the settings window skin onto the controls (after creation).
     void SetDataToForm();
-    void SetLanguage();
-    void Box_LanguageChange();
-    SettingsChoices Choices() const;
+    SettingsChoices Choices() const { return presenter_->Choices(); }
+
+    // SettingsSurface
+    void SetCaption(front::SettingsCaption caption, std::string_view text) override;
+    void SetEnabled(front::SettingsControl control, bool enabled) override;
+    bool Enabled(front::SettingsControl control) const override;
+    void SetItems(front::SettingsControl list, const std::vector<std::string>& items) override;
+    void Select(front::SettingsControl list, int index) override;
+    int Selected(front::SettingsControl list) const override;
+    std::string ItemText(front::SettingsControl list, int index) const override;
+    void SetChecked(bool checked) override;
+    bool Checked() const override { return checked_; }
+    void SetWidth(int width) override;
 
     // Opens the dialog with its top-left corner at (left, top) and returns
     // once it has closed (or the launcher is closing), processing messages
@@ -76,42 +86,27 @@ private:
         Box_CheckType
     };
 
-    void FormCreate();
-    void FormShow();
-    void FadeInTimer();
-    void apply_permissions();
     void apply_control_look();
-    void show_language();
-    void show_proxies();
-    void set_width(int width);
-    void fill_list(HWND box, const std::vector<std::string>& items);
     HWND control(Control id) const { return ::GetDlgItem(window_, id); }
-    bool enabled(Control id) const { return ::IsWindowEnabled(control(id)) != FALSE; }
-    int selected(Control id) const;
-    void select(Control id, int index);
+    HWND control(front::SettingsControl control) const;
+    TLabel& caption(front::SettingsCaption caption) const;
     void draw_item(const DRAWITEMSTRUCT& item);
-    void set_checked(bool checked);
     static LRESULT CALLBACK list_procedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                            UINT_PTR id, DWORD_PTR self);
     void paint_list_frame(HWND box) const;
     void paint(HDC dc, const RECT& area);
     void redraw(const Rect& before, const Rect& after);
 
-    Win32EventLoop& loop_;
-    tConfigData& config_;
     const TqorConfigWindow& skin_;
-    UserSettings& main_values_;
     HWND window_ = nullptr;
     Bitmap background_;
     std::unique_ptr<DibSection> picture_;
-    std::unique_ptr<TLabel> Text_Title;
-    std::unique_ptr<TLabel> Text_Language;
-    std::unique_ptr<TLabel> Text_Autoclose;
-    std::unique_ptr<TLabel> Text_Proxy;
-    std::unique_ptr<TLabel> Text_DriveType;
-    std::unique_ptr<TLabel> Text_CheckType;
-    // The language sections' id texts, in the order of Box_Language.
-    std::vector<std::string> language_ids_;
+    std::unique_ptr<TLabel> title_label_;
+    std::unique_ptr<TLabel> language_label_;
+    std::unique_ptr<TLabel> autoclose_label_;
+    std::unique_ptr<TLabel> proxy_label_;
+    std::unique_ptr<TLabel> drive_type_label_;
+    std::unique_ptr<TLabel> check_type_label_;
     HBRUSH face_brush_ = nullptr;
     COLORREF face_ = RGB(0x40, 0x40, 0x40);
     COLORREF text_color_ = RGB(0xFF, 0xFF, 0xFF);
@@ -120,10 +115,7 @@ private:
     HFONT font_ = nullptr; // the captions' font, shared with the controls
     bool open_ = false;
     bool checked_ = false; // Check_Autoclose
-    // The full width while the dialog unrolls.
-    int FormWidth = kDesignWidth;
-    int width_ = kDesignWidth;
-    std::uint64_t FadeIn = 0;
+    std::unique_ptr<front::SettingsPresenter> presenter_;
 };
 
 } // namespace launcher::app

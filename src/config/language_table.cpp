@@ -29,4 +29,12 @@ std::string LanguageText(const LanguageTable& table, std::size_t index) {
     }
 }
 
+std::string LanguageText(const LanguageTable& table, LanguageEntry entry) {
+    return LanguageText(table, static_cast<std::size_t>(entry));
+}
+
+std::string text_of(LanguageEntry entry) {
+    return LanguageText(LanguageStrings(), entry);
+}
+
 } // namespace launcher

@@ -123,6 +123,8 @@ public:
     void UpdateDMProgress(std::int64_t loaded, std::int64_t size);
     void CheckingAllFiles();
     void Button_CheckAllFilesClick();
+    // The launcher is closing: downloads under way end.
+    void Stop() { DM.Stop(); }
 
     WorkflowEnd end() const { return end_; }
     // Files of this run that could not be installed, in the order they failed.

@@ -2,6 +2,7 @@
 #include "app/skin_label.h"
 #include "config/user_settings.h"
 #include "default_startup.h"
+#include "platform/plain_event_loop.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -18,19 +19,13 @@ namespace {
 constexpr std::int32_t kEnglish = 1033;
 constexpr std::int32_t kRussian = 1049;
 
-// Ticks a timer by hand, as its period passing would.
-void tick(QTimer& timer) {
-    ASSERT_TRUE(timer.isActive());
-    QMetaObject::invokeMethod(&timer, "timeout");
-}
-
 int right_edge(const QWidget& widget) {
     return widget.x() + widget.width();
 }
 
-// The settings window alone, on the built-in package. Tests change the
-// configuration, the skin or the main window's values before dialog() builds
-// the window.
+// The settings window alone, on the built-in package and a loop in virtual
+// time. Tests change the configuration, the skin or the main window's values
+// before dialog() builds the window.
 class SettingsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { config().SetLanguageArray(kEnglish, LanguageStrings()); }
@@ -40,7 +35,7 @@ protected:
 
     TFSettings& dialog() {
         if (!window) {
-            window = std::make_unique<TFSettings>(config(), skin(), values);
+            window = std::make_unique<TFSettings>(loop, config(), skin(), values);
             window->SetDataToForm();
         }
         return *window;
@@ -51,7 +46,15 @@ protected:
     void open() { dialog().show(); }
     void close() { dialog().hide(); }
 
+    // The unrolling timer's next tick.
+    void tick() {
+        clock.advance(front::SettingsPresenter::kFadeInterval);
+        loop.process_pending(platform::Milliseconds(0));
+    }
+
     DefaultStartup startup;
+    platform::ManualClock clock;
+    platform::PlainEventLoop loop{clock};
     UserSettings values;
     std::unique_ptr<TFSettings> window;
 };
@@ -62,7 +65,7 @@ TEST_F(SettingsWindowTest, IsAFramelessModalDialog) {
 }
 
 TEST_F(SettingsWindowTest, ControlsStartAtTheirDesignedPlaces) {
-    TFSettings bare(config(), skin(), values); // no skin applied
+    TFSettings bare(loop, config(), skin(), values); // no skin applied
     const SettingsControls& c = bare.controls();
     EXPECT_EQ(c.Box_Language->geometry(), QRect(335, 107, 73, 21));
     EXPECT_EQ(c.Check_Autoclose->geometry(), QRect(335, 136, 13, 17));
@@ -71,7 +74,7 @@ TEST_F(SettingsWindowTest, ControlsStartAtTheirDesignedPlaces) {
     EXPECT_EQ(c.Box_DriveType->geometry(), QRect(335, 192, 164, 21));
     EXPECT_EQ(c.Box_CheckType->geometry(), QRect(335, 223, 164, 21));
     EXPECT_EQ(c.Text_Title->pos(), QPoint(253, 72));
-    bare.SetLanguage();
+    bare.presenter().SetLanguage();
     for (const TRightAlignedLabel* caption :
          {c.Text_Language, c.Text_Autoclose, c.Text_Proxy, c.Text_DriveType, c.Text_CheckType}) {
         EXPECT_EQ(right_edge(*caption), 328) << caption->text().toStdString();
@@ -96,14 +99,6 @@ TEST_F(SettingsWindowTest, ListsAllowNoTypingAndHoldTheirFixedItems) {
     ASSERT_EQ(c.Box_Language->count(), 2); // display names, in text order
     EXPECT_EQ(c.Box_Language->itemText(0), "English");
     EXPECT_EQ(c.Box_Language->itemText(1), "Русский");
-}
-
-TEST_F(SettingsWindowTest, NoLanguageSectionsGiveAnEmptyLanguageList) {
-    config().LanguageCollection.Clear();
-    open();
-    EXPECT_EQ(controls().Box_Language->count(), 0);
-    dialog().Box_LanguageChange();
-    EXPECT_EQ(values.LangConst, 0);
 }
 
 TEST_F(SettingsWindowTest, SkinPlacesTheControlsAndCaptionsKeepTheirRightEdge) {
@@ -246,64 +241,25 @@ TEST_F(SettingsWindowTest, NoBackgroundKeepsTheRectangle) {
 
 // Fading
 
-TEST_F(SettingsWindowTest, EachOpeningUnrollsFromTheLeftEdgeInTenPixelSteps) {
+// The dialog's showing and hiding are its openings and closings: it unrolls
+// from its left edge, and closed midway it is whole again.
+TEST_F(SettingsWindowTest, ShowingUnrollsTheDialogAndHidingMakesItWhole) {
     ASSERT_TRUE(config().SettingsWindow.FadeEffect); // as the default package says
-    for (int opening = 0; opening < 2; ++opening) {
-        open();
-        EXPECT_EQ(dialog().width(), 0);
-        EXPECT_EQ(dialog().height(), 360);
-        ASSERT_TRUE(dialog().FadeIn.isActive());
-        EXPECT_EQ(dialog().FadeIn.interval(), 20);
-        for (int step = 1; step <= 51; ++step) {
-            tick(dialog().FadeIn);
-            ASSERT_EQ(dialog().width(), step * 10);
-        }
-        tick(dialog().FadeIn);
-        EXPECT_EQ(dialog().width(), 520);
-        EXPECT_FALSE(dialog().FadeIn.isActive());
-        close();
-    }
-}
-
-TEST_F(SettingsWindowTest, ClosingWhileUnrollingLetsTheNextOpeningUnrollToFullWidth) {
     open();
+    EXPECT_EQ(dialog().size(), QSize(0, 360));
     for (int step = 0; step < 5; ++step)
-        tick(dialog().FadeIn);
+        tick();
     ASSERT_EQ(dialog().width(), 50);
     close();
-    EXPECT_FALSE(dialog().FadeIn.isActive());
     EXPECT_EQ(dialog().width(), 520);
     open();
     EXPECT_EQ(dialog().width(), 0);
-    while (dialog().FadeIn.isActive())
-        tick(dialog().FadeIn);
+    while (dialog().presenter().unrolling())
+        tick();
     EXPECT_EQ(dialog().width(), 520);
-}
-
-TEST_F(SettingsWindowTest, WithoutFadingOpensAtFullWidth) {
-    config().SettingsWindow.FadeEffect = false;
-    open();
-    EXPECT_EQ(dialog().width(), 520);
-    EXPECT_FALSE(dialog().FadeIn.isActive());
 }
 
 // Language
-
-TEST_F(SettingsWindowTest, OpeningLabelsFromTheLanguageTableAndSelectsTheMainLanguage) {
-    values.LangConst = kRussian;
-    open();
-    EXPECT_EQ(controls().Box_Language->currentText(), "Русский");
-    EXPECT_EQ(controls().Text_Title->text(), "Settings");
-    EXPECT_EQ(controls().Text_Language->text(), "Language");
-    EXPECT_EQ(controls().Text_Autoclose->text(), "Close the launcher after the game starts");
-    EXPECT_EQ(controls().Text_Proxy->text(), "Game proxy");
-    EXPECT_EQ(controls().Text_DriveType->text(), "Drive type");
-    EXPECT_EQ(controls().Text_CheckType->text(), "Check mode");
-    close();
-    values.LangConst = 4242; // no such section: the selection stays
-    open();
-    EXPECT_EQ(controls().Box_Language->currentText(), "Русский");
-}
 
 TEST_F(SettingsWindowTest, PickingALanguageRelabelsTheDialogAtOnce) {
     values.LangConst = kEnglish;
@@ -317,26 +273,7 @@ TEST_F(SettingsWindowTest, PickingALanguageRelabelsTheDialogAtOnce) {
     EXPECT_EQ(right_edge(*controls().Text_Proxy), 328);
 }
 
-TEST_F(SettingsWindowTest, OpeningShowsTheSelectionWithoutApplyingALanguage) {
-    values.LangConst = kRussian;
-    open();
-    EXPECT_EQ(controls().Box_Language->currentText(), "Русский");
-    // Only a pick by the player changes the language.
-    EXPECT_EQ(values.LangConst, kRussian);
-    EXPECT_EQ(config().LangNum, kEnglish);
-    EXPECT_EQ(controls().Text_Title->text(), "Settings");
-}
-
-TEST_F(SettingsWindowTest, DisabledLanguageListIgnoresPicks) {
-    config().Config.UserCan_ChangeLanguage = false;
-    open();
-    controls().Box_Language->setCurrentIndex(1);
-    dialog().Box_LanguageChange();
-    EXPECT_EQ(values.LangConst, 0);
-    EXPECT_EQ(controls().Text_Title->text(), "Settings");
-}
-
-// What the configuration allows
+// What the configuration allows, on the dialog's own controls
 
 struct Permissions {
     const char* name;
@@ -403,63 +340,6 @@ TEST_F(SettingsWindowTest, ProxyListSelectsTheLastEntryOfTheChosenName) {
     open();
     EXPECT_EQ(box.count(), 5); // rebuilt, not added to
     EXPECT_EQ(box.currentText(), "Auto");
-}
-
-TEST_F(SettingsWindowTest, DisabledProxyListShowsOnlyAuto) {
-    config().Config.UserCan_ChangeProxy = false;
-    config().ProxyServers.Servers = {"one|127.0.0.2|a.ini", "two|127.0.0.3|b.ini"};
-    values.SelProxy = "two";
-    open();
-    const QComboBox& box = *controls().Box_Proxy;
-    ASSERT_EQ(box.count(), 1);
-    EXPECT_EQ(box.currentText(), "Auto");
-    EXPECT_FALSE(box.isEnabled());
-}
-
-// Drive type and check mode
-
-struct ShownText {
-    const char* main_value;
-    const char* shown;
-};
-
-class DriveTypeShownTest : public SettingsWindowTest,
-                           public ::testing::WithParamInterface<ShownText> {};
-
-TEST_P(DriveTypeShownTest, OnlyHddInAnyCaseShowsHdd) {
-    values.DriveType = GetParam().main_value;
-    open();
-    EXPECT_EQ(controls().Box_DriveType->currentText(), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(DriveTypes, DriveTypeShownTest,
-                         ::testing::Values(ShownText{"HDD", "HDD"}, ShownText{"hDd", "HDD"},
-                                           ShownText{"SSD", "SSD"}, ShownText{"", "SSD"},
-                                           ShownText{"hdd ", "SSD"}, ShownText{"NVMe", "SSD"}));
-
-class CheckModeShownTest : public SettingsWindowTest,
-                           public ::testing::WithParamInterface<ShownText> {};
-
-TEST_P(CheckModeShownTest, KnownModesInAnyCaseSelectTheirItem) {
-    values.CheckMode = GetParam().main_value;
-    open();
-    EXPECT_EQ(controls().Box_CheckType->currentText(), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(CheckModes, CheckModeShownTest,
-                         ::testing::Values(ShownText{"Hard: MD5 Hash", "Hard: MD5 Hash"},
-                                           ShownText{"MEDIUM: SIZE & DATE", "Medium: Size & Date"},
-                                           ShownText{"light: previous list",
-                                                     "Light: Previous List"}));
-
-TEST_F(SettingsWindowTest, UnknownCheckModeLeavesThePreviousSelection) {
-    values.CheckMode = "Light: Previous List";
-    open();
-    close();
-    values.CheckMode = "Ultra: Every Byte";
-    open();
-    EXPECT_EQ(controls().Box_CheckType->currentText(), "Light: Previous List");
-    EXPECT_EQ(dialog().Choices().CheckTypeIndex, 2);
 }
 
 } // namespace
