@@ -50,7 +50,69 @@ void write_with_libarchive(const std::filesystem::path& path, const std::vector<
     archive_write_free(a);
 }
 
+// RAR 5's variable-length integer: seven bits a byte, low bits first.
+void put_vint(std::vector<std::uint8_t>& out, std::uint64_t value) {
+    do {
+        std::uint8_t byte = value & 0x7F;
+        value >>= 7;
+        if (value != 0)
+            byte |= 0x80;
+        out.push_back(byte);
+    } while (value != 0);
+}
+
+void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A RAR 5 header: the CRC-32 of the size field and `body`, the size, the body.
+void put_rar5_header(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& body) {
+    std::vector<std::uint8_t> sized;
+    put_vint(sized, body.size());
+    sized.insert(sized.end(), body.begin(), body.end());
+    put_u32(out, Crc32(sized));
+    out.insert(out.end(), sized.begin(), sized.end());
+}
+
 } // namespace
+
+void write_rar5(const std::filesystem::path& path, const std::vector<Member>& members) {
+    constexpr std::uint8_t kSignature[] = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x01, 0x00};
+    std::vector<std::uint8_t> out(std::begin(kSignature), std::end(kSignature));
+    put_rar5_header(out, {1, 0, 0}); // main header: no flags
+    for (const Member& member : members) {
+        std::vector<std::uint8_t> data(member.content.begin(), member.content.end());
+        std::vector<std::uint8_t> extra;
+        if (member.encrypted) {
+            data.resize((data.size() + 15) / 16 * 16); // whole AES blocks
+            std::vector<std::uint8_t> record = {1, 0, 0, 15}; // type, version, flags, KDF count
+            record.resize(record.size() + 32, 0x5A);         // salt and IV
+            put_vint(extra, record.size());
+            extra.insert(extra.end(), record.begin(), record.end());
+        }
+        std::vector<std::uint8_t> body;
+        put_vint(body, 2);                        // file header
+        put_vint(body, 0x02 | (extra.empty() ? 0 : 0x01)); // data area, extra area
+        if (!extra.empty())
+            put_vint(body, extra.size());
+        put_vint(body, data.size());
+        put_vint(body, 0x04); // the data's CRC-32 is given
+        put_vint(body, member.content.size());
+        put_vint(body, 0x20); // attributes: archive
+        put_u32(body, Crc32({reinterpret_cast<const std::uint8_t*>(member.content.data()),
+                             member.content.size()}));
+        put_vint(body, 0); // stored, version 0
+        put_vint(body, 0); // made on Windows
+        put_vint(body, member.name.size());
+        body.insert(body.end(), member.name.begin(), member.name.end());
+        body.insert(body.end(), extra.begin(), extra.end());
+        put_rar5_header(out, body);
+        out.insert(out.end(), data.begin(), data.end());
+    }
+    put_rar5_header(out, {5, 0, 0}); // end of the archive
+    platform::write_file_atomic(path, std::string(out.begin(), out.end()));
+}
 
 void write_zip(const std::filesystem::path& path, const std::vector<Member>& members) {
     write_with_libarchive(path, members, archive_write_set_format_zip);

@@ -12,6 +12,7 @@ struct Member {
     std::string name;
     std::string content;
     enum class Kind { file, directory, symlink } kind = Kind::file;
+    bool encrypted = false; // only write_rar5 marks members so
 };
 
 // Archives in the formats libarchive writes, for the reader's tests.
@@ -19,6 +20,11 @@ void write_zip(const std::filesystem::path& path, const std::vector<Member>& mem
 void write_7z(const std::filesystem::path& path, const std::vector<Member>& members);
 // A stored RAR 4 archive from our own writer.
 void write_rar(const std::filesystem::path& path, const std::vector<Member>& members);
+
+// A RAR 5 archive of stored members, made byte by byte (no tool here writes
+// RAR 5). An encrypted member carries an encryption record and its content
+// as if it were the ciphertext.
+void write_rar5(const std::filesystem::path& path, const std::vector<Member>& members);
 
 // Every file below `folder`, relative, sorted.
 std::vector<std::string> files_below(const std::filesystem::path& folder);
