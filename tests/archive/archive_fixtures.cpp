@@ -85,6 +85,8 @@ void write_rar5(const std::filesystem::path& path, const std::vector<Member>& me
         std::vector<std::uint8_t> data(member.content.begin(), member.content.end());
         std::vector<std::uint8_t> extra;
         if (member.encrypted) {
+            for (std::uint8_t& byte : data)
+                byte ^= 0x5A; // the ciphertext differs from the content its CRC is of
             data.resize((data.size() + 15) / 16 * 16); // whole AES blocks
             std::vector<std::uint8_t> record = {1, 0, 0, 15}; // type, version, flags, KDF count
             record.resize(record.size() + 32, 0x5A);         // salt and IV
@@ -102,7 +104,8 @@ void write_rar5(const std::filesystem::path& path, const std::vector<Member>& me
         put_vint(body, 0x20); // attributes: archive
         put_u32(body, Crc32({reinterpret_cast<const std::uint8_t*>(member.content.data()),
                              member.content.size()}));
-        put_vint(body, 0); // stored, version 0
+        // Encrypted members are compressed, as archivers make them.
+        put_vint(body, member.encrypted ? 3 << 7 : 0); // method 3 or stored, version 0
         put_vint(body, 0); // made on Windows
         put_vint(body, member.name.size());
         body.insert(body.end(), member.name.begin(), member.name.end());

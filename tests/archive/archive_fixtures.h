@@ -22,8 +22,9 @@ void write_7z(const std::filesystem::path& path, const std::vector<Member>& memb
 void write_rar(const std::filesystem::path& path, const std::vector<Member>& members);
 
 // A RAR 5 archive of stored members, made byte by byte (no tool here writes
-// RAR 5). An encrypted member carries an encryption record and its content
-// as if it were the ciphertext.
+// RAR 5). An encrypted member is marked compressed and carries an
+// encryption record and other bytes than its content, as ciphertext would
+// be: a reader that decodes it finds it damaged.
 void write_rar5(const std::filesystem::path& path, const std::vector<Member>& members);
 
 // Every file below `folder`, relative, sorted.
