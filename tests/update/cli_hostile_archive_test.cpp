@@ -31,6 +31,18 @@ using ::testing::HasSubstr;
 constexpr const char* kG2 = "\\data\\g2.bin";
 constexpr const char* kG2Archive = "/data/g2.bin.vdp";
 
+// 114 bytes of bzip2 that decode to 129 MiB of line ends (made with
+// `bzip2 -9`; compressing that much here would take the test longer than
+// the rest of it).
+const std::string kManifestBomb(
+    "\x42\x5a\x68\x39\x31\x41\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00"
+    "\x80\x10\x00\x08\x20\x00\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41"
+    "\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00\x80\x10\x00\x08\x20\x00"
+    "\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41\x59\x26\x53\x59\xea\xb8"
+    "\xe3\x38\x01\x4c\xef\x60\x00\x80\x10\x04\x00\x00\x08\x20\x00\x30\xcc\x09\xaa"
+    "\x69\xa0\x85\x14\xb6\xa0\x42\x8a\x5e\x2e\xe4\x8a\x70\xa1\x20\x23\x3a\xf0\x3c",
+    114);
+
 std::string random_bytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     std::mt19937 random(seed);
@@ -174,11 +186,10 @@ std::vector<AttackCase> attack_cases() {
          0, "", true},
         {"a packed file list that unpacks past its bound",
          [](const auto& server, Served&) {
-             std::string text = platform::read_file_text(server / "updater.lst");
-             text.append(std::size_t{129} << 20, '\n');
-             serve_manifest(server, text);
+             platform::write_file_atomic(server / "updater.lst.vdp", kManifestBomb);
          },
-         2, "The file list from the update server is not usable"},
+         2, "The file list from the update server is not usable: The packed manifest does not "
+            "unpack: bzip2 data decode to more than 134217728 bytes"},
         {"a file list of blank lines",
          [](const auto& server, Served&) { serve_manifest(server, "\r\n\r\n   \r\n\t\r\n"); }, 2,
          "The file list names no files"},
@@ -196,6 +207,7 @@ protected:
         Release first{{{"\\system\\jux.exe", "the real game client"},
                        {"\\data\\g1.bin", "good g1"},
                        {kG2, "old g2"}}};
+        first.check_section = {kG2}; // compared at every start
         PublishRelease(first, dir / "srv");
         ServeFolder(server, dir / "srv");
         const auto installed = update();
@@ -226,7 +238,7 @@ TEST_P(HostileMirrorTest, OnlyWhatTheFileListVouchesForReachesTheGameFolder) {
     ServeFolder(server, dir / "srv");
 
     const auto result = update();
-    EXPECT_EQ(result.exit_code, test.exit_code) << result.output;
+    EXPECT_EQ(result.exit_code, test.exit_code) << result.output << result.errors;
     EXPECT_THAT(result.errors, HasSubstr(test.told));
 
     auto expected = snapshot;
@@ -234,9 +246,13 @@ TEST_P(HostileMirrorTest, OnlyWhatTheFileListVouchesForReachesTheGameFolder) {
     if (test.g2_may_be_new && now.contains("data/g2.bin") && now.at("data/g2.bin") == served.g2)
         expected["data/g2.bin"] = served.g2; // provably the file list's
     EXPECT_TRUE(now == expected) << "the game folder holds only what it held or what is listed";
-    if (test.g2_may_be_new)
-        EXPECT_EQ(now.at("data/g2.bin"), served.g2) << "the listed file is installed";
-    EXPECT_THAT(leftovers(dir.path()), ::testing::IsEmpty());
+    if (test.g2_may_be_new) {
+        EXPECT_TRUE(now.at("data/g2.bin") == served.g2) << "the listed file is installed";
+    }
+    auto left = leftovers(dir.path());
+    if (test.exit_code == 2) // a damaged file list's packed form stays for the debug log's reader
+        std::erase(left, "game/updater/$tmp.vdp");
+    EXPECT_THAT(left, ::testing::IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(dir / "x"));
     EXPECT_FALSE(std::filesystem::exists("/abs/x"));
 }
