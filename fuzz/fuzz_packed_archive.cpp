@@ -78,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++files;
         if (entry.path().filename() != "g.bin" || !result.MemberPlaced)
             std::abort(); // only the listed file, and only when it was placed
-        if (expected.size && std::filesystem::file_size(entry.path()) >
-                                 static_cast<std::uintmax_t>(*expected.size))
+        if (expected.size &&
+            std::filesystem::file_size(entry.path()) > static_cast<std::uintmax_t>(*expected.size))
             std::abort();
     }
     if (result.MemberPlaced != (files == 1))

@@ -87,14 +87,14 @@ void write_rar5(const std::filesystem::path& path, const std::vector<Member>& me
         if (member.encrypted) {
             for (std::uint8_t& byte : data)
                 byte ^= 0x5A; // the ciphertext differs from the content its CRC is of
-            data.resize((data.size() + 15) / 16 * 16); // whole AES blocks
+            data.resize((data.size() + 15) / 16 * 16);        // whole AES blocks
             std::vector<std::uint8_t> record = {1, 0, 0, 15}; // type, version, flags, KDF count
-            record.resize(record.size() + 32, 0x5A);         // salt and IV
+            record.resize(record.size() + 32, 0x5A);          // salt and IV
             put_vint(extra, record.size());
             extra.insert(extra.end(), record.begin(), record.end());
         }
         std::vector<std::uint8_t> body;
-        put_vint(body, 2);                        // file header
+        put_vint(body, 2);                                 // file header
         put_vint(body, 0x02 | (extra.empty() ? 0 : 0x01)); // data area, extra area
         if (!extra.empty())
             put_vint(body, extra.size());
@@ -106,7 +106,7 @@ void write_rar5(const std::filesystem::path& path, const std::vector<Member>& me
                              member.content.size()}));
         // Encrypted members are compressed, as archivers make them.
         put_vint(body, member.encrypted ? 3 << 7 : 0); // method 3 or stored, version 0
-        put_vint(body, 0); // made on Windows
+        put_vint(body, 0);                             // made on Windows
         put_vint(body, member.name.size());
         body.insert(body.end(), member.name.begin(), member.name.end());
         body.insert(body.end(), extra.begin(), extra.end());

@@ -61,9 +61,9 @@ TEST_P(PublishReleaseTest, EveryPackedArchiveVerifiesAndExtractsToItsFile) {
 
         const auto folder = platform::native_path(dir / "install", record.Name).parent_path();
         const auto file = platform::native_path(dir / "install", record.Name);
-        const auto unpacked = UnpackArchive(archive, folder, dir.path(),
-                                            {platform::utf8_of(file.filename()), record.Hash,
-                                             record.Size});
+        const auto unpacked =
+            UnpackArchive(archive, folder, dir.path(),
+                          {platform::utf8_of(file.filename()), record.Hash, record.Size});
         EXPECT_TRUE(unpacked.MemberPlaced) << record.Name << ": " << unpacked.Failure;
         EXPECT_EQ(MD5File(file), record.Hash) << record.Name;
         EXPECT_EQ(static_cast<std::int64_t>(std::filesystem::file_size(file)), record.Size);

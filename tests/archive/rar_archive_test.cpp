@@ -254,9 +254,9 @@ TEST(RarArchiveTest, AnEncryptedEarlierMemberDoesNotStopTheListedOne) {
             std::string bytes = platform::read_file_text(dir / "pack.vdp");
             constexpr std::size_t kFileHeader = 7 + 13;
             bytes[kFileHeader + 3] = static_cast<char>(bytes[kFileHeader + 3] | 0x04);
-            const auto size = static_cast<std::size_t>(
-                static_cast<unsigned char>(bytes[kFileHeader + 5]) |
-                static_cast<unsigned char>(bytes[kFileHeader + 6]) << 8);
+            const auto size =
+                static_cast<std::size_t>(static_cast<unsigned char>(bytes[kFileHeader + 5]) |
+                                         static_cast<unsigned char>(bytes[kFileHeader + 6]) << 8);
             const auto crc = static_cast<std::uint16_t>(
                 Crc32({reinterpret_cast<const std::uint8_t*>(bytes.data() + kFileHeader + 2),
                        size - 2}) &
@@ -315,8 +315,10 @@ TEST(RarArchiveTest, AMemberIsHeldToItsHeaderAndToABound) {
          },
          9, "larger than the file list says"},
         {"a small archive inflating far past its size, no size listed",
-         [&](const auto& path) { testing::write_7z(path, {{"g.bin", zeros}}); }, std::nullopt,
-         "larger than the file list says"},
+         [&](const auto& path) {
+             testing::write_7z(path, {{"g.bin", zeros}});
+         },
+         std::nullopt, "larger than the file list says"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -34,14 +34,14 @@ constexpr const char* kG2Archive = "/data/g2.bin.vdp";
 // 114 bytes of bzip2 that decode to 129 MiB of line ends (made with
 // `bzip2 -9`; compressing that much here would take the test longer than
 // the rest of it).
-const std::string kManifestBomb(
-    "\x42\x5a\x68\x39\x31\x41\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00"
-    "\x80\x10\x00\x08\x20\x00\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41"
-    "\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00\x80\x10\x00\x08\x20\x00"
-    "\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41\x59\x26\x53\x59\xea\xb8"
-    "\xe3\x38\x01\x4c\xef\x60\x00\x80\x10\x04\x00\x00\x08\x20\x00\x30\xcc\x09\xaa"
-    "\x69\xa0\x85\x14\xb6\xa0\x42\x8a\x5e\x2e\xe4\x8a\x70\xa1\x20\x23\x3a\xf0\x3c",
-    114);
+const std::string
+    kManifestBomb("\x42\x5a\x68\x39\x31\x41\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00"
+                  "\x80\x10\x00\x08\x20\x00\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41"
+                  "\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00\x80\x10\x00\x08\x20\x00"
+                  "\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41\x59\x26\x53\x59\xea\xb8"
+                  "\xe3\x38\x01\x4c\xef\x60\x00\x80\x10\x04\x00\x00\x08\x20\x00\x30\xcc\x09\xaa"
+                  "\x69\xa0\x85\x14\xb6\xa0\x42\x8a\x5e\x2e\xe4\x8a\x70\xa1\x20\x23\x3a\xf0\x3c",
+                  114);
 
 std::string random_bytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -89,7 +89,7 @@ std::vector<std::string> leftovers(const std::filesystem::path& folder) {
 // The served release: what the installed folder has, and the new g2 the
 // next release brings (large enough to come in several ranges).
 struct Served {
-    std::string g2;               // its content in the release
+    std::string g2; // its content in the release
     std::vector<TFileRecord> records;
 };
 
@@ -98,7 +98,7 @@ struct AttackCase {
     // Changes what the server holds: its folder, the release's records.
     std::function<void(const std::filesystem::path& server, Served& served)> attack;
     int exit_code;
-    std::string told; // in what the run printed on standard error
+    std::string told;           // in what the run printed on standard error
     bool g2_may_be_new = false; // the release's g2 may be installed
 };
 
@@ -188,8 +188,9 @@ std::vector<AttackCase> attack_cases() {
          [](const auto& server, Served&) {
              platform::write_file_atomic(server / "updater.lst.vdp", kManifestBomb);
          },
-         2, "The file list from the update server is not usable: The packed manifest does not "
-            "unpack: bzip2 data decode to more than 134217728 bytes"},
+         2,
+         "The file list from the update server is not usable: The packed manifest does not "
+         "unpack: bzip2 data decode to more than 134217728 bytes"},
         {"a file list of blank lines",
          [](const auto& server, Served&) { serve_manifest(server, "\r\n\r\n   \r\n\t\r\n"); }, 2,
          "The file list names no files"},
