@@ -27,6 +27,10 @@ void write_rar(const std::filesystem::path& path, const std::vector<Member>& mem
 // be: a reader that decodes it finds it damaged.
 void write_rar5(const std::filesystem::path& path, const std::vector<Member>& members);
 
+// 114 bytes of bzip2 that decode to 129 MiB of line ends: a packed file list
+// that unpacks to far more than any real one.
+std::string ManifestBomb();
+
 // Every file below `folder`, relative, sorted.
 std::vector<std::string> files_below(const std::filesystem::path& folder);
 

@@ -31,18 +31,6 @@ using ::testing::HasSubstr;
 constexpr const char* kG2 = "\\data\\g2.bin";
 constexpr const char* kG2Archive = "/data/g2.bin.vdp";
 
-// 114 bytes of bzip2 that decode to 129 MiB of line ends (made with
-// `bzip2 -9`; compressing that much here would take the test longer than
-// the rest of it).
-const std::string
-    kManifestBomb("\x42\x5a\x68\x39\x31\x41\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00"
-                  "\x80\x10\x00\x08\x20\x00\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41"
-                  "\x59\x26\x53\x59\x2b\x71\xbb\x71\x01\x5f\x8e\x40\x00\x80\x10\x00\x08\x20\x00"
-                  "\x30\x80\x4d\x46\x42\xa0\x25\xa9\x0a\x80\x97\x31\x41\x59\x26\x53\x59\xea\xb8"
-                  "\xe3\x38\x01\x4c\xef\x60\x00\x80\x10\x04\x00\x00\x08\x20\x00\x30\xcc\x09\xaa"
-                  "\x69\xa0\x85\x14\xb6\xa0\x42\x8a\x5e\x2e\xe4\x8a\x70\xa1\x20\x23\x3a\xf0\x3c",
-                  114);
-
 std::string random_bytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     std::mt19937 random(seed);
@@ -186,7 +174,7 @@ std::vector<AttackCase> attack_cases() {
          0, "", true},
         {"a packed file list that unpacks past its bound",
          [](const auto& server, Served&) {
-             platform::write_file_atomic(server / "updater.lst.vdp", kManifestBomb);
+             platform::write_file_atomic(server / "updater.lst.vdp", ManifestBomb());
          },
          2,
          "The file list from the update server is not usable: The packed manifest does not "
