@@ -125,7 +125,8 @@ bool looks_like_program(const std::filesystem::path& path) {
 class TRAR::Reader {
 public:
     Reader(TRAR& owner, const std::filesystem::path& file) : owner_(owner), a_(archive_read_new()) {
-        archive_read_support_filter_all(a_);
+        // No outer compression filters: the formats compress their members
+        // themselves, and some filters hand the bytes to outside programs.
         archive_read_support_format_rar(a_);
         archive_read_support_format_rar5(a_);
         archive_read_support_format_7zip(a_);
@@ -367,7 +368,8 @@ void TRAR::note_failure(std::string why) {
 }
 
 bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
-                          const TRARMemberCheck* check, bool executable) {
+                          const TRARMemberCheck* check, std::optional<std::int64_t> header_size,
+                          bool executable) {
     const std::int64_t declared = fProgressInfo.FileBytesTotal;
     if (check && check->MaxSize && declared > *check->MaxSize) {
         note_failure(reader.current_name + " is larger than the file list says (" +
@@ -401,6 +403,13 @@ bool TRAR::extract_member(Reader& reader, const std::filesystem::path& target,
         if (check && check->MaxSize && end > *check->MaxSize) {
             refusal = reader.current_name + " grows past the size the file list gives (" +
                       std::to_string(*check->MaxSize) + " bytes)";
+            return ERAR_BAD_DATA;
+        }
+        // A decoder that gives more than the header announced is fed a
+        // damaged or hostile member.
+        if (header_size && end > *header_size) {
+            refusal = reader.current_name + " holds more than its header says (" +
+                      std::to_string(*header_size) + " bytes)";
             return ERAR_BAD_DATA;
         }
         try {
@@ -504,11 +513,21 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
         fProgressInfo.FileBytesTotal = archive_entry_size(entry);
         fProgressInfo.FileName = platform::utf8_to_utf16(name);
 
-        const bool selected =
-            Files == nullptr || std::find(Files->begin(), Files->end(), name) != Files->end();
         const auto type = archive_entry_filetype(entry);
         // Links, devices and names that would leave the folder are never written.
         const bool regular = type == AE_IFREG && archive_entry_hardlink(entry) == nullptr;
+        if (check) {
+            // Only the checked member is written; the others are passed over
+            // unread, whatever they are (encrypted ones included).
+            const auto file_name = file_name_only(name);
+            if (fLastExtract.MemberFound || !regular || !file_name ||
+                platform::to_lower(*file_name) != platform::to_lower(check->FileName)) {
+                fLastExtract.Ignored.push_back(name);
+                return true; // the next header read passes over this member
+            }
+        }
+        const bool selected =
+            Files == nullptr || std::find(Files->begin(), Files->end(), name) != Files->end();
         std::optional<std::filesystem::path> relative;
         if (RestoreFolder)
             relative = relative_path(name);
@@ -523,10 +542,7 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
             return true;
         }
         const TRARMemberCheck* member_check = nullptr;
-        if (check && platform::to_lower(platform::utf8_of(relative->filename())) ==
-                         platform::to_lower(check->FileName)) {
-            if (fLastExtract.MemberFound)
-                return true; // the first member of that name is the file
+        if (check) {
             member_check = check;
             fLastExtract.MemberFound = true;
             target = target.parent_path() / platform::path_from_utf8(check->FileName);
@@ -559,10 +575,14 @@ bool TRAR::Extract(const std::filesystem::path& Path, bool RestoreFolder,
             return true;
         }
         // A member that fails ends the extraction only when it was the checked one.
+        std::optional<std::int64_t> header_size;
+        if (archive_entry_size_is_set(entry))
+            header_size = archive_entry_size(entry);
         // A member its archive marks as a program (made on Unix, mode with an
         // execute bit) arrives executable where files have the bit.
         const bool executable = (archive_entry_perm(entry) & 0100) != 0;
-        return extract_member(reader, target, member_check, executable) || !member_check;
+        return extract_member(reader, target, member_check, header_size, executable) ||
+               !member_check;
     });
     if (!walked && fLastExtract.Failure.empty())
         note_failure(TRARErrorText(ERAR_BAD_ARCHIVE));

@@ -55,7 +55,8 @@ public:
     bool List();
     // Extracts into `Path`: every member under its file name only, or with its
     // stored folders when `RestoreFolder` is set; `Files` selects members by
-    // their stored name (all when absent).
+    // their stored name (all when absent). With a `MemberCheck` only the
+    // checked member is written.
     bool Extract(const std::filesystem::path& Path, bool RestoreFolder,
                  const std::vector<std::string>* Files);
     bool Test();
@@ -96,7 +97,8 @@ private:
     void report(int error_code, TRAROperation operation);
     void record_header(const TRARFileItem& item, bool is_directory);
     bool extract_member(Reader& reader, const std::filesystem::path& target,
-                        const TRARMemberCheck* check, bool executable);
+                        const TRARMemberCheck* check, std::optional<std::int64_t> header_size,
+                        bool executable);
     void note_failure(std::string why);
 
     std::atomic<bool> fAbort{false};

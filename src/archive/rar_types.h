@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace launcher {
 
@@ -88,13 +89,15 @@ struct TRARArchiveInformation {
     void Reset() { *this = TRARArchiveInformation{}; }
 };
 
-// A member that extraction must verify while it writes it: the member whose
-// file name equals `FileName` (in any letter case) is written under that
-// spelling, refused once it grows past `MaxSize`, and refused when its
-// content's MD5 differs from `MD5` (compared without regard to letter case;
-// empty: no comparison). With `KeepStaged` the verified file stays under its
-// temporary name for the caller to put in place. Without `Sync` the
-// caller makes the file durable itself (many files at once, say).
+// A member that extraction must verify while it writes it: the first
+// regular member whose file name equals `FileName` (in any letter case) is
+// written under that spelling, refused once it grows past its header's size
+// or `MaxSize`, and refused when its content's MD5 differs from `MD5`
+// (compared without regard to letter case; empty: no comparison). It is the
+// only member written: every other one is passed over unread and named in
+// the result. With `KeepStaged` the verified file stays under its temporary
+// name for the caller to put in place. Without `Sync` the caller makes the
+// file durable itself (many files at once, say).
 struct TRARMemberCheck {
     std::string FileName;
     std::string MD5;
@@ -110,6 +113,7 @@ struct TRARExtractResult {
     std::filesystem::path Staged; // its verified temporary file, with KeepStaged
     std::string Failure;          // why a member or the archive failed, in words
     std::optional<platform::FileError> LocalFailure; // a member could not be written here
+    std::vector<std::string> Ignored; // members passed over for not being the checked one
 };
 
 } // namespace launcher

@@ -36,13 +36,15 @@ void XorStream(platform::MemoryStream& stream, std::string_view key) {
     }
 }
 
-bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target) {
+bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target,
+                       std::size_t decoded_at_most) {
     bz_stream bz{};
     if (BZ2_bzDecompressInit(&bz, 0, 0) != BZ_OK)
         throw ConfigPackageError("Cannot start the bzip2 decoder");
     const auto input = source.remaining();
     std::vector<char> chunk(kDecodeChunk);
     std::size_t consumed = 0;
+    std::size_t decoded = 0;
     int status = BZ_OK;
     try {
         while (status != BZ_STREAM_END) {
@@ -56,8 +58,15 @@ bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& t
             if (status != BZ_OK && status != BZ_STREAM_END)
                 throw ConfigPackageError("bzip2 data error (code " + std::to_string(status) + ")");
             consumed += offered - bz.avail_in;
-            const std::size_t produced = chunk.size() - bz.avail_out;
+            std::size_t produced = chunk.size() - bz.avail_out;
+            const bool too_long = produced > decoded_at_most - decoded;
+            if (too_long)
+                produced = decoded_at_most - decoded;
             target.write(chunk.data(), produced);
+            decoded += produced;
+            if (too_long)
+                throw ConfigPackageError("bzip2 data decode to more than " +
+                                         std::to_string(decoded_at_most) + " bytes");
             // Input exhausted before the end marker: what was decoded so far is the result.
             if (status == BZ_OK && produced == 0 && consumed == input.size())
                 break;

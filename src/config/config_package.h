@@ -4,6 +4,7 @@
 #include "platform/memory_stream.h"
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -32,8 +33,11 @@ void XorStream(platform::MemoryStream& stream, std::string_view key);
 // Decodes the bzip2 stream that starts at the source's position into the
 // target at its position, in 65,536-byte chunks. Corrupt data raise
 // ConfigPackageError; a stream that ends early yields what was decoded.
-// Returns whether the stream's end-of-stream marker was reached.
-bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target);
+// Returns whether the stream's end-of-stream marker was reached. A stream
+// that decodes to more than `decoded_at_most` bytes raises
+// ConfigPackageError once that many are in the target.
+bool DecodeBZip2Stream(platform::MemoryStream& source, platform::MemoryStream& target,
+                       std::size_t decoded_at_most = std::numeric_limits<std::size_t>::max());
 
 // bzip2 compression with 900 k blocks (the "BZh9" header).
 platform::Bytes EncodeBZip2(std::span<const std::uint8_t> data);

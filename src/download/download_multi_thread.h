@@ -55,7 +55,10 @@ public:
     // returns, so that the caller can work on the file meanwhile: this
     // waits for it, processing the loop. Interface thread only.
     std::optional<std::string> FetchedMD5();
-    bool FetchedMD5Pending() const { return digest_running_; }
+    // The file came in several ranges and `FetchedMD5` has not collected
+    // its hash yet (it may still be being taken). Decided by the fetch
+    // alone, never by how far the hash has got.
+    bool FetchedMD5Pending() const { return digest_ != nullptr; }
     // Ends a hash still being taken, for a caller that will not need it.
     void ForgetFetchedMD5();
 

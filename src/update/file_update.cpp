@@ -93,12 +93,14 @@ bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) {
         DM.ForgetFetchedMD5();
         return true;
     }
-    // A download was hashed as it arrived.
+    // Hashes are compared without letter case: a file list may be written
+    // in either. A download was hashed as it arrived.
+    const std::string expected = platform::to_lower_ascii(expected_hash);
     if (!setup_.FileModeActive)
         if (const std::optional<std::string> fetched = DM.FetchedMD5())
-            return *fetched == expected_hash;
+            return platform::to_lower_ascii(*fetched) == expected;
     try {
-        return MD5File(TemporaryPackedFile()) == expected_hash;
+        return platform::to_lower_ascii(MD5File(TemporaryPackedFile())) == expected;
     } catch (const platform::FileError&) {
         return false; // nothing could be fetched in this pass
     }
@@ -145,9 +147,13 @@ UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem:
             }
         }
         // The hash of a large archive catches up while its member is
-        // unpacked beside the target: the two use both processors.
-        if (!setup_.FileModeActive && !expected_hash.empty() && DM.FetchedMD5Pending())
+        // unpacked beside the target: the two use both processors. Only the
+        // catalogue's member is unpacked, bounded by its size and under a
+        // temporary name that goes again when the archive does not match.
+        if (!setup_.FileModeActive && !expected_hash.empty() && DM.FetchedMD5Pending()) {
             unpacked = unpack();
+            platform::crash_point("file-update:unpacked-early");
+        }
         if (packed_file_matches(expected_hash))
             return std::nullopt;
         if (unpacked && unpacked->MemberPlaced)
@@ -298,6 +304,8 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     platform::crash_point("file-update:fetched");
 
     const TRARExtractResult result = unpacked ? std::move(*unpacked) : unpack();
+    for (const std::string& member : result.Ignored)
+        log("Ignored member " + member + " of " + OldName + ": not the listed file");
     log("Set DateTime: " + OldName);
     // The temporary packed file stays for the next file to overwrite, and
     // goes when the work list is done: removing and creating it for every

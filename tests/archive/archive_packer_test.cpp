@@ -47,14 +47,16 @@ TEST_P(ArchivePackerTest, HashesAreThoseOfTheFileAndOfTheArchiveWritten) {
     EXPECT_EQ(packed.archive_size, std::filesystem::file_size(archive));
     EXPECT_EQ(packed.size, static_cast<std::int64_t>(content.size()));
 
-    UnpackArchive(archive, dir / "install", dir.path());
+    UnpackArchive(archive, dir / "install", dir.path(),
+                  {"Файл.bin", packed.content_hash, packed.size});
     EXPECT_EQ(platform::read_file_text(dir / "install/Файл.bin"), content);
 
     // The buffer kept from a larger file does not leak into a smaller one.
     const auto small = dir.write("game/small.txt", "small");
     const auto again = packer.pack(small, "small.txt", dir / "small.txt.vdp");
     EXPECT_EQ(again.packed_hash, MD5File(dir / "small.txt.vdp"));
-    UnpackArchive(dir / "small.txt.vdp", dir / "install", dir.path());
+    UnpackArchive(dir / "small.txt.vdp", dir / "install", dir.path(),
+                  {"small.txt", again.content_hash, again.size});
     EXPECT_EQ(platform::read_file_text(dir / "install/small.txt"), "small");
 }
 

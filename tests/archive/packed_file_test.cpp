@@ -1,3 +1,4 @@
+#include "archive_fixtures.h"
 #include "config/config_package.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
@@ -83,6 +84,46 @@ TEST(UnpackFileEdgeTest, ManifestCutShortIsAnErrorNotASmallerRelease) {
         EXPECT_THROW(UnpackFile(dir / "$tmp.vdp", dir / "updater.lst"), ConfigPackageError) << kept;
         const std::string decoded = platform::read_file_text(dir / "updater.lst");
         EXPECT_EQ(decoded, manifest_text().substr(0, decoded.size())) << kept;
+    }
+}
+
+TEST(DecodePackedManifestTest, ListsWithoutFilesAndOverlongStreamsAreNoFileList) {
+    struct Case {
+        const char* what;
+        std::string packed;
+        std::string text;    // what it decodes to, when it is a usable file list
+        const char* failure; // empty: a usable file list
+    };
+    const std::string line = "0123456789ABCDEF0123456789ABCDEF|\\a.dll|1|0|\r\n";
+    const auto usable = [](const char* what, const std::string& text) {
+        return Case{what, compress(text, 9), text, ""};
+    };
+    const auto unusable = [](const char* what, const std::string& text, const char* failure) {
+        return Case{what, compress(text, 9), {}, failure};
+    };
+    const Case cases[] = {
+        usable("one catalogue line", line),
+        usable("blank lines before the catalogue", "\r\n \t\r\n" + line),
+        unusable("blank lines only", "\r\n  \r\n\t\n\n", "names no files"),
+        unusable("a check section without a catalogue", "\r\n#\r\n\\a.dll\r\n", "names no files"),
+        unusable("blank lines in UTF-16", std::string("\xFF\xFE\r\0\n\0 \0\r\0\n\0", 12),
+                 "names no files"),
+        {"a stream that decodes past the bound",
+         testing::ManifestBomb(),
+         {},
+         "decode to more than"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DecodedManifest manifest =
+            DecodePackedManifest(platform::Bytes(c.packed.begin(), c.packed.end()));
+        if (*c.failure == '\0') {
+            EXPECT_EQ(manifest.failure, "");
+            EXPECT_EQ(std::string(manifest.text.begin(), manifest.text.end()), c.text);
+        } else {
+            EXPECT_NE(manifest.failure.find(c.failure), std::string::npos) << manifest.failure;
+            EXPECT_LE(manifest.text.size(), kManifestAtMost);
+        }
     }
 }
 

@@ -60,8 +60,11 @@ TEST_P(PublishReleaseTest, EveryPackedArchiveVerifiesAndExtractsToItsFile) {
         EXPECT_EQ(MD5File(archive), record.HashPacked) << record.Name;
 
         const auto folder = platform::native_path(dir / "install", record.Name).parent_path();
-        UnpackArchive(archive, folder, dir.path());
         const auto file = platform::native_path(dir / "install", record.Name);
+        const auto unpacked =
+            UnpackArchive(archive, folder, dir.path(),
+                          {platform::utf8_of(file.filename()), record.Hash, record.Size});
+        EXPECT_TRUE(unpacked.MemberPlaced) << record.Name << ": " << unpacked.Failure;
         EXPECT_EQ(MD5File(file), record.Hash) << record.Name;
         EXPECT_EQ(static_cast<std::int64_t>(std::filesystem::file_size(file)), record.Size);
     }
