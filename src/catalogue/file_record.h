@@ -12,6 +12,19 @@ namespace launcher {
 // fetched, or a packed hash that is not given.
 inline constexpr std::string_view kPlaceholderHash = "00000000000000000000000000000000";
 
+// Whether two hash texts name the same digest: publishers' tools write
+// hexadecimal digits in either letter case.
+inline bool SameHash(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
 // One file of a catalogue.
 struct TFileRecord {
     std::string Name;       // exactly as given (not trimmed, case kept)

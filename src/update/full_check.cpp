@@ -53,7 +53,8 @@ void UpdateWorkflow::CheckingAllFiles() {
             set_maximum(which, OldFileList.Count());
         for (int i = 0; i < OldFileList.Count(); ++i) {
             const TFileRecord& o = OldFileList.GetItemByID(i)->Content;
-            if (const TFileItem* e = CheckAll.GetItemByName(o.Name); e && e->Content.Hash == o.Hash)
+            if (const TFileItem* e = CheckAll.GetItemByName(o.Name);
+                e && SameHash(e->Content.Hash, o.Hash))
                 CheckAll.DeleteByName(o.Name);
             set_position(Indicator::ProgressBar_OneFile, i);
             set_position(Indicator::Gauge_OneFile, i);
@@ -73,7 +74,7 @@ void UpdateWorkflow::CheckingAllFiles() {
             continue;
         bool fetch = false;
         if (check_level_ == kLevelHard) {
-            if (e.Content.Hash == m->Content.Hash) {
+            if (SameHash(e.Content.Hash, m->Content.Hash)) {
                 record_previous(m->Content);
                 if (m->Content.Date != 0.0)
                     SetFileDateTime(platform::native_path(main, m->Content.Name), kAllTimes,
@@ -88,7 +89,7 @@ void UpdateWorkflow::CheckingAllFiles() {
                 fetch = true;
         } else {
             const TFileItem* o = OldFileList.GetItemByName(e.Content.Name);
-            fetch = !(o && o->Content.Hash == m->Content.Hash);
+            fetch = !(o && SameHash(o->Content.Hash, m->Content.Hash));
         }
         if (!fetch)
             continue;

@@ -9,7 +9,7 @@ namespace launcher {
 PresentFile ClassifyPresentFile(const TFileRecord& listed, const TFileRecord* previous,
                                 const std::function<std::optional<SizeAndDate>()>& local) {
     if (previous)
-        return previous->Hash == listed.Hash ? PresentFile::Current : PresentFile::Examine;
+        return SameHash(previous->Hash, listed.Hash) ? PresentFile::Current : PresentFile::Examine;
     // A copied install or a first start without a previous list: size and
     // date tell an unchanged file without reading it.
     const std::optional<SizeAndDate> found = local();
@@ -23,11 +23,12 @@ WorkVerdict JudgeWorkEntry(int check_level, const TFileRecord& examined, bool mi
     if (missing)
         return WorkVerdict::Fetch;
     if (check_level == kLevelHard)
-        return examined.Hash == listed.Hash ? WorkVerdict::Equal : WorkVerdict::Fetch;
+        return SameHash(examined.Hash, listed.Hash) ? WorkVerdict::Equal : WorkVerdict::Fetch;
     if (check_level == kLevelMedium)
         return examined.Size == listed.Size && examined.Date == listed.Date ? WorkVerdict::Equal
                                                                             : WorkVerdict::Fetch;
-    return previous && previous->Hash == listed.Hash ? WorkVerdict::Current : WorkVerdict::Fetch;
+    return previous && SameHash(previous->Hash, listed.Hash) ? WorkVerdict::Current
+                                                             : WorkVerdict::Fetch;
 }
 
 } // namespace launcher

@@ -4,6 +4,8 @@
 #include "catalogue/file_catalogue.h"
 #include "platform/file.h"
 #include "platform/files.h"
+#include "update/check_settings.h"
+#include "update/work_list.h"
 #include "update/workflow_harness.h"
 
 #include <gmock/gmock.h>
@@ -296,6 +298,28 @@ TEST(WorkListRemovalTest, AFileTheCatalogueListsIsNotRemoved) {
     EXPECT_EQ(h.read("\\a.txt"), "alpha");
     EXPECT_TRUE(h.logged("Kept a file the file list both lists and removes: \\a.txt"));
     EXPECT_TRUE(h.workflow->FailedFiles().empty());
+}
+
+} // namespace
+} // namespace launcher::testing
+
+namespace launcher::testing {
+namespace {
+
+// Publishers' tools write hash digits in either letter case: a file is not
+// fetched again at every start for that.
+TEST(WorkListHashCaseTest, HashesCompareWithoutLetterCase) {
+    TFileRecord listed{"\\b.txt", "0123456789abcdef0123456789abcdef", std::string(kPlaceholderHash),
+                       4, kSummerDate};
+    TFileRecord local = listed;
+    local.Hash = "0123456789ABCDEF0123456789ABCDEF";
+    EXPECT_EQ(JudgeWorkEntry(kLevelHard, local, false, listed, nullptr), WorkVerdict::Equal);
+    EXPECT_EQ(JudgeWorkEntry(kLevelLight, TFileRecord{}, false, listed, &local),
+              WorkVerdict::Current);
+    EXPECT_EQ(ClassifyPresentFile(listed, &local, [] { return std::nullopt; }),
+              PresentFile::Current);
+    local.Hash[0] = '1';
+    EXPECT_EQ(JudgeWorkEntry(kLevelHard, local, false, listed, nullptr), WorkVerdict::Fetch);
 }
 
 } // namespace
