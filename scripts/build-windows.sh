@@ -54,7 +54,7 @@ packages=(
   build-essential pkg-config libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev
   libutf8proc-dev zlib1g-dev libsodium-dev
   # header-only libraries and the test framework's sources, used as they are
-  googletest libcli11-dev libstb-dev libcpp-httplib-dev
+  googletest libcli11-dev libstb-dev libcpp-httplib-dev nlohmann-json3-dev
   # the window test of launcher.exe: a virtual display, pointer and window
   # tools, pictures of the screen, and the update server
   xvfb xauth xdotool x11-utils python3-pil nginx-light

@@ -160,6 +160,78 @@ std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* be
                        local_date_time_from_file_time(status.modified)};
 }
 
+// The archive of `file` packed where it harms nothing, only for its size.
+std::uint64_t packed_size_of(ArchivePacker& packer, const GameFile& file) {
+    const auto scratch = std::filesystem::temp_directory_path() /
+                         ("launcher-publish-dry-run-" + platform::random_suffix());
+    try {
+        const auto packed =
+            packer.pack(file.path, platform::utf8_of(file.path.filename()), scratch);
+        platform::remove_file(scratch);
+        return packed.archive_size;
+    } catch (...) {
+        platform::remove_file(scratch);
+        throw;
+    }
+}
+
+// What PublishRelease would do, without writing to the update-server folder.
+PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile>& files,
+                       const std::vector<std::string>& check_section,
+                       const std::vector<std::string>& removal_section,
+                       const PublishProgress& progress) {
+    const auto& out_dir = options.out_dir;
+    if (!options.sign_key &&
+        platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
+        throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
+                           std::string(kSignatureName) + "): publish with --sign-key");
+    const PreviousRelease previous = ReadPreviousRelease(out_dir);
+    const bool verify_archives = options.checksum || previous.interrupted ||
+                                 !FindLeftovers(out_dir).earlier_version_files.empty();
+    ArchivePacker packer(options.format);
+    std::vector<std::uint8_t> hash_buffer(1 << 20);
+    TFileList catalogue(false);
+    PublishSummary summary;
+    for (const auto& file : files) {
+        const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
+                                      ArchivePath(out_dir, file.name), verify_archives,
+                                      options.checksum, hash_buffer);
+        if (kept) {
+            catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
+                                    kept->Date);
+            summary.kept_names.push_back(file.name);
+        } else {
+            // The hashes are the ones of no archive: only the names and the
+            // manifest's length matter here.
+            catalogue.AddItemSimple(file.name, std::string(32, '0'), std::string(32, '0'),
+                                    file.size, file.date);
+            const std::uint64_t size = packed_size_of(packer, file);
+            summary.bytes_written += size;
+            summary.fetch_bytes += size;
+            summary.packed_names.push_back(file.name);
+            ++summary.packed;
+        }
+        ++summary.files;
+        if (progress)
+            progress(file.relative, summary.files, files.size());
+    }
+    const std::string text = manifest_text(catalogue, check_section, removal_section);
+    const auto packed_manifest =
+        EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    summary.bytes_written += text.size() + packed_manifest.size();
+    summary.fetch_bytes += packed_manifest.size();
+    if (options.sign_key) {
+        summary.release = NextReleaseNumber(out_dir);
+        const auto signature = SignRelease(packed_manifest, summary.release, 0, *options.sign_key);
+        summary.bytes_written += signature.size();
+        summary.fetch_bytes += signature.size();
+    }
+    summary.removed_names = GoneNames(out_dir, previous.names, catalogue);
+    summary.removed = summary.removed_names.size();
+    summary.reused = summary.kept_names.size();
+    return summary;
+}
+
 } // namespace
 
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress) {
@@ -174,6 +246,8 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     if (files.empty())
         throw PublishError("The game folder " + platform::utf8_of(options.game_dir) +
                            " holds no files");
+    if (options.dry_run)
+        return dry_run(options, files, check_section, removal_section, progress);
 
     const auto& out_dir = options.out_dir;
     std::filesystem::create_directories(out_dir);
@@ -213,6 +287,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
             if (kept) {
                 catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
                                         kept->Date);
+                summary.kept_names.push_back(file.name);
             } else {
                 const auto packed = packer.pack(file.path, platform::utf8_of(file.path.filename()),
                                                 staging.archive(file.name));
@@ -220,6 +295,8 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                                         packed.size,
                                         local_date_time_from_file_time(packed.modified));
                 summary.bytes_written += packed.archive_size;
+                summary.fetch_bytes += packed.archive_size;
+                summary.packed_names.push_back(file.name);
                 ++summary.packed;
             }
             ++summary.files;
@@ -239,10 +316,12 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                                     now + std::int64_t{options.expires_days} * 24 * 60 * 60,
                                     *options.sign_key);
             summary.bytes_written += signature.size();
+            summary.fetch_bytes += signature.size();
         }
-        staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue),
-                          signature);
+        summary.removed_names = GoneNames(out_dir, previous.names, catalogue);
+        staging.manifests(text, packed_manifest, summary.removed_names, signature);
         summary.bytes_written += text.size() + packed_manifest.size();
+        summary.fetch_bytes += packed_manifest.size();
     } catch (const std::exception& error) {
         throw PublishError(std::string(error.what()) + "\nThe release in " +
                            platform::utf8_of(out_dir) + " is unchanged.");
