@@ -160,15 +160,15 @@ std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* be
                        local_date_time_from_file_time(status.modified)};
 }
 
-// The archive of `file` packed where it harms nothing, only for its size.
-std::uint64_t packed_size_of(ArchivePacker& packer, const GameFile& file) {
+// The archive of `file` packed where it harms nothing, for its size and
+// hashes (the manifest then comes out as the publish would write it).
+PackedArchive pack_aside(ArchivePacker& packer, const GameFile& file) {
     const auto scratch = std::filesystem::temp_directory_path() /
                          ("launcher-publish-dry-run-" + platform::random_suffix());
     try {
-        const auto packed =
-            packer.pack(file.path, platform::utf8_of(file.path.filename()), scratch);
+        auto packed = packer.pack(file.path, platform::utf8_of(file.path.filename()), scratch);
         platform::remove_file(scratch);
-        return packed.archive_size;
+        return packed;
     } catch (...) {
         platform::remove_file(scratch);
         throw;
@@ -201,13 +201,11 @@ PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile
                                     kept->Date);
             summary.kept_names.push_back(file.name);
         } else {
-            // The hashes are the ones of no archive: only the names and the
-            // manifest's length matter here.
-            catalogue.AddItemSimple(file.name, std::string(32, '0'), std::string(32, '0'),
-                                    file.size, file.date);
-            const std::uint64_t size = packed_size_of(packer, file);
-            summary.bytes_written += size;
-            summary.fetch_bytes += size;
+            const auto packed = pack_aside(packer, file);
+            catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash, packed.size,
+                                    local_date_time_from_file_time(packed.modified));
+            summary.bytes_written += packed.archive_size;
+            summary.fetch_bytes += packed.archive_size;
             summary.packed_names.push_back(file.name);
             ++summary.packed;
         }
@@ -222,7 +220,12 @@ PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile
     summary.fetch_bytes += packed_manifest.size();
     if (options.sign_key) {
         summary.release = NextReleaseNumber(out_dir);
-        const auto signature = SignRelease(packed_manifest, summary.release, 0, *options.sign_key);
+        const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count();
+        const auto signature =
+            SignRelease(packed_manifest, summary.release,
+                        now + std::int64_t{options.expires_days} * 24 * 60 * 60, *options.sign_key);
         summary.bytes_written += signature.size();
         summary.fetch_bytes += signature.size();
     }

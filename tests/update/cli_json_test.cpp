@@ -85,8 +85,9 @@ TEST(CliJsonTest, UpdateEventsTellWhatHappenedToEachFile) {
     std::int64_t bytes = 0;
     json last_total;
     for (const json& event : events) {
-        if (event["event"] == "file" && event["result"] == "updated")
+        if (event["event"] == "file" && event["result"] == "updated") {
             EXPECT_TRUE(updated.insert(event["name"]).second) << event;
+        }
         if (event["event"] == "file" && event["result"] == "failed")
             failed[event["name"]] = event["reason"];
         if (event["event"] == "progress") {
