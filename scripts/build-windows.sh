@@ -7,9 +7,10 @@
 #
 # Steps: installs the cross compilers, windres and wine with apt; adds a
 # deb-src entry for the machine's Debian suite when there is none; fetches
-# bzip2, zlib, xz-utils, libarchive, curl, utf8proc and libsodium with `apt-get source`
+# bzip2, xz-utils, libarchive, curl, utf8proc and libsodium with `apt-get source`
 # into a scratch folder and cross-builds them as static libraries into the
-# dependency cache; then configures and builds the project into
+# dependency cache (both targets side by side; zlib is Debian's
+# libz-mingw-w64-dev); then configures and builds the project into
 # build-windows-<arch>, and leaves there launcher-<version>-windows-<arch>.zip
 # of the programs with the README and the documents.
 #
@@ -47,6 +48,8 @@ log() { echo "build-windows: $*"; }
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  # zlib built for both Windows targets
+  libz-mingw-w64-dev
   wine wine64
   cmake ninja-build dpkg-dev xz-utils
   # libsodium's Debian source has no configure script: it is made with these
@@ -130,6 +133,7 @@ make_zip() {
   log "$triple: $build_dir/$name.zip"
 }
 
+build_pending_dependencies
 for arch in "${arches[@]}"; do
   triple=$arch-w64-mingw32
   cc=$triple-gcc-posix

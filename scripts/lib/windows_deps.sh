@@ -5,7 +5,9 @@
 
 # --- source packages ------------------------------------------------------------
 
-libraries=(bzip2 zlib xz-utils libarchive curl utf8proc libsodium)
+libraries=(bzip2 xz-utils libarchive curl utf8proc libsodium)
+# zlib is not built: Debian ships it built for both Windows targets.
+zlib_package=libz-mingw-w64-dev
 
 # The .dsc file `apt-get source` would fetch, from the indexes alone.
 source_dsc() {
@@ -71,6 +73,11 @@ for library in "${libraries[@]}"; do
   fi
   versions+="$dsc "
 done
+if ! zlib_version=$(dpkg-query -W -f='${Version}' "$zlib_package" 2>/dev/null); then
+  echo "build-windows: $zlib_package is not installed" >&2
+  exit 1
+fi
+versions+="$zlib_package=$zlib_version "
 # The cache key: the source versions, this file and the toolchain files.
 key=$( (echo "$versions"; cat "${BASH_SOURCE[0]}" "$source_dir"/cmake/toolchains/mingw-w64*.cmake) |
   sha256sum | cut -c1-16)
@@ -145,17 +152,15 @@ build_bzip2() { # seven C files; without BZ_DLL the header declares plain functi
   cp "$tree/bzlib.h" "$prefix/include/"
 }
 
-build_zlib() {
-  local tree
-  tree=$(source_tree zlib)
-  cp -a "$tree" "$work/zlib"
-  (cd "$work/zlib" && CHOST=$triple CC="$launcher $cc" AR="$triple-ar" RANLIB="$triple-ranlib" \
-    ./configure --static --prefix="$prefix" >"$work/zlib.log" 2>&1 &&
-    make -j"$jobs" libz.a >>"$work/zlib.log" 2>&1 &&
-    make install >>"$work/zlib.log" 2>&1) || {
-    tail -n 40 "$work/zlib.log" >&2
+build_zlib() { # Debian's static build for the target, copied so the prefix holds every library
+  local system=/usr/$triple
+  if [ ! -f "$system/lib/libz.a" ]; then
+    echo "build-windows: $system/lib/libz.a is missing: install $zlib_package" >&2
     exit 1
-  }
+  fi
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$system/lib/libz.a" "$prefix/lib/"
+  cp "$system/include/zlib.h" "$system/include/zconf.h" "$prefix/include/"
 }
 
 build_xz() {
@@ -237,6 +242,35 @@ build_sodium() { # Ed25519 signatures and SHA-256 for signed releases
   }
 }
 
+# Builds every pending target's libraries at once, one process per target:
+# much of a library build is a configure step on one core, so two targets
+# side by side keep both cores busy. Expects arches, cache_root and key.
+build_pending_dependencies() {
+  local pending=() arch
+  for arch in "${arches[@]}"; do
+    if [ ! -f "$cache_root/$arch-w64-mingw32-$key/versions" ]; then pending+=("$arch"); fi
+  done
+  if [ ${#pending[@]} -eq 0 ]; then return; fi
+  fetch_sources # once, before the builds share the unpacked sources
+  local pids=() failed=0 pid
+  for arch in "${pending[@]}"; do
+    (
+      triple=$arch-w64-mingw32
+      cc=$triple-gcc-posix
+      prefix=$cache_root/$triple-$key
+      build_dependencies
+    ) &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" || failed=1
+  done
+  if [ "$failed" -ne 0 ]; then
+    echo "build-windows: building the libraries failed" >&2
+    exit 1
+  fi
+}
+
 build_dependencies() {
   local started=$SECONDS
   fetch_sources
@@ -250,7 +284,7 @@ build_dependencies() {
     log "$triple: built $step in $((SECONDS - step_started)) s"
   done
   rm -rf "$work"
-  printf 'indexed: %s\nbuilt: %s\n' "$versions" "$fetched" >"$prefix/versions"
+  printf 'indexed: %s\nbuilt: %s\n' "$versions" "$fetched $zlib_package" >"$prefix/versions"
   mv "$prefix" "$final"
   prefix=$final
   log "$triple: dependencies built in $((SECONDS - started)) s"

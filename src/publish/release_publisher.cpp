@@ -185,9 +185,11 @@ PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile
         platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
         throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
                            std::string(kSignatureName) + "): publish with --sign-key");
-    const PreviousRelease previous = ReadPreviousRelease(out_dir);
+    // A first publish: there is no folder yet, and a dry run makes none.
+    const bool served = platform::entry_kind(out_dir) != platform::EntryKind::None;
+    const PreviousRelease previous = served ? ReadPreviousRelease(out_dir) : PreviousRelease{};
     const bool verify_archives = options.checksum || previous.interrupted ||
-                                 !FindLeftovers(out_dir).earlier_version_files.empty();
+                                 (served && !FindLeftovers(out_dir).earlier_version_files.empty());
     ArchivePacker packer(options.format);
     std::vector<std::uint8_t> hash_buffer(1 << 20);
     TFileList catalogue(false);

@@ -40,7 +40,7 @@ TEST_P(PublishDryRunTest, ForetellsThePublishAndWritesNothing) {
     options.game_dir = dir / "game";
     options.out_dir = dir / "server";
     if (test.signed_release)
-        options.sign_key = GenerateKeyPair().secret;
+        options.sign_key = GenerateKeyPair().secret_key;
     if (test.served_before) {
         PublishRelease(options);
         dir.write("game/data/changed.bin", std::string(30001, 'C'));
@@ -52,8 +52,9 @@ TEST_P(PublishDryRunTest, ForetellsThePublishAndWritesNothing) {
     options.dry_run = true;
     const PublishSummary foretold = PublishRelease(options);
     EXPECT_EQ(FolderContent(dir / "server"), served) << "a dry run writes nothing";
-    if (!test.served_before)
+    if (!test.served_before) {
         EXPECT_FALSE(std::filesystem::exists(dir / "server")) << "not even the folder";
+    }
 
     options.dry_run = false;
     const PublishSummary done = PublishRelease(options);
@@ -77,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Releases, PublishDryRunTest,
                          ::testing::Values(DryRunCase{"first", false, false},
                                            DryRunCase{"again", true, false},
                                            DryRunCase{"signed_again", true, true}),
-                         [](const auto& info) { return std::string(info.param.what); });
+                         [](const auto& param_info) { return std::string(param_info.param.what); });
 
 } // namespace
 } // namespace launcher
