@@ -65,6 +65,7 @@ start_nginx "$scratch/srv" "$scratch/nginx"
 sed -e '/^url=/d' -e "s|^\[updateservers\]|[updateservers]\nurl=http://127.0.0.1:$nginx_port/|" \
   -e 's/^useping=true/useping=false/' \
   "$root/usr/share/launcher/config.txt" >"$scratch/config.txt"
+mkdir -p "$scratch/installed"
 "$bin/launcher-publish" package --skin "$root/usr/share/launcher/skin" \
   --config "$scratch/config.txt" --into "$bin/launcher-cli" \
   --output "$scratch/installed/gamelauncher" >/dev/null
