@@ -127,5 +127,45 @@ TEST(CliJsonTest, UpdateEventsTellWhatHappenedToEachFile) {
     EXPECT_EQ(summary["bytes"], bytes);
 }
 
+// publish --json: a dry run first (nothing written), then the publish; both
+// summaries name the same files, and the bytes a player fetches are the
+// archives and the packed manifest as they lie in the served tree.
+TEST(CliJsonTest, PublishSummaryMatchesTheServedTree) {
+    TempDir dir;
+    dir.write("game/system/jux.ini", "[client]\r\nport=7000\r\n");
+    dir.write("game/data/a.dat", std::string(5000, 'a'));
+    std::vector<json> summaries;
+    for (const bool dry_run : {true, false}) {
+        std::vector<std::string> arguments{kPublish, "publish", "--json", (dir / "game").string(),
+                                           (dir / "srv").string()};
+        if (dry_run)
+            arguments.emplace_back("--dry-run");
+        const auto run = run_split(arguments, dir / "events.jsonl");
+        ASSERT_EQ(run.exit_code, 0) << run.output;
+        const auto events = events_of(platform::read_file_text(dir / "events.jsonl"));
+        ASSERT_GE(events.size(), 4u) << "begin, two files, summary";
+        EXPECT_EQ(events.front()["event"], "begin");
+        EXPECT_EQ(events[1]["event"], "progress");
+        EXPECT_EQ(events.back()["event"], "summary");
+        EXPECT_THAT(run.errors, HasSubstr("Players on the previous release"));
+        summaries.push_back(events.back());
+        if (dry_run) {
+            EXPECT_EQ(events.back()["result"], "dry_run");
+            EXPECT_FALSE(std::filesystem::exists(dir / "srv"));
+        }
+    }
+    const json& foretold = summaries[0];
+    const json& done = summaries[1];
+    EXPECT_EQ(done["result"], "published");
+    EXPECT_EQ(done["packed"], json::array({"\\data\\a.dat", "\\system\\jux.ini"}));
+    EXPECT_EQ(foretold["packed"], done["packed"]);
+    EXPECT_EQ(foretold["fetch_bytes"], done["fetch_bytes"]);
+    const auto size = [&](const char* name) {
+        return static_cast<std::int64_t>(std::filesystem::file_size(dir / "srv" / name));
+    };
+    EXPECT_EQ(done["fetch_bytes"],
+              size("data/a.dat.vdp") + size("system/jux.ini.vdp") + size("updater.lst.vdp"));
+}
+
 } // namespace
 } // namespace launcher::testing
