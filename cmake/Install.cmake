@@ -20,8 +20,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/configu
               ${PROJECT_SOURCE_DIR}/docs/skin-source-format.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT tools)
 
-# Man pages from the programs' own --help and --version (help2man), so they
-# never disagree with the programs; without help2man there are none. The
+# Man pages from the programs' own --help and --version and their
+# subcommands' --help (help2man, scripts/man_page.sh), so they never
+# disagree with the programs; without help2man there are none. The
 # windowed launcher takes no options but -debug: its page is written.
 find_program(HELP2MAN help2man)
 if(HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
@@ -33,9 +34,9 @@ if(HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
     set(page ${man_folder}/${program}.1)
     add_custom_command(OUTPUT ${page}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_folder}
-      COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1
-              "--name=${summary_${program}}" --output=${page} $<TARGET_FILE:${program}>
-      DEPENDS ${program}
+      COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/man_page.sh ${HELP2MAN} $<TARGET_FILE:${program}>
+              ${summary_${program}} ${page}
+      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/scripts/man_page.sh
       COMMENT "Writing the man page of ${program}"
       VERBATIM)
     list(APPEND man_pages ${page})
