@@ -58,6 +58,8 @@ endfunction()
 
 launcher_host_headers(launcher_cli11 COPY CLI)
 add_library(CLI11::CLI11 ALIAS launcher_cli11)
+launcher_host_headers(launcher_json COPY nlohmann)
+add_library(nlohmann_json::nlohmann_json ALIAS launcher_json)
 launcher_host_headers(stb_headers COPY stb)
 target_include_directories(stb_headers SYSTEM INTERFACE ${host_headers}/stb_headers/stb)
 

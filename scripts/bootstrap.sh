@@ -9,6 +9,8 @@ packages=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   # libraries of the core
   libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev libutf8proc-dev libstb-dev libcli11-dev libsodium-dev
+  # --json event streams
+  nlohmann-json3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl
   libarchive-tools bc
@@ -18,6 +20,8 @@ packages=(
   qt6-base-dev qt6-webengine-dev libxcb1-dev xvfb xauth
   # the window test: clicks, window places and stacking, a second window
   xdotool x11-utils
+  # packages: man pages from --help, the .deb's library dependencies
+  help2man dpkg-dev
 )
 
 missing=()

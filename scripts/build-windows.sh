@@ -10,7 +10,8 @@
 # bzip2, zlib, xz-utils, libarchive, curl, utf8proc and libsodium with `apt-get source`
 # into a scratch folder and cross-builds them as static libraries into the
 # dependency cache; then configures and builds the project into
-# build-windows-<arch>.
+# build-windows-<arch>, and leaves there launcher-<version>-windows-<arch>.zip
+# of the programs with the README and the documents.
 #
 # The dependency cache is ${LAUNCHER_WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-~/.cache}/launcher-windows-deps}/<triple>-<key>,
 # the key made of the Debian source versions and the hash of the script that
@@ -54,7 +55,7 @@ packages=(
   build-essential pkg-config libbz2-dev libcurl4-openssl-dev libssl-dev libarchive-dev
   libutf8proc-dev zlib1g-dev libsodium-dev
   # header-only libraries and the test framework's sources, used as they are
-  googletest libcli11-dev libstb-dev libcpp-httplib-dev
+  googletest libcli11-dev libstb-dev libcpp-httplib-dev nlohmann-json3-dev
   # the window test of launcher.exe: a virtual display, pointer and window
   # tools, pictures of the screen, and the update server
   xvfb xauth xdotool x11-utils python3-pil nginx-light
@@ -101,6 +102,34 @@ fi
 cmake --build "$host_dir" -j "$jobs" --target launcher-publish launcher-cli
 log "host launcher-publish and launcher-cli built in $((SECONDS - started)) s"
 
+# The archive a Windows user unpacks: the programs this build made, the
+# README and the documents, in one folder named after the version.
+make_zip() {
+  local version
+  version=$(sed -n 's/^project(launcher VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+  local name=launcher-$version-windows-$arch
+  local stage=$build_dir/zip/$name
+  rm -rf "$build_dir/zip"
+  mkdir -p "$stage/docs"
+  local program found=0
+  for program in src/app_win32/launcher.exe src/cli/launcher-cli.exe src/publish/launcher-publish.exe; do
+    if [ -f "$build_dir/$program" ]; then
+      cp "$build_dir/$program" "$stage/"
+      found=$((found + 1))
+    fi
+  done
+  if [ "$found" -eq 0 ]; then
+    log "$triple: no programs built, no zip"
+    return
+  fi
+  cp "$source_dir/README.md" "$stage/"
+  cp "$source_dir"/docs/*.md "$stage/docs/"
+  rm -f "$build_dir/$name.zip"
+  (cd "$build_dir/zip" && cmake -E tar cf "$build_dir/$name.zip" --format=zip "$name")
+  rm -rf "$build_dir/zip"
+  log "$triple: $build_dir/$name.zip"
+}
+
 for arch in "${arches[@]}"; do
   triple=$arch-w64-mingw32
   cc=$triple-gcc-posix
@@ -129,4 +158,5 @@ for arch in "${arches[@]}"; do
   # shellcheck disable=SC2086
   cmake --build "$build_dir" -j "$jobs" --target ${LAUNCHER_WINDOWS_TARGETS:-all}
   log "$triple: project built in $((SECONDS - started)) s into $build_dir"
+  make_zip
 done

@@ -8,11 +8,14 @@
 #include "config/startup.h"
 #include "front/skipped_images.h"
 #include "platform/files.h"
+#include "version/version_line.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
+#include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -25,8 +28,17 @@ void show_error(const std::string& text) {
     QMessageBox::critical(nullptr, QString(), QString::fromStdString(text));
 }
 
+std::string launcher_version_line() {
+    return launcher::VersionLine("launcher", {{"Qt", qVersion()}});
+}
+
 int run(int argc, char** argv) {
     using namespace launcher;
+    // Answered before any window or display is needed.
+    if (argc > 1 && std::string_view(argv[1]) == "--version") {
+        std::cout << launcher_version_line() << "\n";
+        return 0;
+    }
     app::PrepareNewsBrowserEngine();
     // Only the first argument means anything to the launcher; Qt must not
     // take options such as "-style" out of the command line either.
@@ -36,7 +48,7 @@ int run(int argc, char** argv) {
 
     StartupState startup;
     try {
-        startup = RunStartup(arguments_of(argc, argv));
+        startup = RunStartup(arguments_of(argc, argv), {}, launcher_version_line());
     } catch (const std::exception& error) {
         show_error(error.what());
         return 1;

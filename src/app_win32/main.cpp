@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/own_process.h"
 #include "platform/win32/win32_text.h"
+#include "version/version_line.h"
 
 #include <commctrl.h>
 #include <exception>
@@ -44,10 +45,18 @@ int run() {
     std::vector<std::string> arguments = platform::own_command_line();
     if (!arguments.empty())
         arguments.erase(arguments.begin());
+    // A window program has no console to print to: the version shows in a box.
+    if (!arguments.empty() && arguments.front() == "--version") {
+        const std::string line = VersionLine("launcher");
+        std::cout << line << "\n";
+        ::MessageBoxW(nullptr, platform::win32::wide(line).c_str(), L"",
+                      MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
 
     StartupState startup;
     try {
-        startup = RunStartup(arguments);
+        startup = RunStartup(arguments, {}, VersionLine("launcher"));
     } catch (const std::exception& error) {
         show_error(error.what());
         return 1;

@@ -8,7 +8,7 @@
 
 namespace launcher::cli {
 
-int StartClient(const LauncherContext& context, const std::string& proxy_line) {
+int StartClient(const LauncherContext& context, const std::string& proxy_line, std::ostream& out) {
     const tConfigData& config = *context.startup.ConfigData;
     GameStartRequest request;
     request.MainPath = context.launcher_folder;
@@ -24,11 +24,10 @@ int StartClient(const LauncherContext& context, const std::string& proxy_line) {
         std::cerr << result.error << "\n";
         return 1;
     }
-    std::cout << "Started " << kClientExecutable << " in "
-              << platform::utf8_of(result.working_folder);
+    out << "Started " << kClientExecutable << " in " << platform::utf8_of(result.working_folder);
     if (!result.parameter.empty())
-        std::cout << " with " << result.parameter;
-    std::cout << "\n";
+        out << " with " << result.parameter;
+    out << "\n";
     return 0;
 }
 

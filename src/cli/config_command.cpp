@@ -1,5 +1,6 @@
 #include "cli/config_command.h"
 
+#include "cli/cli_version.h"
 #include "cli/skin_summary.h"
 #include "config/startup.h"
 
@@ -79,7 +80,7 @@ void add_config_command(CLI::App& app) {
             arguments.emplace_back("-debug");
         StartupState state;
         try {
-            state = RunStartup(arguments);
+            state = RunStartup(arguments, {}, CliVersionLine());
         } catch (const std::exception& error) {
             std::cerr << error.what() << "\n";
             throw CLI::RuntimeError(1);

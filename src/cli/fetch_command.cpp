@@ -1,7 +1,9 @@
 #include "cli/fetch_command.h"
 
 #include "archive/temporary_name.h"
+#include "cli/cli_version.h"
 #include "cli/progress_line.h"
+#include "command_line/json_events.h"
 #include "command_line/utf8_options.h"
 #include "download/download_multi_thread.h"
 #include "platform/file.h"
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -21,6 +24,7 @@ struct FetchOptions {
     std::string url;
     std::filesystem::path file;
     int threads = 6;
+    bool json = false;
 };
 
 int run_fetch(const FetchOptions& options) {
@@ -28,8 +32,32 @@ int run_fetch(const FetchOptions& options) {
     TDownloadMultiThread download(loop);
     download.SetThreads(options.threads);
     ProgressLine progress;
-    download.OnProgress = [&progress](TDownloadMultiThread&, std::int64_t loaded,
-                                      std::int64_t size) { progress.show(loaded, size); };
+    command_line::JsonEventStream events(std::cout);
+    std::int64_t fetched = 0;
+    if (options.json)
+        events.begin(CliVersionLine(), "fetch");
+    download.OnProgress = [&](TDownloadMultiThread&, std::int64_t loaded, std::int64_t size) {
+        progress.show(loaded, size);
+        fetched = loaded;
+        if (options.json)
+            events.write({{"event", "progress"},
+                          {"file", options.url},
+                          {"loaded", loaded},
+                          {"size", size},
+                          {"bytes", loaded}});
+    };
+    const auto summary = [&](int code, const std::string& why) {
+        if (!options.json)
+            return code;
+        nlohmann::json event{{"event", "summary"},
+                             {"result", code == 0 ? "fetched" : "failed"},
+                             {"exit_status", code},
+                             {"bytes", fetched}};
+        if (!why.empty())
+            event["reason"] = why;
+        events.write(event);
+        return code;
+    };
     // The file is written under a temporary name and renamed when complete:
     // a failed fetch leaves a file already at the name as it was.
     const std::filesystem::path target = std::filesystem::absolute(options.file);
@@ -42,16 +70,18 @@ int run_fetch(const FetchOptions& options) {
             download.LastFailure ? download.LastFailure->describe() : "the download failed";
         std::fprintf(stderr, "fetch: %s could not be downloaded completely: %s\n",
                      platform::printable(options.url).c_str(), platform::printable(why).c_str());
-        return 1;
+        return summary(1, why);
     }
     try {
         platform::rename_replace(temporary, target);
     } catch (const platform::FileError& error) {
         platform::remove_file(temporary);
         std::fprintf(stderr, "fetch: %s\n", platform::printable(error.what()).c_str());
-        return 1;
+        return summary(1, error.what());
     }
-    return 0;
+    if (const auto status = platform::file_status(target))
+        fetched = static_cast<std::int64_t>(status->size);
+    return summary(0, {});
 }
 
 } // namespace
@@ -65,6 +95,9 @@ void add_fetch_command(CLI::App& app) {
         ->required();
     fetch->add_option("--threads", options->threads, "Parallel ranges for large files (1 to 10)")
         ->capture_default_str();
+    fetch->add_flag("--json", options->json,
+                    "Write one JSON object per line on standard output for the progress and "
+                    "the result");
     fetch->callback([options] {
         if (const int code = run_fetch(*options); code != 0)
             throw CLI::RuntimeError(code);

@@ -1,5 +1,6 @@
 #include "cli/launcher_context.h"
 
+#include "cli/cli_version.h"
 #include "config/language_table.h"
 #include "config/player_choices.h"
 #include "platform/files.h"
@@ -15,7 +16,7 @@ LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder,
                              const std::vector<std::string>& arguments) {
     LauncherContext context;
     try {
-        context.startup = RunStartup(arguments);
+        context.startup = RunStartup(arguments, {}, CliVersionLine());
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
         throw CLI::RuntimeError(1);

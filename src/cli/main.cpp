@@ -1,3 +1,4 @@
+#include "cli/cli_version.h"
 #include "cli/config_command.h"
 #include "cli/fetch_command.h"
 #include "cli/start_command.h"
@@ -9,6 +10,8 @@
 // The launcher without a window: the same core, driven from a terminal.
 int main(int argc, char** argv) {
     CLI::App app{"Game launcher without a window", "launcher-cli"};
+    app.set_version_flag("--version", launcher::cli::CliVersionLine(),
+                         "Show the version of the program and its libraries");
     app.require_subcommand(1);
     launcher::cli::add_config_command(app);
     launcher::cli::add_fetch_command(app);

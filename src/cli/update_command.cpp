@@ -1,9 +1,13 @@
 #include "cli/update_command.h"
 
+#include "cli/cli_version.h"
 #include "cli/client_start.h"
+#include "cli/json_view.h"
 #include "cli/launcher_context.h"
 #include "cli/own_command_line.h"
 #include "cli/terminal_view.h"
+#include "cli/view_pair.h"
+#include "command_line/json_events.h"
 #include "command_line/utf8_options.h"
 #include "config/language_table.h"
 #include "config/player_choices.h"
@@ -18,6 +22,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -33,6 +38,7 @@ struct UpdateOptions {
     std::optional<std::string> check_mode;
     std::optional<std::string> drive;
     bool start = false;
+    bool json = false;
 };
 
 constexpr int kExitUpToDate = 0;
@@ -100,11 +106,50 @@ int exit_code_of(const UpdateWorkflow& workflow) {
     return kExitUpToDate;
 }
 
-int run_update(const UpdateOptions& options, bool full_check) {
+// How the run ended, by the names of the event stream's summary.
+std::string_view result_name(const UpdateWorkflow& workflow, int code) {
+    switch (workflow.end()) {
+    case WorkflowEnd::NoServer:
+        return "no_server";
+    case WorkflowEnd::BadManifest:
+        return "bad_manifest";
+    case WorkflowEnd::Refused:
+        return "refused";
+    case WorkflowEnd::DiskProblem:
+        return "disk_problem";
+    case WorkflowEnd::NotRun:
+    case WorkflowEnd::Restarted:
+        return "error";
+    case WorkflowEnd::Updated:
+        break;
+    }
+    return code == kExitFilesFailed ? "files_failed" : "up_to_date";
+}
+
+nlohmann::json summary_event(const JsonView& view, std::string_view result, int code,
+                             std::string_view reason) {
+    nlohmann::json summary{{"event", "summary"},
+                           {"result", result},
+                           {"exit_status", code},
+                           {"files_updated", view.files_updated()},
+                           {"files_failed", view.files_failed()},
+                           {"bytes", view.bytes_received()}};
+    if (!reason.empty())
+        summary["reason"] = reason;
+    return summary;
+}
+
+int run_update(const UpdateOptions& options, bool full_check, std::string_view command) {
     // Taken before anything is replaced: the restart runs the same program
     // with the same arguments, and the new executable takes this name.
     const std::vector<std::string> command_line = OwnCommandLine();
     const std::filesystem::path self = platform::executable_path();
+
+    // With --json the event stream has standard output to itself.
+    std::ostream& human = options.json ? std::cerr : std::cout;
+    command_line::JsonEventStream events(std::cout);
+    if (options.json)
+        events.begin(CliVersionLine(), command);
 
     std::vector<std::string> arguments;
     if (options.debug)
@@ -124,16 +169,21 @@ int run_update(const UpdateOptions& options, bool full_check) {
                           : std::nullopt);
 
     platform::PlainEventLoop loop;
-    TerminalView view(std::cout, std::cerr);
+    TerminalView terminal(human, std::cerr);
+    JsonView json_view(events);
+    ViewPair both(terminal, json_view);
+    LauncherView& view = options.json ? static_cast<LauncherView&>(both) : terminal;
     ProxyProbe probe(loop);
     UpdateWorkflow workflow(loop, view, config, context.settings, LanguageStrings(), setup);
     if (context.startup.command_line.DebugMode)
         workflow.debug_file = context.startup.DebugFile.get();
     workflow.proxy_probe = &probe;
     workflow.RestartLauncher = [&]() -> std::string {
-        view.finish_progress();
+        terminal.finish_progress();
         save_settings(context, saved);
-        std::cout << "Restarting the updated launcher\n";
+        human << "Restarting the updated launcher\n" << std::flush;
+        if (options.json)
+            events.write({{"event", "restart"}});
         return ReplaceProcess(setup.self_executable, command_line);
     };
 
@@ -142,19 +192,26 @@ int run_update(const UpdateOptions& options, bool full_check) {
         if (full_check && workflow.end() == WorkflowEnd::Updated)
             workflow.Button_CheckAllFilesClick();
     } catch (const std::exception& error) {
-        view.finish_progress();
+        terminal.finish_progress();
         std::cerr << platform::printable(error.what()) << "\n";
         save_settings(context, saved);
+        if (options.json)
+            events.write(summary_event(json_view, "error", kExitError, error.what()));
         return kExitError;
     }
-    view.finish_progress();
+    terminal.finish_progress();
     save_settings(context, saved);
 
-    const int code = exit_code_of(workflow);
-    if (options.start && view.start_enabled()) {
-        if (const int started = StartClient(context, workflow.ProxyLine); started != 0)
-            return started;
+    int code = exit_code_of(workflow);
+    std::string_view result = result_name(workflow, code);
+    if (options.start && terminal.start_enabled()) {
+        if (const int started = StartClient(context, workflow.ProxyLine, human); started != 0) {
+            code = started;
+            result = "start_failed";
+        }
     }
+    if (options.json)
+        events.write(summary_event(json_view, result, code, workflow.EndReason()));
     return code;
 }
 
@@ -170,6 +227,9 @@ CLI::App* add_command(CLI::App& app, const char* name, const char* description,
         ->check(CLI::IsMember({"hard", "medium", "light"}));
     command->add_option("--drive", options->drive, "Drive type for this run")
         ->check(CLI::IsMember({"hdd", "ssd"}));
+    command->add_flag("--json", options->json,
+                      "Write one JSON object per line on standard output for every event "
+                      "(human text goes to standard error)");
     return command;
 }
 
@@ -182,7 +242,7 @@ void add_update_commands(CLI::App& app) {
     update->add_flag("--start", update_options->start,
                      "Start the game client when the update allows it");
     update->callback([update_options] {
-        if (const int code = run_update(*update_options, false); code != 0)
+        if (const int code = run_update(*update_options, false, "update"); code != 0)
             throw CLI::RuntimeError(code);
     });
 
@@ -190,7 +250,7 @@ void add_update_commands(CLI::App& app) {
     CLI::App* check =
         add_command(app, "check", "Update, then verify and repair every file", check_options);
     check->callback([check_options] {
-        if (const int code = run_update(*check_options, true); code != 0)
+        if (const int code = run_update(*check_options, true, "check"); code != 0)
             throw CLI::RuntimeError(code);
     });
 }

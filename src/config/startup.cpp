@@ -3,12 +3,15 @@
 namespace launcher {
 
 StartupState RunStartup(const std::vector<std::string>& arguments,
-                        tConfigData::ResourceSource resource_source) {
+                        tConfigData::ResourceSource resource_source,
+                        std::string_view first_log_line) {
     StartupState state;
     state.command_line = ParseCommandLine(arguments);
 
     state.DebugFile = std::make_unique<tDebugFile>(std::string(kDebugLogFileName));
     state.DebugFile->enabled = state.command_line.DebugMode;
+    if (!first_log_line.empty())
+        state.DebugFile->WriteErr(first_log_line);
 
     state.ConfigData = std::make_unique<tConfigData>();
     state.DebugFile->WriteErr("config created");

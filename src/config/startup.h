@@ -28,8 +28,11 @@ struct StartupState {
 // folder), decodes the configuration package, reads both skin parts and then
 // the configuration text from the same stream, and applies the instance
 // title and the default language folder list. A damaged skin raises its read
-// error; a missing package leaves the skin and configuration empty.
+// error; a missing package leaves the skin and configuration empty. A
+// program gives its version line as `first_log_line`: the debug log then
+// starts with it, so a log sent in names the build that wrote it.
 StartupState RunStartup(const std::vector<std::string>& arguments,
-                        tConfigData::ResourceSource resource_source = {});
+                        tConfigData::ResourceSource resource_source = {},
+                        std::string_view first_log_line = {});
 
 } // namespace launcher

@@ -4,13 +4,16 @@
 #include "platform/terminal.h"
 #include "platform/utf8_path.h"
 #include "publish/executable_package.h"
-#include "publish/game_folder_entry.h"
+#include "publish/launcher_build.h"
 #include "publish/preview_command.h"
+#include "publish/publish_command.h"
 #include "publish/region_command.h"
 #include "publish/release_publisher.h"
 #include "publish/release_signing.h"
 #include "publish/signing_commands.h"
 #include "publish/skin_check_report.h"
+#include "version/build_version.h"
+#include "version/version_line.h"
 
 #include <exception>
 #include <iostream>
@@ -23,6 +26,8 @@
 int main(int argc, char** argv) {
     using namespace launcher;
     CLI::App app{"Publisher's toolkit of the game launcher", "launcher-publish"};
+    app.set_version_flag("--version", VersionLine("launcher-publish"),
+                         "Show the version of the program and its libraries");
     app.require_subcommand(1);
 
     std::filesystem::path skin_dir;
@@ -93,6 +98,13 @@ int main(int argc, char** argv) {
         ->add_option("--expires", release.expires_days,
                      "Days until the signed release expires (default 30)")
         ->check(CLI::Range(0, 3650));
+    publish->add_flag("--dry-run", release.dry_run,
+                      "Tell which files would be packed, kept and removed and what players would "
+                      "fetch; write nothing");
+    publish::PublishReportOptions publish_report;
+    publish->add_flag("--json", publish_report.json,
+                      "Write one JSON object per line on standard output for the progress and "
+                      "the summary (human text goes to standard error)");
     publish::KeygenRequest keygen_request;
     auto* keygen = publish::AddKeygenCommand(app, keygen_request);
     publish::VerifyRequest verify_request;
@@ -128,33 +140,14 @@ int main(int argc, char** argv) {
             release.format = publish::ParsePackedFormat(format);
             if (!sign_key_file.empty())
                 release.sign_key = publish::ReadSecretKeyFile(sign_key_file);
-            const bool terminal = platform::is_terminal(stdout);
-            const auto summary = publish::PublishRelease(
-                release, [terminal](const std::string& name, std::size_t done, std::size_t total) {
-                    if (terminal)
-                        std::cout << "\r[" << done << "/" << total << "] " << name << "\x1b[K"
-                                  << std::flush;
-                    else if (done == total || done % 500 == 0)
-                        std::cout << "[" << done << "/" << total << "] " << name << "\n";
-                });
-            if (terminal)
-                std::cout << "\n";
-            std::cout << "Published " << summary.files << " files to "
-                      << platform::utf8_of(release.out_dir) << ": " << summary.packed << " packed, "
-                      << summary.reused << " unchanged, " << summary.removed << " removed, "
-                      << summary.bytes_written << " bytes written\n";
-            std::cout << summary.changed << (summary.changed == 1 ? " file" : " files")
-                      << " changed since the previous release, " << summary.changed_bytes
-                      << " bytes (" << summary.changed_packed_bytes
-                      << " bytes packed): players fetch them at their next start\n";
-            std::cout << publish::GameFolderReport(summary.left_out, summary.copied_links);
-            if (summary.release > 0)
-                std::cout << "Signed as release " << summary.release << "\n";
+            publish_report.terminal = platform::is_terminal(stdout);
+            publish::RunPublishCommand(release, publish_report, std::cout, std::cerr);
         } else if (unpack->parsed()) {
             const auto stream = publish::ReadConfigStreamFromExecutable(executable);
             publish::DecomposeConfigStream(stream, skin_dir, config_file);
             std::cout << "Wrote the skin to " << platform::utf8_of(skin_dir)
                       << " and the configuration to " << platform::utf8_of(config_file) << "\n";
+            std::cout << publish::DescribeLauncherBuild(executable) << "\n";
         } else if (preview->parsed()) {
             std::cout << publish::RunPreview(preview_request, std::cerr) << "\n";
         } else if (region->parsed()) {

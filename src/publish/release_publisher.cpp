@@ -179,6 +179,83 @@ std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* be
                        local_date_time_from_file_time(status.modified)};
 }
 
+// The archive of `file` packed where it harms nothing, for its size and
+// hashes (the manifest then comes out as the publish would write it).
+PackedArchive pack_aside(ArchivePacker& packer, const GameFile& file) {
+    const auto scratch = std::filesystem::temp_directory_path() /
+                         ("launcher-publish-dry-run-" + platform::random_suffix());
+    try {
+        auto packed = packer.pack(file.path, platform::utf8_of(file.path.filename()), scratch);
+        platform::remove_file(scratch);
+        return packed;
+    } catch (...) {
+        platform::remove_file(scratch);
+        throw;
+    }
+}
+
+// What PublishRelease would do, without writing to the update-server folder.
+PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile>& files,
+                       const std::vector<std::string>& check_section,
+                       const std::vector<std::string>& removal_section,
+                       const PublishProgress& progress) {
+    const auto& out_dir = options.out_dir;
+    if (!options.sign_key &&
+        platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
+        throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
+                           std::string(kSignatureName) + "): publish with --sign-key");
+    // A first publish: there is no folder yet, and a dry run makes none.
+    const bool served = platform::entry_kind(out_dir) != platform::EntryKind::None;
+    const PreviousRelease previous = served ? ReadPreviousRelease(out_dir) : PreviousRelease{};
+    const bool verify_archives = options.checksum || previous.interrupted ||
+                                 (served && !FindLeftovers(out_dir).earlier_version_files.empty());
+    ArchivePacker packer(options.format);
+    std::vector<std::uint8_t> hash_buffer(1 << 20);
+    TFileList catalogue(false);
+    PublishSummary summary;
+    for (const auto& file : files) {
+        const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
+                                      ArchivePath(out_dir, file.name), verify_archives,
+                                      options.checksum, hash_buffer);
+        if (kept) {
+            catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
+                                    kept->Date);
+            summary.kept_names.push_back(file.name);
+        } else {
+            const auto packed = pack_aside(packer, file);
+            catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash, packed.size,
+                                    local_date_time_from_file_time(packed.modified));
+            summary.bytes_written += packed.archive_size;
+            summary.fetch_bytes += packed.archive_size;
+            summary.packed_names.push_back(file.name);
+            ++summary.packed;
+        }
+        ++summary.files;
+        if (progress)
+            progress(file.relative, summary.files, files.size());
+    }
+    const std::string text = manifest_text(catalogue, check_section, removal_section);
+    const auto packed_manifest =
+        EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    summary.bytes_written += text.size() + packed_manifest.size();
+    summary.fetch_bytes += packed_manifest.size();
+    if (options.sign_key) {
+        summary.release = NextReleaseNumber(out_dir);
+        const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count();
+        const auto signature =
+            SignRelease(packed_manifest, summary.release,
+                        now + std::int64_t{options.expires_days} * 24 * 60 * 60, *options.sign_key);
+        summary.bytes_written += signature.size();
+        summary.fetch_bytes += signature.size();
+    }
+    summary.removed_names = GoneNames(out_dir, previous.names, catalogue);
+    summary.removed = summary.removed_names.size();
+    summary.reused = summary.kept_names.size();
+    return summary;
+}
+
 } // namespace
 
 PublishSummary PublishRelease(const PublishOptions& options, const PublishProgress& progress) {
@@ -199,6 +276,12 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         for (const auto& file : files)
             published.push_back(file.name);
         RefuseSectionNames(published, check_section, removal_section);
+    }
+    if (options.dry_run) {
+        PublishSummary foretold = dry_run(options, files, check_section, removal_section, progress);
+        foretold.left_out = std::move(summary.left_out);
+        foretold.copied_links = std::move(summary.copied_links);
+        return foretold;
     }
 
     const auto& out_dir = options.out_dir;
@@ -238,6 +321,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
             if (kept) {
                 catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
                                         kept->Date);
+                summary.kept_names.push_back(file.name);
             } else {
                 // The member is named as the game names the file (a link's
                 // name, not its target's).
@@ -248,6 +332,8 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                                         packed.size,
                                         local_date_time_from_file_time(packed.modified));
                 summary.bytes_written += packed.archive_size;
+                summary.fetch_bytes += packed.archive_size;
+                summary.packed_names.push_back(file.name);
                 ++summary.packed;
                 const TFileItem* before = previous.served.GetItemByName(file.name);
                 if (!before || before->Content.Hash != packed.content_hash) {
@@ -273,10 +359,12 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                                     now + std::int64_t{options.expires_days} * 24 * 60 * 60,
                                     *options.sign_key);
             summary.bytes_written += signature.size();
+            summary.fetch_bytes += signature.size();
         }
-        staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue),
-                          signature);
+        summary.removed_names = GoneNames(out_dir, previous.names, catalogue);
+        staging.manifests(text, packed_manifest, summary.removed_names, signature);
         summary.bytes_written += text.size() + packed_manifest.size();
+        summary.fetch_bytes += packed_manifest.size();
     } catch (const std::exception& error) {
         throw PublishError(std::string(error.what()) + "\nThe release in " +
                            platform::utf8_of(out_dir) + " is unchanged.");

@@ -33,6 +33,10 @@ struct PublishOptions {
     // release number and expires after `expires_days`.
     std::optional<SecretKey> sign_key{};
     int expires_days = 30;
+    // Tell what a publish would do and write nothing: the archives that
+    // would be packed are packed into the system's temporary folder only to
+    // learn their sizes.
+    bool dry_run = false;
 };
 
 struct PublishSummary {
@@ -51,6 +55,14 @@ struct PublishSummary {
     std::size_t changed = 0;
     std::uint64_t changed_bytes = 0;        // their content
     std::uint64_t changed_packed_bytes = 0; // their archives
+    // The manifest names of the files packed and kept, and of the files
+    // whose archives go (they were served and are no longer).
+    std::vector<std::string> packed_names{};
+    std::vector<std::string> kept_names{};
+    std::vector<std::string> removed_names{};
+    // What a player on the previous release fetches to reach this one: the
+    // new archives, the packed manifest and the signature.
+    std::uint64_t fetch_bytes = 0;
 };
 
 // Called after each file: its relative name, how many are done, how many in all.

@@ -326,6 +326,7 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
             if (item.Date != 0.0)
                 SetFileDateTime(target, kAllTimes, item.Date);
             record_previous(item);
+            view_.FileUpdated(item.Name);
         }
         return;
     }
@@ -374,6 +375,7 @@ void UpdateWorkflow::install_staged() {
         // naming a file the archive did not give would keep light mode from
         // fetching it.
         record_previous(file.record);
+        view_.FileUpdated(file.record.Name);
     }
     // The renames on the disk before the previous list records the files.
     try {

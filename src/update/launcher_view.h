@@ -55,6 +55,13 @@ public:
     // each progress report of the download.
     virtual void DownloadProgress(std::string_view /*name*/, std::int64_t /*loaded*/,
                                   std::int64_t /*size*/) {}
+
+    // Each file the workflow set out to fetch, once its fate is known: in
+    // place in the game folder, or not, with the reason (for views that list
+    // files one by one, such as a machine-readable event stream).
+    virtual void FileUpdated(std::string_view /*name*/) {}
+    virtual void FileFailed(std::string_view /*name*/, std::string_view /*reason*/,
+                            bool /*disk_problem*/) {}
 };
 
 } // namespace launcher

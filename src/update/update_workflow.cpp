@@ -157,6 +157,7 @@ void UpdateWorkflow::report_disk_problem(const platform::FileError& error) {
 
 void UpdateWorkflow::fail_file(const std::string& name, std::string reason, bool disk_problem) {
     log("Not updated: " + name + ": " + reason);
+    view_.FileFailed(name, reason, disk_problem);
     failed_.push_back(FailedFile{name, std::move(reason), disk_problem});
 }
 

@@ -123,9 +123,12 @@ TEST(PublishPackageTest, DebugModeWritesTheLogAndThePayloadIntoTheCurrentFolder)
     const auto result = run_process({launcher, "config", "--debug"}, dir / "cwd");
     ASSERT_EQ(result.exit_code, 0) << result.output;
     const std::string log = platform::read_file_text(dir / "cwd" / "log.err");
-    EXPECT_EQ(log.rfind("config created\r\n  try load config\r\n"
-                        "  read config from memory.. config size: ",
-                        0),
+    // The program's version line, then the start-up's own lines.
+    EXPECT_EQ(log.rfind("launcher-cli ", 0), 0u) << log;
+    const std::string startup = log.substr(log.find("\r\n") + 2);
+    EXPECT_EQ(startup.rfind("config created\r\n  try load config\r\n"
+                            "  read config from memory.. config size: ",
+                            0),
               0u)
         << log;
     const auto block = publish::ReadConfigStreamFromExecutable(launcher); // decodes fine
