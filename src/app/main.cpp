@@ -5,13 +5,21 @@
 #include "app/qt_event_loop.h"
 #include "app/settings_window.h"
 #include "app/single_instance.h"
+#include "config/language_table.h"
+#include "config/player_choices.h"
 #include "config/startup.h"
 #include "platform/files.h"
+#include "platform/stop_request.h"
+#include "platform/system_language.h"
+#include "platform/terminate_flag.h"
+#include "update/game_folder_lock.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +52,15 @@ int run(int argc, char** argv) {
     int qt_argc = std::min(argc, 1);
     QApplication application(qt_argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // SIGTERM, SIGINT and SIGHUP end the launcher after its run removed its
+    // temporary files; the waits of a run see them at once, an idle window here.
+    platform::catch_stop_requests();
+    QTimer stop_watch;
+    QObject::connect(&stop_watch, &QTimer::timeout, [] {
+        if (platform::stop_request() != 0)
+            platform::end_process_if_terminated();
+    });
+    stop_watch.start(200);
 
     StartupState startup;
     try {
@@ -64,10 +81,26 @@ int run(int argc, char** argv) {
         return 0;
     }
 
+    // One run per game folder: another launcher or launcher-cli updating it
+    // keeps this one from touching anything there.
+    const std::filesystem::path launcher_folder = platform::executable_path().parent_path();
+    std::optional<platform::FileLock> folder_lock;
+    try {
+        folder_lock = LockGameFolderAtStart(launcher_folder);
+        if (!folder_lock) {
+            LoadPlayerChoices(UpdaterFolder(launcher_folder), *startup.ConfigData,
+                              LanguageStrings(), platform::system_default_language_id());
+            show_error(LanguageText(LanguageStrings(), kFolderBusy));
+            return 1;
+        }
+    } catch (const platform::FileError&) {
+        // A folder that cannot hold a lock file cannot be written by any run.
+    }
+
     app::QtEventLoop loop;
     app::MainWindowSetup setup;
     setup.self_executable = platform::executable_path();
-    setup.MainPath = setup.self_executable.parent_path();
+    setup.MainPath = launcher_folder;
     setup.arguments = arguments_of(argc, argv);
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();

@@ -9,6 +9,8 @@
 namespace launcher {
 
 inline constexpr std::string_view kTemporaryPackedFile = "$tmp.vdp";
+// Where a signed release's signature file is fetched to.
+inline constexpr std::string_view kTemporarySignatureFile = "$tmp.sig";
 inline constexpr std::string_view kPackedSuffix = ".vdp";
 
 // Restores the bzip2 header of a packed manifest (the five bytes "BZh91"

@@ -231,7 +231,7 @@ void UpdateWorkflow::CheckingRequiredFiles() {
                 keep = false;
             }
         } else if (check_level_ == kLevelMedium) {
-            keep = !(e.Size == m->Content.Size && e.Date == m->Content.Date);
+            keep = !(e.Size == m->Content.Size && kept_dates_.Matches(e.Date, m->Content.Date));
         } else {
             const TFileItem* o = OldFileList.GetItemByName(e.Name);
             if (!o) {

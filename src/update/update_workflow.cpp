@@ -242,7 +242,7 @@ bool UpdateWorkflow::verify_release() {
         else
             log("Ignored a release key that is not one: " + text);
     }
-    const std::filesystem::path signature = TmpPath() / "$tmp.sig";
+    const std::filesystem::path signature = TmpPath() / kTemporarySignatureFile;
     const std::filesystem::path accepted = TmpPath() / kAcceptedReleaseName;
     ReleaseCheck check;
     if (auto missing = fetch_signature(signature)) {

@@ -7,7 +7,9 @@
 #include "config/user_settings.h"
 #include "download/download_multi_thread.h"
 #include "platform/event_loop.h"
+#include "platform/stop_request.h"
 #include "update/failed_file.h"
+#include "update/kept_dates.h"
 #include "update/launcher_view.h"
 #include "update/server_selection.h"
 
@@ -158,6 +160,8 @@ private:
     std::optional<std::string> fetch_signature(const std::filesystem::path& target);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
+    // What a stop request leaves behind: every temporary file of this run.
+    void remove_run_temporaries();
     // Deletes one file the removal section names, when it is a regular file.
     void remove_withdrawn(const std::string& line);
     void enable_start();
@@ -219,6 +223,8 @@ private:
     std::vector<StagedFile> staged_;
     std::int64_t staged_bytes_ = 0;
     std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
+    platform::StopCleanup stop_cleanup_{[this] { remove_run_temporaries(); }};
+    KeptDates kept_dates_{TmpPath()}; // medium mode's dates as the file system holds them
 };
 
 } // namespace launcher
