@@ -8,15 +8,19 @@
 #include "config/language_table.h"
 #include "config/player_choices.h"
 #include "config/startup.h"
+#include "platform/child_process.h"
 #include "platform/files.h"
 #include "platform/stop_request.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
 #include "update/game_folder_lock.h"
+#include "update/launcher_handover.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -72,7 +76,8 @@ int run(int argc, char** argv) {
 
     report_skipped_images(startup);
 
-    const auto instance = app::SingleInstance::Claim(QString::fromStdString(startup.InstanceTitle));
+    std::unique_ptr<app::SingleInstance> instance =
+        app::SingleInstance::Claim(QString::fromStdString(startup.InstanceTitle));
     if (!instance)
         return 0;
 
@@ -102,7 +107,30 @@ int run(int argc, char** argv) {
     setup.self_executable = platform::executable_path();
     setup.MainPath = launcher_folder;
     setup.arguments = arguments_of(argc, argv);
+    app::TFMain* window = nullptr;
+    // The new executable takes over: this launcher lets the instance title
+    // go, waits as its parent until it confirmed its start and then ends;
+    // when it does not, the title is taken again and the old one goes on.
+    setup.hand_over = [&, program = setup.self_executable](
+                          const std::vector<std::string>& command_line) -> std::string {
+        const QString title = QString::fromStdString(startup.InstanceTitle);
+        instance.reset();
+        HandOver handover = HandOverToSuccessor(
+            loop, UpdaterFolder(launcher_folder) / kStartedMarkerName, [&](std::string& error) {
+                return platform::start_child(program, command_line, launcher_folder,
+                                             platform::Elevation::Elevated, error);
+            });
+        if (handover.successor) {
+            std::fflush(nullptr);
+            std::_Exit(0); // the settings are saved; the folder lock goes with the process
+        }
+        instance = app::SingleInstance::Claim(title);
+        if (instance && window)
+            instance->SetOnShowRequest([window] { window->ShowFromOtherStart(); });
+        return handover.failure;
+    };
     app::TFMain main_window(loop, startup, setup);
+    window = &main_window;
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
         main_window.SetDebugFile(startup.DebugFile.get());

@@ -461,6 +461,8 @@ std::string TFMain::restart_launcher() {
     save_settings();
     std::vector<std::string> arguments{platform::utf8_of(setup_.self_executable)};
     arguments.insert(arguments.end(), setup_.arguments.begin(), setup_.arguments.end());
+    if (setup_.hand_over)
+        return setup_.hand_over(arguments);
     return platform::replace_process(setup_.self_executable, arguments);
 }
 

@@ -40,6 +40,10 @@ struct MainWindowSetup {
     std::filesystem::path MainPath;        // the launcher folder
     std::filesystem::path self_executable; // the running launcher's executable
     std::vector<std::string> arguments;    // its command line, without the program
+    // Starts the replaced executable (its full command line given) and ends
+    // this process once the new one confirmed its start; returns why not
+    // otherwise. None replaces the process instead.
+    std::function<std::string(const std::vector<std::string>&)> hand_over;
 };
 
 // The launcher's main window: frameless, the size of the skin's background,

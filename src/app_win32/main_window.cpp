@@ -16,12 +16,15 @@
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
 #include "launch/settings_choices.h"
+#include "platform/child_process.h"
 #include "platform/process_start.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
+#include "platform/utf8_path.h"
 #include "platform/win32/win32_text.h"
 #include "skin/range_indicator.h"
 #include "skin/skin_apply.h"
+#include "update/launcher_handover.h"
 #include "update/update_workflow.h"
 #include "update/workflow_setup.h"
 
@@ -585,11 +588,18 @@ std::string TFMain::restart_launcher() {
     caption.resize(static_cast<std::size_t>(
         ::GetWindowTextW(window_, caption.data(), static_cast<int>(caption.size()))));
     ::SetWindowTextW(window_, L"");
-    const std::string error = platform::start_detached(
-        setup_.self_executable, setup_.arguments, setup_.MainPath, platform::Elevation::Elevated);
-    if (!error.empty()) {
+    // This launcher waits, as the new one's parent, until that one confirmed
+    // its start; otherwise it puts itself back and goes on.
+    std::vector<std::string> command{platform::utf8_of(setup_.self_executable)};
+    command.insert(command.end(), setup_.arguments.begin(), setup_.arguments.end());
+    const HandOver handover = HandOverToSuccessor(
+        loop_, UpdaterFolder(setup_.MainPath) / kStartedMarkerName, [&](std::string& error) {
+            return platform::start_child(setup_.self_executable, command, setup_.MainPath,
+                                         platform::Elevation::Elevated, error);
+        });
+    if (!handover.successor) {
         ::SetWindowTextW(window_, caption.c_str());
-        return error;
+        return handover.failure;
     }
     TrayIcon_->Remove();
     ::ExitProcess(0);
