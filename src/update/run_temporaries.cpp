@@ -10,7 +10,7 @@ void UpdateWorkflow::remove_run_temporaries() {
     for (const StagedFile& file : staged_)
         platform::remove_file(file.staged);
     platform::remove_file(TemporaryPackedFile());
-    platform::remove_file(TmpPath() / kTemporarySignatureFile);
+    platform::remove_file(TemporarySignatureFile());
     // The file list unpacked for the required-file check.
     platform::remove_file(setup_.MainPath / kManifestName);
     // A file being extracted stands under a temporary name in one of the

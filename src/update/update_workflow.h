@@ -120,7 +120,11 @@ public:
         return indicators_[static_cast<std::size_t>(which)];
     }
     std::filesystem::path TmpPath() const;
+    // The temporary packed file and the fetched signature file of this run:
+    // "$tmp.vdp" and "$tmp.sig" with a tag of the run inserted
+    // ("$tmp.k3x9qa.vdp"), so that no other run's file is ever taken for one.
     std::filesystem::path TemporaryPackedFile() const;
+    std::filesystem::path TemporarySignatureFile() const;
 
     std::string URLMain;
     std::string URLName;
@@ -206,6 +210,7 @@ private:
     const LanguageTable& strings_;
     UpdateWorkflowSetup setup_;
     std::mt19937 random_;
+    std::string run_tag_; // six random letters and digits
     std::array<IndicatorValue, kIndicatorCount> indicators_{};
     int check_level_ = 2;
     int hash_threads_ = 1;
