@@ -1,4 +1,5 @@
 // The lock file that keeps a second run off a game folder.
+#include "platform/file.h"
 #include "platform/file_lock.h"
 #include "support/temp_dir.h"
 
