@@ -5,15 +5,27 @@
 #include "app/qt_event_loop.h"
 #include "app/settings_window.h"
 #include "app/single_instance.h"
+#include "config/language_table.h"
+#include "config/player_choices.h"
 #include "config/startup.h"
 #include "front/skipped_images.h"
+#include "platform/child_process.h"
 #include "platform/files.h"
+#include "platform/stop_request.h"
+#include "platform/system_language.h"
+#include "platform/terminate_flag.h"
+#include "update/game_folder_lock.h"
+#include "update/launcher_handover.h"
 #include "version/version_line.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +57,15 @@ int run(int argc, char** argv) {
     int qt_argc = std::min(argc, 1);
     QApplication application(qt_argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // SIGTERM, SIGINT and SIGHUP end the launcher after its run removed its
+    // temporary files; the waits of a run see them at once, an idle window here.
+    platform::catch_stop_requests();
+    QTimer stop_watch;
+    QObject::connect(&stop_watch, &QTimer::timeout, [] {
+        if (platform::stop_request() != 0)
+            platform::end_process_if_terminated();
+    });
+    stop_watch.start(200);
 
     StartupState startup;
     try {
@@ -56,7 +77,8 @@ int run(int argc, char** argv) {
 
     front::ReportSkippedImages(startup);
 
-    const auto instance = app::SingleInstance::Claim(QString::fromStdString(startup.InstanceTitle));
+    std::unique_ptr<app::SingleInstance> instance =
+        app::SingleInstance::Claim(QString::fromStdString(startup.InstanceTitle));
     if (!instance)
         return 0;
 
@@ -65,12 +87,51 @@ int run(int argc, char** argv) {
         return 0;
     }
 
+    // One run per game folder: another launcher or launcher-cli updating it
+    // keeps this one from touching anything there.
+    const std::filesystem::path launcher_folder = platform::executable_path().parent_path();
+    std::optional<platform::FileLock> folder_lock;
+    try {
+        folder_lock = LockGameFolderAtStart(launcher_folder);
+        if (!folder_lock) {
+            LoadPlayerChoices(UpdaterFolder(launcher_folder), *startup.ConfigData,
+                              LanguageStrings(), platform::system_default_language_id());
+            show_error(LanguageText(LanguageStrings(), kFolderBusy));
+            return 1;
+        }
+    } catch (const platform::FileError&) {
+        // A folder that cannot hold a lock file cannot be written by any run.
+    }
+
     app::QtEventLoop loop;
     app::MainWindowSetup setup;
     setup.self_executable = platform::executable_path();
-    setup.MainPath = setup.self_executable.parent_path();
+    setup.MainPath = launcher_folder;
     setup.arguments = arguments_of(argc, argv);
+    app::TFMain* window = nullptr;
+    // The new executable takes over: this launcher lets the instance title
+    // go, waits as its parent until it confirmed its start and then ends;
+    // when it does not, the title is taken again and the old one goes on.
+    setup.hand_over = [&, program = setup.self_executable](
+                          const std::vector<std::string>& command_line) -> std::string {
+        const QString title = QString::fromStdString(startup.InstanceTitle);
+        instance.reset();
+        HandOver handover = HandOverToSuccessor(
+            loop, UpdaterFolder(launcher_folder) / kStartedMarkerName, [&](std::string& error) {
+                return platform::start_child(program, command_line, launcher_folder,
+                                             platform::Elevation::Elevated, error);
+            });
+        if (handover.successor) {
+            std::fflush(nullptr);
+            std::_Exit(0); // the settings are saved; the folder lock goes with the process
+        }
+        instance = app::SingleInstance::Claim(title);
+        if (instance && window)
+            instance->SetOnShowRequest([window] { window->presenter().ShowFromOtherStart(); });
+        return handover.failure;
+    };
     app::TFMain main_window(loop, startup, setup);
+    window = &main_window;
     main_window.SetDataToForm();
     if (startup.command_line.DebugMode)
         main_window.presenter().SetDebugFile(startup.DebugFile.get());

@@ -25,7 +25,8 @@ namespace launcher::app {
 
 TFMain::TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup setup,
                QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), startup_(startup) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), startup_(startup),
+      hand_over_(setup.hand_over) {
     const Bitmap& background = front::MainWindowPresenter::Background(startup_);
     create_controls();
     setFixedSize(background.width(), background.height());
@@ -256,6 +257,8 @@ void TFMain::Quit() {
 std::string TFMain::Restart(const front::RestartRequest& request) {
     std::vector<std::string> arguments{platform::utf8_of(request.program)};
     arguments.insert(arguments.end(), request.arguments.begin(), request.arguments.end());
+    if (hand_over_)
+        return hand_over_(arguments);
     return platform::replace_process(request.program, arguments);
 }
 

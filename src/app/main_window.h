@@ -123,6 +123,8 @@ private:
 
     // Last: its creation draws on the controls above.
     std::unique_ptr<front::MainWindowPresenter> presenter_;
+    // Hands the run over to a replaced executable; see MainWindowSetup.
+    std::function<std::string(const std::vector<std::string>&)> hand_over_;
 };
 
 } // namespace launcher::app

@@ -4,16 +4,22 @@
 #include "app_win32/settings_window.h"
 #include "app_win32/single_instance.h"
 #include "app_win32/win32_event_loop.h"
+#include "config/language_table.h"
+#include "config/player_choices.h"
 #include "config/startup.h"
 #include "front/skipped_images.h"
 #include "platform/files.h"
 #include "platform/own_process.h"
+#include "platform/stop_request.h"
+#include "platform/system_language.h"
 #include "platform/win32/win32_text.h"
+#include "update/game_folder_lock.h"
 #include "version/version_line.h"
 
 #include <commctrl.h>
 #include <exception>
 #include <ole2.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +48,9 @@ private:
 
 int run() {
     using namespace launcher;
+    // Console control events (when started from one) end the launcher after
+    // its run removed its temporary files.
+    platform::catch_stop_requests();
     std::vector<std::string> arguments = platform::own_command_line();
     if (!arguments.empty())
         arguments.erase(arguments.begin());
@@ -71,6 +80,22 @@ int run() {
         return 0;
     }
 
+    // One run per game folder: another launcher or launcher-cli updating it
+    // keeps this one from touching anything there.
+    const std::filesystem::path launcher_folder = platform::executable_path().parent_path();
+    std::optional<platform::FileLock> folder_lock;
+    try {
+        folder_lock = LockGameFolderAtStart(launcher_folder);
+        if (!folder_lock) {
+            LoadPlayerChoices(UpdaterFolder(launcher_folder), *startup.ConfigData,
+                              LanguageStrings(), platform::system_default_language_id());
+            show_error(LanguageText(LanguageStrings(), kFolderBusy));
+            return 1;
+        }
+    } catch (const platform::FileError&) {
+        // A folder that cannot hold a lock file cannot be written by any run.
+    }
+
     const OleSession ole;
     INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&common);
@@ -78,7 +103,7 @@ int run() {
     app::Win32EventLoop loop;
     app::MainWindowSetup setup;
     setup.self_executable = platform::executable_path();
-    setup.MainPath = setup.self_executable.parent_path();
+    setup.MainPath = launcher_folder;
     setup.arguments = arguments;
     app::TFMain main_window(loop, startup, setup);
     main_window.SetDataToForm();

@@ -10,9 +10,13 @@
 #include "app_win32/win32_event_loop.h"
 #include "app_win32/win32_region.h"
 #include "app_win32/window_class.h"
+#include "config/player_choices.h"
+#include "platform/child_process.h"
 #include "platform/process_start.h"
+#include "platform/utf8_path.h"
 #include "platform/win32/win32_text.h"
 #include "skin/skin_apply.h"
+#include "update/launcher_handover.h"
 
 #include <commctrl.h>
 #include <stdexcept>
@@ -395,11 +399,18 @@ std::string TFMain::Restart(const front::RestartRequest& request) {
     // The new launcher must not find this one by its caption and end.
     const std::wstring previous = caption();
     ::SetWindowTextW(window_, L"");
-    const std::string error = platform::start_detached(
-        request.program, request.arguments, request.folder, platform::Elevation::Elevated);
-    if (!error.empty()) {
+    // This launcher waits, as the new one's parent, until that one confirmed
+    // its start; otherwise it puts itself back and goes on.
+    std::vector<std::string> command{platform::utf8_of(request.program)};
+    command.insert(command.end(), request.arguments.begin(), request.arguments.end());
+    const HandOver handover = HandOverToSuccessor(
+        loop_, UpdaterFolder(request.folder) / kStartedMarkerName, [&](std::string& error) {
+            return platform::start_child(request.program, command, request.folder,
+                                         platform::Elevation::Elevated, error);
+        });
+    if (!handover.successor) {
         ::SetWindowTextW(window_, previous.c_str());
-        return error;
+        return handover.failure;
     }
     tray_icon_->Remove();
     ::ExitProcess(0);

@@ -5,10 +5,12 @@
 #include "cli/progress_line.h"
 #include "command_line/json_events.h"
 #include "command_line/utf8_options.h"
+#include "config/player_choices.h"
 #include "download/download_multi_thread.h"
 #include "platform/file.h"
 #include "platform/plain_event_loop.h"
 #include "platform/text.h"
+#include "update/game_folder_lock.h"
 
 #include <cstdio>
 #include <memory>
@@ -27,7 +29,37 @@ struct FetchOptions {
     bool json = false;
 };
 
+// The game folder `target` lies in: the nearest folder above it that a run
+// of the launcher has locked before. None for a file elsewhere.
+std::optional<std::filesystem::path> game_folder_of(const std::filesystem::path& target) {
+    for (std::filesystem::path folder = target.parent_path(); !folder.empty();
+         folder = folder.parent_path()) {
+        if (platform::entry_kind(UpdaterFolder(folder) / kRunLockName) == platform::EntryKind::File)
+            return folder;
+        if (folder == folder.root_path())
+            break;
+    }
+    return std::nullopt;
+}
+
 int run_fetch(const FetchOptions& options) {
+    const std::filesystem::path target = std::filesystem::absolute(options.file);
+    // Writing into a game folder that a run is updating would race with it.
+    std::optional<platform::FileLock> folder_lock;
+    if (const auto game_folder = game_folder_of(target)) {
+        bool busy = false;
+        try {
+            folder_lock = LockGameFolder(*game_folder);
+            busy = !folder_lock;
+        } catch (const platform::FileError&) {
+            // A folder no run can write: the fetch names its problem below.
+        }
+        if (busy) {
+            std::fprintf(stderr, "fetch: %s\n",
+                         platform::printable(FolderBusyMessage(*game_folder)).c_str());
+            return 1;
+        }
+    }
     platform::PlainEventLoop loop;
     TDownloadMultiThread download(loop);
     download.SetThreads(options.threads);
@@ -60,7 +92,6 @@ int run_fetch(const FetchOptions& options) {
     };
     // The file is written under a temporary name and renamed when complete:
     // a failed fetch leaves a file already at the name as it was.
-    const std::filesystem::path target = std::filesystem::absolute(options.file);
     const std::filesystem::path temporary = TemporaryNameBeside(target);
     download.GetFile(options.url, temporary);
     progress.finish();

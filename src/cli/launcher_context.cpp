@@ -5,6 +5,7 @@
 #include "config/player_choices.h"
 #include "platform/files.h"
 #include "platform/system_language.h"
+#include "update/game_folder_lock.h"
 
 #include <iostream>
 
@@ -27,6 +28,16 @@ LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder,
     }
     context.launcher_folder =
         folder ? std::filesystem::absolute(*folder) : platform::executable_path().parent_path();
+    try {
+        context.folder_lock = LockGameFolderAtStart(context.launcher_folder);
+        if (!context.folder_lock) {
+            std::cerr << FolderBusyMessage(context.launcher_folder) << "\n";
+            throw CLI::RuntimeError(1);
+        }
+    } catch (const platform::FileError&) {
+        // A folder where no lock file can be made cannot be written by any
+        // run either: the run goes on and names the problem where it meets it.
+    }
     context.settings =
         LoadPlayerChoices(UpdaterFolder(context.launcher_folder), *context.startup.ConfigData,
                           LanguageStrings(), platform::system_default_language_id());

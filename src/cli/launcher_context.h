@@ -2,6 +2,7 @@
 
 #include "config/startup.h"
 #include "config/user_settings.h"
+#include "platform/file_lock.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,11 +17,15 @@ struct LauncherContext {
     StartupState startup;
     std::filesystem::path launcher_folder;
     UserSettings settings;
+    // Held for the whole run: one run per game folder (none when the folder
+    // cannot hold a lock file, and so cannot be written by any run).
+    std::optional<platform::FileLock> folder_lock;
 };
 
 // Throws CLI::RuntimeError after printing "Sorry! Not found the config" when
-// the executable carries no usable package. `arguments` is the command line
-// the start-up reads ("-debug", "filemode=DIR").
+// the executable carries no usable package, and with exit status 1 after
+// saying so when another run holds the game folder (nothing is changed then). `arguments` is the
+// command line the start-up reads ("-debug", "filemode=DIR").
 LauncherContext OpenLauncher(const std::optional<std::filesystem::path>& folder,
                              const std::vector<std::string>& arguments = {});
 

@@ -4,11 +4,15 @@
 #include "cli/start_command.h"
 #include "cli/update_command.h"
 #include "command_line/utf8_options.h"
+#include "platform/stop_request.h"
 
 #include <CLI/CLI.hpp>
 
 // The launcher without a window: the same core, driven from a terminal.
 int main(int argc, char** argv) {
+    // SIGTERM, SIGINT, SIGHUP (console events on Windows) end a run with its
+    // own status after it removed its temporary files.
+    launcher::platform::catch_stop_requests();
     CLI::App app{"Game launcher without a window", "launcher-cli"};
     app.set_version_flag("--version", launcher::cli::CliVersionLine(),
                          "Show the version of the program and its libraries");

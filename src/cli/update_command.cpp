@@ -13,9 +13,12 @@
 #include "config/player_choices.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
+#include "platform/child_process.h"
 #include "platform/files.h"
 #include "platform/plain_event_loop.h"
+#include "platform/stop_request.h"
 #include "platform/text.h"
+#include "update/launcher_handover.h"
 #include "update/update_workflow.h"
 #include "update/workflow_setup.h"
 
@@ -178,13 +181,27 @@ int run_update(const UpdateOptions& options, bool full_check, std::string_view c
     if (context.startup.command_line.DebugMode)
         workflow.debug_file = context.startup.DebugFile.get();
     workflow.proxy_probe = &probe;
+    // The new executable takes over the run with the same command line; this
+    // program waits, as its parent, until it confirmed its start, and puts
+    // itself back when it does not. Then it ends with the new one's status.
+    std::optional<int> successor_status;
     workflow.RestartLauncher = [&]() -> std::string {
         terminal.finish_progress();
         save_settings(context, saved);
         human << "Restarting the updated launcher\n" << std::flush;
         if (options.json)
             events.write({{"event", "restart"}});
-        return ReplaceProcess(setup.self_executable, command_line);
+        HandOver handover = HandOverToSuccessor(
+            loop, UpdaterFolder(context.launcher_folder) / kStartedMarkerName,
+            [&](std::string& error) {
+                return platform::start_child(setup.self_executable, command_line, {},
+                                             platform::Elevation::AsUser, error);
+            });
+        if (!handover.successor)
+            return handover.failure;
+        context.folder_lock.reset(); // the successor waits for it
+        successor_status = WaitForSuccessor(loop, *handover.successor);
+        return {};
     };
 
     try {
@@ -199,7 +216,12 @@ int run_update(const UpdateOptions& options, bool full_check, std::string_view c
             events.write(summary_event(json_view, "error", kExitError, error.what()));
         return kExitError;
     }
+    if (successor_status)
+        return *successor_status; // the new executable did the run and saved the settings
     terminal.finish_progress();
+    // A stop that came after the last wait: the game is not started then.
+    if (const int stop = platform::stop_request())
+        platform::end_process_for_stop(stop);
     save_settings(context, saved);
 
     int code = exit_code_of(workflow);

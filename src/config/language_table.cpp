@@ -24,6 +24,8 @@ std::string LanguageText(const LanguageTable& table, std::size_t index) {
         return "The update was refused: it is older than the installed release";
     case kReleaseExpired:
         return "The update was refused: the release has expired";
+    case kFolderBusy:
+        return "The launcher is already updating this folder";
     default:
         return text;
     }

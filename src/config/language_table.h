@@ -53,6 +53,8 @@ inline constexpr std::size_t kDiskProblemPrefix = 28; // followed by the path an
 inline constexpr std::size_t kReleaseNotSigned = 29;
 inline constexpr std::size_t kReleaseOlder = 30;
 inline constexpr std::size_t kReleaseExpired = 31;
+// Another run of the launcher holds the game folder: this one changes nothing.
+inline constexpr std::size_t kFolderBusy = 32;
 
 // Entry `index` of the table, or its English default when the entry is empty
 // and it has one.

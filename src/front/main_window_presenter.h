@@ -6,6 +6,7 @@
 #include "platform/process_start.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ struct MainWindowSetup {
     // How the game client is started (Windows: it may need the
     // administrator's rights).
     platform::Elevation client_elevation = platform::Elevation::AsUser;
+    // Starts the replaced executable (its full command line given) and ends
+    // this process once the new one confirmed its start; returns why not
+    // otherwise. None leaves the restart to the window.
+    std::function<std::string(const std::vector<std::string>&)> hand_over;
 };
 
 // What the main window does on each input and timer, whatever toolkit draws

@@ -1,5 +1,7 @@
 #include "platform/terminate_flag.h"
 
+#include "platform/stop_request.h"
+
 #include <atomic>
 #include <cstdlib>
 
@@ -16,8 +18,11 @@ void set_application_terminated() {
 }
 
 void end_process_if_terminated() {
-    if (application_terminated())
-        std::exit(0);
+    if (!application_terminated())
+        return;
+    if (const int stop = stop_request())
+        end_process_for_stop(stop);
+    std::exit(0);
 }
 
 } // namespace launcher::platform

@@ -8,7 +8,8 @@ namespace launcher::platform {
 bool application_terminated();
 void set_application_terminated();
 
-// Ends the process with exit code 0 when the flag is set.
+// Ends the process with exit code 0 when the flag is set; after a stop
+// request from outside, as that request says (platform/stop_request.h).
 void end_process_if_terminated();
 
 } // namespace launcher::platform

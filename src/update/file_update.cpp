@@ -12,6 +12,7 @@
 #include "update/file_date_time.h"
 #include "update/game_names.h"
 #include "update/packed_files.h"
+#include "update/run_temporary_name.h"
 #include "update/self_replacement.h"
 #include "update/update_workflow.h"
 
@@ -172,8 +173,11 @@ UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem:
 void UpdateWorkflow::remove_leftovers(const std::filesystem::path& folder) {
     if (!cleaned_folders_.insert(folder).second)
         return;
+    // With the game folder locked, no other run's files stand here: every
+    // temporary name is a killed run's.
+    const bool updater = folder == TmpPath();
     for (const std::string& name : platform::folder_entries(folder)) {
-        if (!IsTemporaryName(name))
+        if (!IsTemporaryName(name) && !(updater && IsRunTemporaryName(name)))
             continue;
         const std::filesystem::path path = folder / name;
         const platform::EntryKind kind = platform::entry_kind(path);

@@ -83,7 +83,8 @@ void UpdateWorkflow::CheckingAllFiles() {
                 fetch = true;
             }
         } else if (check_level_ == kLevelMedium) {
-            if (e.Content.Size == m->Content.Size && e.Content.Date == m->Content.Date)
+            if (e.Content.Size == m->Content.Size &&
+                kept_dates_.Matches(e.Content.Date, m->Content.Date))
                 record_previous(m->Content);
             else
                 fetch = true;

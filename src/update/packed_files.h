@@ -10,6 +10,8 @@
 namespace launcher {
 
 inline constexpr std::string_view kTemporaryPackedFile = "$tmp.vdp";
+// Where a signed release's signature file is fetched to.
+inline constexpr std::string_view kTemporarySignatureFile = "$tmp.sig";
 inline constexpr std::string_view kPackedSuffix = ".vdp";
 
 // What a packed manifest may unpack to at most. A catalogue line of the

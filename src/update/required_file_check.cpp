@@ -259,6 +259,9 @@ void UpdateWorkflow::CheckingRequiredFiles() {
             Required.DeleteById(p);
             continue;
         }
+        // A date the file system cannot hold compares as what it keeps of it.
+        if (check_level_ == kLevelMedium && kept_dates_.Matches(e.Date, m->Content.Date))
+            e.Date = m->Content.Date;
         const WorkVerdict verdict =
             JudgeWorkEntry(check_level_, e, missing_keys.contains(TFileList::MakeKey(e.Name)),
                            m->Content, previous_record(e.Name));
@@ -322,8 +325,10 @@ std::unordered_set<std::string> UpdateWorkflow::add_present_files_to_examine() {
             const auto status = platform::file_status(platform::native_path(main, listed.Name));
             if (!status || !status->regular)
                 return std::nullopt;
-            return SizeAndDate{static_cast<std::int64_t>(status->size),
-                               local_date_time_from_file_time(status->modified)};
+            TDateTime date = local_date_time_from_file_time(status->modified);
+            if (kept_dates_.Matches(date, listed.Date))
+                date = listed.Date; // what the file system keeps of a date it cannot hold
+            return SizeAndDate{static_cast<std::int64_t>(status->size), date};
         };
         switch (ClassifyPresentFile(listed, previous_record(listed.Name), local)) {
         case PresentFile::Current:

@@ -9,6 +9,7 @@
 #include "platform/utf8_path.h"
 #include "update/packed_files.h"
 #include "update/release_signature.h"
+#include "update/run_temporary_name.h"
 
 #include <charconv>
 #include <chrono>
@@ -33,6 +34,7 @@ UpdateWorkflow::UpdateWorkflow(platform::EventLoop& loop, LauncherView& view, tC
     : DM(loop), loop_(loop), view_(view), config_(config), settings_(settings), strings_(strings),
       setup_(std::move(setup)), random_(static_cast<std::mt19937::result_type>(
                                     std::chrono::system_clock::now().time_since_epoch().count())) {
+    run_tag_ = RunTag(random_);
     DM.SetThreads(kDownloadSegments);
     DM.TmpFolder = platform::utf8_of(TmpPath()) + "/";
     DM.OnProgress = [this](TDownloadMultiThread&, std::int64_t loaded, std::int64_t size) {
@@ -53,7 +55,11 @@ std::filesystem::path UpdateWorkflow::TmpPath() const {
 }
 
 std::filesystem::path UpdateWorkflow::TemporaryPackedFile() const {
-    return TmpPath() / kTemporaryPackedFile;
+    return TmpPath() / RunTemporaryName(kTemporaryPackedFile, run_tag_);
+}
+
+std::filesystem::path UpdateWorkflow::TemporarySignatureFile() const {
+    return TmpPath() / RunTemporaryName(kTemporarySignatureFile, run_tag_);
 }
 
 void UpdateWorkflow::log(const std::string& line) const {
@@ -260,7 +266,7 @@ bool UpdateWorkflow::verify_release() {
         else
             log("Ignored a release key that is not one: " + text);
     }
-    const std::filesystem::path signature = TmpPath() / "$tmp.sig";
+    const std::filesystem::path signature = TemporarySignatureFile();
     const std::filesystem::path accepted = TmpPath() / kAcceptedReleaseName;
     ReleaseCheck check;
     if (auto missing = fetch_signature(signature)) {

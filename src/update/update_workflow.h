@@ -7,7 +7,9 @@
 #include "config/user_settings.h"
 #include "download/download_multi_thread.h"
 #include "platform/event_loop.h"
+#include "platform/stop_request.h"
 #include "update/failed_file.h"
+#include "update/kept_dates.h"
 #include "update/launcher_view.h"
 #include "update/release_signature.h"
 #include "update/server_rotation.h"
@@ -135,7 +137,11 @@ public:
         return indicators_[static_cast<std::size_t>(which)];
     }
     std::filesystem::path TmpPath() const;
+    // The temporary packed file and the fetched signature file of this run:
+    // "$tmp.vdp" and "$tmp.sig" with a tag of the run inserted
+    // ("$tmp.k3x9qa.vdp"), so that no other run's file is ever taken for one.
     std::filesystem::path TemporaryPackedFile() const;
+    std::filesystem::path TemporarySignatureFile() const;
 
     std::string URLMain;
     std::string URLName;
@@ -195,6 +201,8 @@ private:
     std::optional<std::string> fetch_signature(const std::filesystem::path& target);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
+    // What a stop request leaves behind: every temporary file of this run.
+    void remove_run_temporaries();
     // Deletes one file the removal section names, when it is a regular file.
     void remove_withdrawn(const std::string& line);
     // Puts into the work list every present catalogue file the previous
@@ -246,6 +254,7 @@ private:
     const LanguageTable& strings_;
     UpdateWorkflowSetup setup_;
     std::mt19937 random_;
+    std::string run_tag_; // six random letters and digits
     std::array<IndicatorValue, kIndicatorCount> indicators_{};
     int check_level_ = 2;
     int hash_threads_ = 1;
@@ -269,6 +278,8 @@ private:
     // and room for the archive's headers; none when the size is not known.
     std::optional<std::int64_t> max_packed_length_;
     PreviousListSnapshot previous_as_read_;         // written back only when it changed
+    platform::StopCleanup stop_cleanup_{[this] { remove_run_temporaries(); }};
+    KeptDates kept_dates_{TmpPath()}; // medium mode's dates as the file system holds them
 };
 
 } // namespace launcher

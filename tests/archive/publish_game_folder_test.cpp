@@ -58,7 +58,8 @@ TEST_P(GameFolderEntryTest, IsPublishedAsACopyOrLeftOutWithTheReason) {
         EXPECT_THAT(summary.copied_links, ElementsAre("entry -> data/real.dat"));
         ASSERT_NE(catalogue.GetItemByName("\\entry"), nullptr);
         // The member carries the link's name, so the player's launcher finds it.
-        UnpackArchive(dir / "server/entry.vdp", dir / "install", dir.path());
+        UnpackArchive(dir / "server/entry.vdp", dir / "install", dir.path(),
+                      {.file_name = "entry"});
         EXPECT_EQ(platform::read_file_text(dir / "install/entry"), "the real content");
         EXPECT_FALSE(fs::is_symlink(dir / "install/entry"));
     } else {
@@ -116,7 +117,7 @@ TEST_P(ExecutableFileTest, AProgramIsMarkedInItsArchiveAndArrivesExecutable) {
     EXPECT_EQ(publish::ArchiveMemberExecutable(dir / "server/bin/helper.dat.vdp"), false);
     for (const char* name : {"helper", "helper.dat"}) {
         const auto archive = dir / "server/bin" / (std::string(name) + ".vdp");
-        UnpackArchive(archive, dir / "install/bin", dir.path());
+        UnpackArchive(archive, dir / "install/bin", dir.path(), {.file_name = name});
     }
     EXPECT_TRUE(platform::is_executable(dir / "install/bin/helper"));
     EXPECT_FALSE(platform::is_executable(dir / "install/bin/helper.dat"));

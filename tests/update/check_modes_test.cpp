@@ -125,3 +125,42 @@ TEST(CheckModeDriveTest, EveryDriveTypeHashesTheCheckSection) {
 
 } // namespace
 } // namespace launcher::testing
+
+namespace launcher::testing {
+namespace {
+
+// Catalogue dates no file system holds as they are: medium mode compares the
+// file's date with what the file system kept of them, so an installed file
+// is not fetched again at every start.
+TEST(CheckModeMediumTest, DatesTheFileSystemCannotHoldCompareAsKept) {
+    struct Case {
+        const char* name;
+        TDateTime date;
+    };
+    const Case cases[] = {
+        {"28 December 1899, noon", -1.5},
+        {"31 December 9999, noon", 2958465.5},
+        {"ten million days, past the calendar", 1e7},
+        {"1 January 1601", -109205.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowHarness h;
+        Release release{{{"\\old.txt", "dated oddly", c.date}, {"\\b.txt", "bee"}}};
+        release.check_section = {"\\old.txt"};
+        h.publish(release);
+        h.settings.CheckMode = "Medium: Size & Date";
+        h.run();
+        ASSERT_EQ(h.read("\\old.txt"), "dated oddly");
+        const int fetched = h.requests("GET", "/old.txt.vdp");
+
+        UpdateWorkflow& again = h.run();
+        EXPECT_EQ(h.requests("GET", "/old.txt.vdp"), fetched) << "fetched again";
+        EXPECT_EQ(again.end(), WorkflowEnd::Updated);
+        EXPECT_TRUE(again.FailedFiles().empty());
+        EXPECT_TRUE(h.view.showed("S3 ")) << "all files are up to date";
+    }
+}
+
+} // namespace
+} // namespace launcher::testing

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <map>
 #include <optional>
@@ -59,7 +60,7 @@ std::vector<std::string> leftovers(const std::filesystem::path& folder) {
     std::vector<std::string> found;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (IsTemporaryName(name) || name == "$tmp.vdp" || name == "SelfUpdate.lst" ||
+        if (IsTemporaryName(name) || name.starts_with("$tmp.") || name == "SelfUpdate.lst" ||
             name.ends_with(".tmp"))
             found.push_back(entry.path().lexically_relative(folder).string());
     }
@@ -221,6 +222,39 @@ TEST_F(SelfUpdateTest, NewLauncherThatCannotStartIsSwappedBackAndTheRunGoesOn) {
     expect_launcher_runs();
 }
 
+TEST_F(SelfUpdateTest, NewLauncherThatDiesAtItsStartIsSwappedBackAndTheRunGoesOn) {
+    struct Case {
+        const char* name;
+        const char* program; // the new "launcher": it starts, then dies before its work
+        const char* told;
+    };
+    const Case cases[] = {
+        {"a library is missing",
+         "#!/bin/sh\necho 'error while loading shared libraries: libgone.so.1' >&2\nexit 127\n",
+         "it ended at its start with exit status 127"},
+        {"crashes before its window", "#!/bin/sh\nkill -SEGV $$\n",
+         "it ended at its start with exit status 139"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        install_old_launcher();
+        publish_release(c.program);
+        serve();
+        const auto result = update();
+        EXPECT_EQ(result.exit_code, 3) << result.output;
+        EXPECT_THAT(result.errors,
+                    HasSubstr(std::string("not updated: \\gamelauncher: the new launcher could not "
+                                          "be started: ") +
+                              c.told));
+        EXPECT_TRUE(platform::read_file_text(launcher) == old_launcher);
+        EXPECT_FALSE(std::filesystem::exists(installed / "gamelauncher.bak"));
+        EXPECT_EQ(platform::read_file_text(installed / "data" / "a.txt"), "released data");
+        EXPECT_THAT(leftovers(installed), ::testing::IsEmpty());
+        EXPECT_FALSE(std::filesystem::exists(installed / "updater" / "SelfUpdate.started"));
+        expect_launcher_runs();
+    }
+}
+
 TEST_F(SelfUpdateTest, CatalogueHashInLowerCaseRestartsOnceThenTellsIt) {
     publish_release();
     const std::string hash = Md5Of(release_launcher);
@@ -244,6 +278,139 @@ TEST_F(SelfUpdateTest, CatalogueHashInLowerCaseRestartsOnceThenTellsIt) {
     EXPECT_TRUE(platform::read_file_text(launcher) == release_launcher);
     EXPECT_EQ(platform::read_file_text(installed / "data" / "a.txt"), "released data");
     expect_launcher_runs();
+}
+
+// ---------------------------------------------------------------------------
+// One run per game folder, and runs stopped from outside.
+
+// Waits for a spawned program to end; none when it is still running after
+// `limit` (a guard against a hang, not a measure of speed).
+std::optional<int> wait_bounded(pid_t pid, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(20ms);
+    }
+    kill_and_wait(pid);
+    return std::nullopt;
+}
+
+// A release of three files whose last archive the server drips byte by byte
+// until the test lets it go: a run stays inside that download meanwhile.
+// (Stall periods of 20 s still apply to it; the test acts well within one.)
+class HeldRunTest : public ::testing::Test {
+protected:
+    // `held_bytes`: the size of the held file; a large one is fetched in
+    // several ranges, only one of which is held.
+    void publish_release(std::size_t held_bytes) {
+        dir.write("release/data/a.txt", "alpha");
+        dir.write("release/system/jux.ini", "[client]\r\n");
+        dir.write("release/z/slow.bin", random_bytes(held_bytes, 11));
+        publish(dir / "release", dir / "srv");
+        ServeFolder(server, dir / "srv");
+        server.add_fault("/z/slow.bin.vdp", Fault{Fault::Kind::Drip});
+    }
+
+    // Starts `launcher-cli update` and returns once it is fetching the held archive.
+    pid_t start_held_update() {
+        const pid_t pid =
+            spawn({launcher.string(), "update", "--folder", game.string()}, dir / "held.txt");
+        for (int i = 0; i < 6000 && server.gets("/z/slow.bin.vdp").empty(); ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_FALSE(server.gets("/z/slow.bin.vdp").empty())
+            << platform::read_file_text(dir / "held.txt");
+        return pid;
+    }
+
+    TempDir dir;
+    FaultServer server;
+    const std::filesystem::path launcher =
+        pack_launcher(dir, dir / "bin" / "launcher", server.url("/"));
+    const std::filesystem::path game = dir / "game";
+};
+
+// The folder as a second run could change it: everything but the archive
+// the first run is still receiving.
+std::map<std::string, std::string> all_but_download(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files = all_files(folder);
+    std::erase_if(files, [](const auto& file) { return file.first.starts_with("updater/$tmp."); });
+    return files;
+}
+
+TEST_F(HeldRunTest, SecondRunOnTheSameFolderIsRefusedAndChangesNothing) {
+    publish_release(8 << 10);
+    const pid_t first = start_held_update();
+    const auto during = all_but_download(game);
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        {"update", {launcher.string(), "update", "--folder", game.string()}},
+        {"check", {launcher.string(), "check", "--folder", game.string()}},
+        {"start", {launcher.string(), "start", "--folder", game.string()}},
+        {"fetch into the game folder",
+         {launcher.string(), "fetch", server.url("/data/a.txt.vdp"),
+          (game / "data" / "fetched.vdp").string()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto second = run_process(c.arguments);
+        EXPECT_EQ(second.exit_code, 1) << second.output;
+        EXPECT_THAT(second.errors, HasSubstr("The launcher is already updating " + game.string()));
+        EXPECT_TRUE(all_but_download(game) == during) << "the second run changed the folder";
+    }
+
+    server.release_drip_bytes(1 << 20);
+    const auto code = wait_bounded(first, 120s);
+    ASSERT_TRUE(code.has_value()) << "the first run is still running";
+    EXPECT_EQ(*code, 0) << platform::read_file_text(dir / "held.txt");
+    EXPECT_EQ(game_files(game), game_files(dir / "release"));
+    EXPECT_THAT(leftovers(game), ::testing::IsEmpty());
+
+    const auto after = run_process({launcher.string(), "update", "--folder", game.string()});
+    EXPECT_EQ(after.exit_code, 0) << after.output << "the lock went with the first run";
+}
+
+TEST_F(HeldRunTest, StopRequestEndsTheRunWithItsStatusAfterRemovingItsTemporaryFiles) {
+    struct Case {
+        int signal_number;
+        int status;
+        const char* told;
+    };
+    const Case cases[] = {
+        {SIGTERM, 143, "Stopped by SIGTERM"},
+        {SIGINT, 130, "Stopped by SIGINT"},
+        {SIGHUP, 129, "Stopped by SIGHUP"},
+    };
+    publish_release(3 << 20);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.told);
+        std::filesystem::remove_all(game);
+        std::filesystem::remove(dir / "held.txt");
+        server.add_fault("/z/slow.bin.vdp", Fault{Fault::Kind::Drip});
+        const int before = static_cast<int>(server.gets("/z/slow.bin.vdp").size());
+        const pid_t pid =
+            spawn({launcher.string(), "update", "--folder", game.string()}, dir / "held.txt");
+        for (int i = 0;
+             i < 6000 && static_cast<int>(server.gets("/z/slow.bin.vdp").size()) == before; ++i)
+            std::this_thread::sleep_for(10ms);
+        ASSERT_THAT(leftovers(game), ::testing::Contains(::testing::StartsWith("updater/$tmp.")))
+            << "the run is inside the download";
+
+        ::kill(pid, c.signal_number);
+        const auto code = wait_bounded(pid, 60s);
+        ASSERT_TRUE(code.has_value()) << "the stopped run is still running";
+        const std::string output = platform::read_file_text(dir / "held.txt");
+        EXPECT_EQ(*code, c.status) << output;
+        EXPECT_THAT(output, HasSubstr(c.told));
+        EXPECT_THAT(leftovers(game), ::testing::IsEmpty());
+        EXPECT_FALSE(std::filesystem::exists(game / "updater.lst"));
+        for (const auto& [name, content] : game_files(game))
+            EXPECT_TRUE(content == platform::read_file_text(dir / "release" / name)) << name;
+    }
 }
 
 // ---------------------------------------------------------------------------

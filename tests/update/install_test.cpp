@@ -145,6 +145,26 @@ TEST_F(InstallTest, ManifestThatCannotBeFetchedIsReportedAsNoServer) {
     EXPECT_FALSE(std::filesystem::exists(h.game / "updater.lst"));
 }
 
+TEST_F(InstallTest, TemporaryFilesThatKilledRunsLeftInTheUpdaterFolderGo) {
+    struct Case {
+        const char* name;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"$tmp.vdp", true},                                      // as earlier versions named it
+        {"$tmp.sig", true},                                      // likewise
+        {"$tmp.k3x9qa.vdp", true},                               // a killed run's own
+        {"$tmp.k3x9qa.sig", true},    {"$tmp.notes.txt", false}, // not a name the launcher makes
+        {"$tmp.toolong1.vdp", false},
+    };
+    h.publish(three_files());
+    for (const Case& c : cases)
+        h.game.write(std::string("updater/") + c.name, "left over");
+    h.run();
+    for (const Case& c : cases)
+        EXPECT_NE(std::filesystem::exists(h.game / "updater" / c.name), c.removed) << c.name;
+}
+
 TEST_F(InstallTest, NoServerShowsStringFifteenAndEnablesTheStartButton) {
     for (const bool configured : {false, true}) {
         SCOPED_TRACE(configured);

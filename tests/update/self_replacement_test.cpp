@@ -2,8 +2,13 @@
 #include "archive/archive_fixtures.h"
 #include "archive/rar4_writer.h"
 #include "catalogue/file_catalogue.h"
+#include "platform/child_process.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/utf8_path.h"
+#include "update/launcher_handover.h"
+#include "update/start_confirmation.h"
 #include "update/workflow_harness.h"
 
 #include <sys/stat.h>
@@ -169,6 +174,94 @@ TEST_F(SelfReplacementTest, TheRestartedRunDoesNotReplaceItselfWithTheSameFileAg
     EXPECT_THAT(restarted.FailedFiles()[0].reason, ::testing::HasSubstr("would do so again"));
     EXPECT_EQ(h.read("\\a.txt"), "a");
     EXPECT_EQ(h.read("\\launcher.exe"), "new launcher");
+}
+
+} // namespace
+} // namespace launcher::testing
+
+namespace launcher::testing {
+namespace {
+
+// A new executable as the old launcher sees it while it waits: it writes the
+// start marker, ends, or does neither, at moments of the loop's clock.
+class FakeSuccessor final : public platform::ChildProcess {
+public:
+    FakeSuccessor(const platform::Clock& clock, std::filesystem::path marker,
+                  std::optional<platform::Milliseconds> confirms_after,
+                  std::optional<platform::Milliseconds> ends_after, int exit_code, bool& killed)
+        : clock_(clock), started_(clock.now()), marker_(std::move(marker)),
+          confirms_after_(confirms_after), ends_after_(ends_after), exit_code_(exit_code),
+          killed_(killed) {}
+
+    std::optional<int> exit_status() override {
+        const auto running_for = clock_.now() - started_;
+        if (confirms_after_ && running_for >= *confirms_after_ && !std::filesystem::exists(marker_))
+            platform::write_file(marker_, "started\r\n");
+        if (killed_)
+            return 137;
+        if (ends_after_ && running_for >= *ends_after_)
+            return exit_code_;
+        return std::nullopt;
+    }
+    void kill() override { killed_ = true; }
+    void forward_stop(int) override { killed_ = true; }
+
+private:
+    const platform::Clock& clock_;
+    platform::TimePoint started_;
+    std::filesystem::path marker_;
+    std::optional<platform::Milliseconds> confirms_after_;
+    std::optional<platform::Milliseconds> ends_after_;
+    int exit_code_;
+    bool& killed_;
+};
+
+TEST(LauncherHandOverTest, NewExecutableMustConfirmItsStartInTime) {
+    using namespace std::chrono_literals;
+    struct Case {
+        const char* name;
+        std::optional<platform::Milliseconds> confirms_after;
+        std::optional<platform::Milliseconds> ends_after;
+        int exit_code;
+        bool handed_over;
+        bool killed;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"confirms after a slow start", 12s, std::nullopt, 0, true, false, ""},
+        {"a library is missing: it ends at once", std::nullopt, 0s, 127, false, false,
+         "it ended at its start with exit status 127"},
+        {"crashes before its window", std::nullopt, 3s, 139, false, false,
+         "it ended at its start with exit status 139"},
+        {"hangs without confirming", std::nullopt, std::nullopt, 0, false, true,
+         "it did not confirm its start within 30 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto marker = dir / "SelfUpdate.started";
+        dir.write("SelfUpdate.started", "left by an earlier run");
+        platform::ManualClock clock;
+        clock.set_auto_advance(true, platform::Milliseconds(1));
+        platform::PlainEventLoop loop(clock);
+        bool killed = false;
+        std::optional<std::string> marker_named;
+        const auto started = clock.now();
+
+        HandOver handover = HandOverToSuccessor(loop, marker, [&](std::string&) {
+            marker_named = platform::environment_variable(std::string(kStartMarkerVariable));
+            return std::make_unique<FakeSuccessor>(clock, marker, c.confirms_after, c.ends_after,
+                                                   c.exit_code, killed);
+        });
+        EXPECT_EQ(handover.successor != nullptr, c.handed_over);
+        EXPECT_EQ(handover.failure, c.failure);
+        EXPECT_EQ(killed, c.killed);
+        EXPECT_EQ(marker_named, platform::utf8_of(marker)) << "the successor is told where";
+        EXPECT_FALSE(platform::environment_variable(std::string(kStartMarkerVariable)))
+            << "later programs are not successors";
+        EXPECT_FALSE(std::filesystem::exists(marker));
+        EXPECT_LE(clock.now() - started, kStartConfirmLimit + 6s) << "the wait is bounded";
+    }
 }
 
 } // namespace
