@@ -21,6 +21,8 @@ inline constexpr std::size_t kDiskProblemPrefix = 28; // followed by the path an
 inline constexpr std::size_t kReleaseNotSigned = 29;
 inline constexpr std::size_t kReleaseOlder = 30;
 inline constexpr std::size_t kReleaseExpired = 31;
+inline constexpr std::size_t kReleaseOtherChannel = 32;
+inline constexpr std::size_t kReleaseRecordDamaged = 33;
 
 // Entry `index` of the table, or its English default when the entry is empty
 // and it has one.

@@ -144,7 +144,10 @@ bool archive_matches(const TFileRecord& record, const std::filesystem::path& arc
 std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* before,
                                        const std::filesystem::path& archive, bool verify,
                                        bool checksum, std::span<std::uint8_t> hash_buffer) {
+    // A placeholder vouches for nothing: such a file is always packed again.
     if (before == nullptr || before->Content.Size != file.size ||
+        before->Content.Hash == kPlaceholderHash ||
+        before->Content.HashPacked == kPlaceholderHash ||
         !archive_matches(before->Content, archive, verify))
         return std::nullopt;
     const auto& old = before->Content;
@@ -185,7 +188,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     }
     // Launchers that hold the publisher's key refuse an unsigned release: a
     // publish that forgot the key would lock every one of them out.
-    if (!options.sign_key &&
+    if (options.sign_keys.empty() &&
         platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
         throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
                            std::string(kSignatureName) +
@@ -193,6 +196,33 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                            "an unsigned one; to stop signing, remove that file first. The "
                            "release is unchanged.");
     PreviousRelease previous = ReadPreviousRelease(out_dir);
+    PublishSummary summary;
+    std::optional<ServedReleaseTrust> served;
+    if (!options.sign_keys.empty()) {
+        if (options.expires_days < 1 || options.expires_days > kLongestValidityDays)
+            throw PublishError("--expires " + std::to_string(options.expires_days) +
+                               " is not between 1 and " + std::to_string(kLongestValidityDays) +
+                               " days: launchers refuse a release valid for longer");
+        std::vector<PublicKey> keys;
+        for (const SecretKey& key : options.sign_keys)
+            keys.push_back(PublicKeyOf(key));
+        served = CheckServedRelease(out_dir, keys);
+        summary.release = NextReleaseNumber(out_dir, *served, options.release_number);
+        summary.channel = options.channel;
+        if (summary.channel.empty())
+            summary.channel = served->signature && served->signature->format >= 2
+                                  ? served->signature->terms.channel
+                                  : std::string(kDefaultChannel);
+        if (!IsChannelName(summary.channel))
+            throw PublishError("--channel " + summary.channel +
+                               " is not a channel name (1 to 64 letters, digits, '.', '-' or '_')");
+        // Hashes of a tree the key did not sign are someone else's: nothing of
+        // it is reused, every file is packed again from the game folder.
+        if (!served->manifest_verified && previous.served.Count() > 0) {
+            summary.republished = served->doubt;
+            previous.served.Clear();
+        }
+    }
     const Leftovers leftovers = FindLeftovers(out_dir);
     RemoveLeftoverFiles(leftovers.staged_archives, out_dir);
     // After an interrupted publish an archive may be newer than the manifest
@@ -204,7 +234,6 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     ArchivePacker packer(options.format);
     std::vector<std::uint8_t> hash_buffer(1 << 20);
     TFileList catalogue(false); // in folder order
-    PublishSummary summary;
     try {
         for (const auto& file : files) {
             const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
@@ -230,14 +259,13 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         const auto packed_manifest =
             EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
         std::string signature;
-        if (options.sign_key) {
-            summary.release = NextReleaseNumber(out_dir);
+        if (served) {
             const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                                          std::chrono::system_clock::now().time_since_epoch())
                                          .count();
-            signature = SignRelease(packed_manifest, summary.release,
-                                    now + std::int64_t{options.expires_days} * 24 * 60 * 60,
-                                    *options.sign_key);
+            ReleaseTerms terms{summary.release, summary.channel, now,
+                               now + std::int64_t{options.expires_days} * 24 * 60 * 60};
+            signature = SignRelease(packed_manifest, terms, options.sign_keys);
             summary.bytes_written += signature.size();
         }
         staging.manifests(text, packed_manifest, GoneNames(out_dir, previous.names, catalogue),

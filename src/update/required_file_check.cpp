@@ -179,6 +179,8 @@ void UpdateWorkflow::CheckingRequiredFiles() {
             report_bad_manifest(error.what());
             return;
         }
+        if (refuse_placeholder_hashes())
+            return;
         lines.clear();
         for (const std::string& name : missing)
             Required.AddItemEmpty(name);

@@ -8,9 +8,7 @@
 #include "platform/text.h"
 #include "platform/utf8_path.h"
 #include "update/packed_files.h"
-#include "update/release_signature.h"
 
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <system_error>
@@ -213,71 +211,6 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
     return DM.LastFailure.value_or(DownloadFailure{});
 }
 
-std::optional<std::string> UpdateWorkflow::fetch_signature(const std::filesystem::path& target) {
-    const std::string name =
-        std::string(kManifestName) + std::string(kPackedSuffix) + std::string(kSignatureSuffix);
-    if (setup_.FileModeActive) {
-        const std::filesystem::path source = platform::native_path(setup_.FileModeFolder, name);
-        if (platform::entry_kind(source) != platform::EntryKind::File)
-            return "the signature file " + platform::utf8_of(source) + " is missing";
-        platform::copy_file_to(source, target);
-        return std::nullopt;
-    }
-    current_name_ = name;
-    for (int call = 0; call < kDownloadCallsPerPass; ++call) {
-        DM.GetFile(URLMain + name, target);
-        if (!DM.HaveError)
-            return std::nullopt;
-    }
-    platform::remove_file(target);
-    return "the signature file could not be fetched: " +
-           DM.LastFailure.value_or(DownloadFailure{}).describe();
-}
-
-bool UpdateWorkflow::verify_release() {
-    std::vector<PublicKey> keys;
-    for (const std::string& text : config_.UpdateServers.PublicKeys) {
-        if (auto key = ParsePublicKey(text))
-            keys.push_back(*key);
-        else
-            log("Ignored a release key that is not one: " + text);
-    }
-    const std::filesystem::path signature = TmpPath() / "$tmp.sig";
-    const std::filesystem::path accepted = TmpPath() / kAcceptedReleaseName;
-    ReleaseCheck check;
-    if (auto missing = fetch_signature(signature)) {
-        check.reason = *missing;
-    } else {
-        std::uint64_t highest = 0;
-        if (platform::entry_kind(accepted) == platform::EntryKind::File) {
-            const std::string text = platform::trim(platform::read_file_text(accepted));
-            std::from_chars(text.data(), text.data() + text.size(), highest);
-        }
-        check =
-            VerifyRelease(platform::read_file_text(signature),
-                          platform::read_file(TemporaryPackedFile()), keys, UnixTime(), highest);
-        platform::remove_file(signature);
-        if (check.verdict == ReleaseVerdict::Valid) {
-            if (check.release > highest)
-                platform::write_file_atomic(accepted, std::to_string(check.release) + "\r\n");
-            log("Signed release " + std::to_string(check.release) + " accepted");
-            return true;
-        }
-    }
-    platform::remove_file(TemporaryPackedFile());
-    log("Release refused: " + check.reason);
-    end_reason_ = check.reason;
-    const std::size_t entry = check.verdict == ReleaseVerdict::Rollback  ? kReleaseOlder
-                              : check.verdict == ReleaseVerdict::Expired ? kReleaseExpired
-                                                                         : kReleaseNotSigned;
-    const std::string text = LanguageText(strings_, entry);
-    view_.MsgShow(text);
-    view_.SetStatus(text);
-    view_.SetStartGameEnabled(true);
-    end_ = WorkflowEnd::Refused;
-    return false;
-}
-
 void UpdateWorkflow::MainTimerTimer() {
     failed_.clear();
     end_reason_.clear();
@@ -318,8 +251,13 @@ void UpdateWorkflow::run_stage() {
             report_no_server();
         return;
     }
-    if (!config_.UpdateServers.PublicKeys.empty() && !verify_release())
-        return;
+    if (!config_.UpdateServers.PublicKeys.empty()) {
+        const ReleaseOutcome outcome = verify_release();
+        if (outcome.verdict != ReleaseOutcome::Verdict::Accepted) {
+            report_release_outcome(outcome);
+            return;
+        }
+    }
     view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
     try {
         UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);

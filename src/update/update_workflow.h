@@ -9,6 +9,7 @@
 #include "platform/event_loop.h"
 #include "update/failed_file.h"
 #include "update/launcher_view.h"
+#include "update/release_outcome.h"
 #include "update/server_selection.h"
 
 #include <array>
@@ -152,10 +153,22 @@ private:
     // calls at most); the failure when nothing usable was fetched.
     std::optional<DownloadFailure> fetch_manifest();
     void prepare_updater_folder();
-    // With release keys configured: true when the fetched file list is a
-    // valid signed release; otherwise it is refused and told.
-    bool verify_release();
-    std::optional<std::string> fetch_signature(const std::filesystem::path& target);
+    // With release keys configured: checks the fetched file list of the
+    // current server against its signature file. A refused release has its
+    // packed file removed and is not yet told, so that another server may
+    // still serve an acceptable one; `report_release_outcome` tells it.
+    ReleaseOutcome verify_release();
+    // Tells a refused release or a server that did not answer, and ends the
+    // stage with it.
+    void report_release_outcome(const ReleaseOutcome& outcome);
+    // Fetches the signature file into `target`; none when it arrived, else
+    // what went wrong, as a refusal (the server says it has none) or as no
+    // answer.
+    std::optional<ReleaseOutcome> fetch_signature(const std::filesystem::path& target);
+    // With release keys configured, a catalogue record whose Hash or packed
+    // hash is the placeholder vouches for nothing: the release is refused
+    // and told. True when it was.
+    bool refuse_placeholder_hashes();
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
     // Deletes one file the removal section names, when it is a regular file.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace launcher {
+
+// What the signature check made of the release one update server served.
+struct ReleaseOutcome {
+    enum class Verdict {
+        Accepted, // a valid signed release: the workflow goes on with it
+        Refused,  // the server served a release this launcher must not take
+        NoAnswer, // the server did not answer for the signature file
+    };
+    Verdict verdict = Verdict::Refused;
+    std::string reason;      // in words, for the log and EndReason
+    std::size_t message = 0; // the language entry that tells a refusal
+};
+
+} // namespace launcher
