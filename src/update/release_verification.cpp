@@ -9,6 +9,8 @@
 #include "update/packed_files.h"
 #include "update/update_workflow.h"
 
+#include <utility>
+
 namespace launcher {
 namespace {
 
@@ -70,6 +72,7 @@ std::optional<ReleaseOutcome> UpdateWorkflow::fetch_signature(const std::filesys
 }
 
 ReleaseOutcome UpdateWorkflow::verify_release() {
+    accepted_record_.reset();
     std::vector<PublicKey> keys;
     for (const std::string& text : config_.UpdateServers.PublicKeys) {
         if (auto key = ParsePublicKey(text))
@@ -134,8 +137,9 @@ ReleaseOutcome UpdateWorkflow::verify_release() {
     if (check.verdict != ReleaseVerdict::Valid)
         return refuse_release(refusal(check.reason, message_for(check.verdict)));
     platform::remove_file(signature);
+    // Recorded once the catalogue itself passed (refuse_placeholder_hashes).
     if (const std::string text = AcceptedReleaseText(check.accepted); text != record_text)
-        platform::write_file_atomic(record, text);
+        accepted_record_ = text;
     log("Signed release " + std::to_string(check.release) + " accepted (channel " + channel +
         ", newest key " + check.accepted.newest_key + ")");
     return ReleaseOutcome{ReleaseOutcome::Verdict::Accepted, {}, 0};
@@ -157,6 +161,7 @@ void UpdateWorkflow::report_release_outcome(const ReleaseOutcome& outcome) {
 }
 
 bool UpdateWorkflow::refuse_placeholder_hashes() {
+    std::optional<std::string> record = std::exchange(accepted_record_, std::nullopt);
     if (config_.UpdateServers.PublicKeys.empty())
         return false;
     std::string names;
@@ -167,8 +172,11 @@ bool UpdateWorkflow::refuse_placeholder_hashes() {
             names += (names.empty() ? "" : ", ") + record.Name;
         }
     }
-    if (names.empty())
+    if (names.empty()) {
+        if (record)
+            platform::write_file_atomic(TmpPath() / kAcceptedReleaseName, *record);
         return false;
+    }
     NewFileList.Clear();
     report_release_outcome(
         refusal("the file list vouches for no content of " + names + " (placeholder hash)"));

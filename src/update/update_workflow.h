@@ -167,7 +167,8 @@ private:
     std::optional<ReleaseOutcome> fetch_signature(const std::filesystem::path& target);
     // With release keys configured, a catalogue record whose Hash or packed
     // hash is the placeholder vouches for nothing: the release is refused
-    // and told. True when it was.
+    // and told, and true returned. Otherwise the release's record of
+    // accepted releases is written now.
     bool refuse_placeholder_hashes();
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
@@ -232,6 +233,9 @@ private:
     std::vector<StagedFile> staged_;
     std::int64_t staged_bytes_ = 0;
     std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
+    // The record of accepted releases a verified release leads to, written
+    // once its catalogue was read and found to vouch for every file.
+    std::optional<std::string> accepted_record_;
 };
 
 } // namespace launcher
