@@ -15,6 +15,10 @@ struct ReleaseOutcome {
     Verdict verdict = Verdict::Refused;
     std::string reason;      // in words, for the log and EndReason
     std::size_t message = 0; // the language entry that tells a refusal
+    // The refusal is about this game folder (its record of accepted releases
+    // is damaged, or the configured channel is not one), not about what the
+    // server served: no other server can do better.
+    bool local = false;
 };
 
 } // namespace launcher

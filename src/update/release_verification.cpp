@@ -91,9 +91,14 @@ ReleaseOutcome UpdateWorkflow::verify_release() {
         log("Release refused: " + outcome.reason);
         return outcome;
     };
+    const auto refuse_locally = [&](std::string reason, std::size_t message) {
+        ReleaseOutcome outcome = refusal(std::move(reason), message);
+        outcome.local = true;
+        return refuse_release(std::move(outcome));
+    };
     if (!IsChannelName(channel))
-        return refuse_release(
-            refusal("the configured channel \"" + channel + "\" is not a channel name"));
+        return refuse_locally("the configured channel \"" + channel + "\" is not a channel name",
+                              kReleaseNotSigned);
 
     // What this game folder accepted before. A missing record is a fresh
     // install (nothing tells it from a deleted one); a damaged one fails
@@ -115,12 +120,11 @@ ReleaseOutcome UpdateWorkflow::verify_release() {
             accepted = *parsed;
             break;
         }
-        return refuse_release(
-            refusal(platform::utf8_of(record) + " is damaged: " + found, kReleaseRecordDamaged));
+        return refuse_locally(platform::utf8_of(record) + " is damaged: " + found,
+                              kReleaseRecordDamaged);
     }
     default:
-        return refuse_release(
-            refusal(platform::utf8_of(record) + " is not a file", kReleaseRecordDamaged));
+        return refuse_locally(platform::utf8_of(record) + " is not a file", kReleaseRecordDamaged);
     }
 
     if (auto failed = fetch_signature(signature)) {
