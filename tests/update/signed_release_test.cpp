@@ -328,9 +328,14 @@ TEST(SignedReleaseServerTest, ASignatureFileThatIsNotAnsweredIsNoServer) {
              server.add_fault("/updater.lst.vdp.sig",
                               Fault{Fault::Kind::Status, 0, 500, {}, Fault::kEveryRequest});
          }},
-        {"HEAD never answered",
+        {"HEAD answered with 500",
          [](FaultServer& server) {
              server.serve("/updater.lst.vdp.sig", Resource{"x\n", false, HeadLength::Given, 500});
+         }},
+        {"HEAD never answered",
+         [](FaultServer& server) {
+             server.serve("/updater.lst.vdp.sig",
+                          Resource{"x\n", false, HeadLength::Given, 200, {}, true});
          }},
         {"GET never answered",
          [](FaultServer& server) {
