@@ -165,7 +165,7 @@ void UpdateWorkflow::report_release_outcome(const ReleaseOutcome& outcome) {
 }
 
 bool UpdateWorkflow::refuse_placeholder_hashes() {
-    std::optional<std::string> record = std::exchange(accepted_record_, std::nullopt);
+    std::optional<std::string> pending = std::exchange(accepted_record_, std::nullopt);
     if (config_.UpdateServers.PublicKeys.empty())
         return false;
     std::string names;
@@ -177,8 +177,8 @@ bool UpdateWorkflow::refuse_placeholder_hashes() {
         }
     }
     if (names.empty()) {
-        if (record)
-            platform::write_file_atomic(TmpPath() / kAcceptedReleaseName, *record);
+        if (pending)
+            platform::write_file_atomic(TmpPath() / kAcceptedReleaseName, *pending);
         return false;
     }
     NewFileList.Clear();
