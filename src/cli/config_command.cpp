@@ -3,6 +3,7 @@
 #include "cli/cli_version.h"
 #include "cli/skin_summary.h"
 #include "config/startup.h"
+#include "update/release_signature.h"
 
 #include <iostream>
 #include <memory>
@@ -33,6 +34,24 @@ void print_language_folders(std::ostream& out, const std::string& list) {
     }
 }
 
+// The release keys by id, oldest first, and the channel: what decides which
+// releases this launcher takes.
+void print_release_keys(std::ostream& out, const tUpdateServersRecord& servers) {
+    if (servers.PublicKeys.empty()) {
+        out << "Release keys: none (releases are not checked for a signature)\n";
+        return;
+    }
+    out << "Release keys (oldest first):\n";
+    for (const std::string& text : servers.PublicKeys) {
+        const auto key = ParsePublicKey(text);
+        out << "  " << (key ? KeyId(*key) : "not a key: " + text) << "\n";
+    }
+    out << "Release channel: "
+        << (servers.Channel.empty() ? std::string(kDefaultChannel) + " (not configured)"
+                                    : servers.Channel)
+        << "\n";
+}
+
 void print_configuration(std::ostream& out, const StartupState& state) {
     const tConfigData& config = *state.ConfigData;
     out << "Instance title: " << state.InstanceTitle << "\n"
@@ -54,6 +73,7 @@ void print_configuration(std::ostream& out, const StartupState& state) {
     out << "Update servers (UsePing = " << yes_no(config.UpdateServers.UsePing)
         << ", RandomSelect = " << yes_no(config.UpdateServers.RandomSelect) << "):\n";
     print_lines(out, config.UpdateServers.Servers);
+    print_release_keys(out, config.UpdateServers);
     out << "Game proxies (UseProxy = " << yes_no(config.ProxyServers.UseProxy)
         << ", Port = " << config.ProxyServers.Port << "):\n";
     print_lines(out, config.ProxyServers.Servers);

@@ -1,3 +1,4 @@
+#include "config/config_check.h"
 #include "config/config_data.h"
 #include "platform/text.h"
 
@@ -76,6 +77,10 @@ bool tConfigData::ParseConfig(platform::MemoryStream& stream) {
         const bool flag = platform::to_lower(platform::trim(value)) == "true";
         apply_entry(section, key, value, number, flag);
     }
+    // A mistyped line is ignored like any unknown one; the log says so, as
+    // a mistyped key line would otherwise switch signature checks off unseen.
+    for (const std::string& warning : ConfigTextWarnings(lines))
+        log("Configuration: " + warning);
     return !lines.empty();
 }
 
@@ -119,6 +124,8 @@ void tConfigData::apply_entry(const std::string& section, const std::string& key
             UpdateServers.Servers.push_back(platform::trim(value));
         else if (key == "publickey")
             UpdateServers.PublicKeys.push_back(platform::trim(value));
+        else if (key == "channel")
+            UpdateServers.Channel = platform::trim(value);
     } else if (section == "gameproxys") {
         if (key == "useproxy")
             ProxyServers.UseProxy = flag;

@@ -36,6 +36,9 @@ struct tUpdateServersRecord {
     // The publisher's release-signing keys ("publickey=" lines); with one or
     // more, only signed file lists are used.
     std::vector<std::string> PublicKeys{};
+    // The release channel this launcher takes ("channel=" line); empty for
+    // the default channel.
+    std::string Channel{};
 };
 
 struct tGameProxysRecord {

@@ -26,6 +26,11 @@ std::string LanguageText(const LanguageTable& table, std::size_t index) {
         return "The update was refused: the release has expired";
     case kFolderBusy:
         return "The launcher is already updating this folder";
+    case kReleaseOtherChannel:
+        return "The update was refused: it is a release for another channel";
+    case kReleaseRecordDamaged:
+        return "The update was refused: updater\\Release.lst, the record of installed "
+               "releases, is damaged";
     default:
         return text;
     }

@@ -55,6 +55,8 @@ inline constexpr std::size_t kReleaseOlder = 30;
 inline constexpr std::size_t kReleaseExpired = 31;
 // Another run of the launcher holds the game folder: this one changes nothing.
 inline constexpr std::size_t kFolderBusy = 32;
+inline constexpr std::size_t kReleaseOtherChannel = 33;
+inline constexpr std::size_t kReleaseRecordDamaged = 34;
 
 // Entry `index` of the table, or its English default when the entry is empty
 // and it has one.

@@ -1,7 +1,10 @@
 #include "command_line/utf8_options.h"
+#include "config/config_check.h"
 #include "config/config_package.h"
 #include "platform/executable_image.h"
+#include "platform/files.h"
 #include "platform/terminal.h"
+#include "platform/text.h"
 #include "platform/utf8_path.h"
 #include "publish/executable_package.h"
 #include "publish/launcher_build.h"
@@ -52,7 +55,8 @@ int main(int argc, char** argv) {
         command_line::add_path_option(*package, "--package-file", package_file,
                                       "Write the raw package (length field and payload) instead");
     bool strict = false;
-    package->add_flag("--strict", strict, "Write nothing when the skin check warns");
+    package->add_flag("--strict", strict,
+                      "Write nothing when the skin or configuration check warns");
     into->needs(out);
     out->needs(into);
     raw->excludes(into);
@@ -90,14 +94,24 @@ int main(int argc, char** argv) {
     publish->add_flag("--checksum", release.checksum,
                       "Compare every file's content by MD5, and every kept archive with its "
                       "packed hash, even when size and date are unchanged");
-    std::filesystem::path sign_key_file;
-    command_line::add_path_option(*publish, "--sign-key", sign_key_file,
-                                  "Sign the release with this secret key (from keygen)")
-        ->check(command_line::kExistingFile);
+    std::vector<std::filesystem::path> sign_key_files;
     publish
-        ->add_option("--expires", release.expires_days,
-                     "Days until the signed release expires (default 30)")
-        ->check(CLI::Range(0, 3650));
+        ->add_option_function<std::vector<std::string>>(
+            "--sign-key",
+            [&sign_key_files](const std::vector<std::string>& values) {
+                for (const std::string& value : values)
+                    sign_key_files.push_back(platform::path_from_utf8(value));
+            },
+            "Sign the release with this secret key (from keygen); repeat it to sign with an old "
+            "and a new key while moving to the new one")
+        ->check(command_line::kExistingFile);
+    publish->add_option("--expires", release.expires_days,
+                        "Days until the signed release expires (default 30, at most 90)");
+    publish->add_option("--channel", release.channel,
+                        "Channel the signed release is for (default: the served release's "
+                        "channel, else main)");
+    publish->add_option("--release", release.release_number,
+                        "Release number to sign, when the served signature does not verify");
     publish->add_flag("--dry-run", release.dry_run,
                       "Tell which files would be packed, kept and removed and what players would "
                       "fetch; write nothing");
@@ -122,8 +136,11 @@ int main(int argc, char** argv) {
             if (executable.empty() && package_file.empty())
                 throw CLI::RequiredError("--into and --output, or --package-file");
             const auto stream = publish::ComposeConfigStream(skin_dir, config_file);
-            publish::ReportSkinWarnings(publish::SkinWarningLines(stream, skin_dir), std::cerr,
-                                        strict);
+            std::vector<std::string> warnings = publish::SkinWarningLines(stream, skin_dir);
+            for (std::string& line : ConfigTextWarnings(platform::split_lines(
+                     platform::decode_text(platform::read_file(config_file)))))
+                warnings.push_back(platform::utf8_of(config_file) + ": " + std::move(line));
+            publish::ReportSkinWarnings(warnings, std::cerr, strict);
             const auto resource = EncodeConfigPackage(stream);
             if (!package_file.empty()) {
                 platform::write_file_atomic(
@@ -138,8 +155,8 @@ int main(int argc, char** argv) {
             }
         } else if (publish->parsed()) {
             release.format = publish::ParsePackedFormat(format);
-            if (!sign_key_file.empty())
-                release.sign_key = publish::ReadSecretKeyFile(sign_key_file);
+            for (const auto& file : sign_key_files)
+                release.sign_keys.push_back(publish::ReadSecretKeyFile(file));
             publish_report.terminal = platform::is_terminal(stdout);
             publish::RunPublishCommand(release, publish_report, std::cout, std::cerr);
         } else if (unpack->parsed()) {

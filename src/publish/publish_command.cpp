@@ -37,9 +37,12 @@ void human_summary(std::ostream& out, const PublishOptions& options,
     out << GameFolderReport(summary.left_out, summary.copied_links);
     out << "Players on the previous release " << (options.dry_run ? "would fetch " : "fetch ")
         << summary.fetch_bytes << " bytes\n";
+    if (!summary.republished.empty())
+        out << "The served release does not verify (" << summary.republished << "): every file "
+            << (options.dry_run ? "would be" : "was") << " packed again from the game folder\n";
     if (summary.release > 0)
         out << (options.dry_run ? "Would be signed as release " : "Signed as release ")
-            << summary.release << "\n";
+            << summary.release << " for channel " << summary.channel << "\n";
 }
 
 nlohmann::json json_summary(const PublishOptions& options, const PublishSummary& summary) {
@@ -55,7 +58,8 @@ nlohmann::json json_summary(const PublishOptions& options, const PublishSummary&
             {"changed", summary.changed},
             {"changed_bytes", summary.changed_bytes},
             {"left_out", summary.left_out},
-            {"release", summary.release}};
+            {"release", summary.release},
+            {"channel", summary.channel}};
 }
 
 } // namespace

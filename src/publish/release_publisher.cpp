@@ -162,7 +162,10 @@ bool archive_matches(const TFileRecord& record, const std::filesystem::path& arc
 std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* before,
                                        const std::filesystem::path& archive, bool verify,
                                        bool checksum, std::span<std::uint8_t> hash_buffer) {
+    // A placeholder vouches for nothing: such a file is always packed again.
     if (before == nullptr || before->Content.Size != file.size ||
+        before->Content.Hash == kPlaceholderHash ||
+        before->Content.HashPacked == kPlaceholderHash ||
         !archive_matches(before->Content, archive, verify) ||
         ArchiveMemberExecutable(archive) != file.executable)
         return std::nullopt;
@@ -194,25 +197,74 @@ PackedArchive pack_aside(ArchivePacker& packer, const GameFile& file) {
     }
 }
 
+// For a signed publish: checks the served release against the keys, and
+// fixes the release number and channel; a served tree the keys do not
+// vouch for is not reused. None for an unsigned publish.
+std::optional<ServedReleaseTrust> plan_signing(const PublishOptions& options,
+                                               PreviousRelease& previous, PublishSummary& summary) {
+    const auto& out_dir = options.out_dir;
+    std::optional<ServedReleaseTrust> served;
+    if (options.sign_keys.empty())
+        return std::nullopt;
+    {
+        if (options.expires_days < 1 || options.expires_days > kLongestValidityDays)
+            throw PublishError("--expires " + std::to_string(options.expires_days) +
+                               " is not between 1 and " + std::to_string(kLongestValidityDays) +
+                               " days: launchers refuse a release valid for longer");
+        std::vector<PublicKey> keys;
+        for (const SecretKey& key : options.sign_keys)
+            keys.push_back(PublicKeyOf(key));
+        served = CheckServedRelease(out_dir, keys);
+        summary.release = NextReleaseNumber(out_dir, *served, options.release_number);
+        summary.channel = options.channel;
+        if (summary.channel.empty())
+            summary.channel = served->signature && served->signature->format >= 2
+                                  ? served->signature->terms.channel
+                                  : std::string(kDefaultChannel);
+        if (!IsChannelName(summary.channel))
+            throw PublishError("--channel " + summary.channel +
+                               " is not a channel name (1 to 64 letters, digits, '.', '-' or '_')");
+        // Hashes of a tree the key did not sign are someone else's: nothing of
+        // it is reused, every file is packed again from the game folder.
+        if (!served->manifest_verified && previous.served.Count() > 0) {
+            summary.republished = served->doubt;
+            previous.served.Clear();
+        }
+    }
+    return served;
+}
+
+// The signature file of a signed publish's packed manifest.
+std::string sign_manifest(const PublishOptions& options, const PublishSummary& summary,
+                          std::span<const std::uint8_t> packed_manifest) {
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    ReleaseTerms terms{summary.release, summary.channel, now,
+                       now + std::int64_t{options.expires_days} * 24 * 60 * 60};
+    return SignRelease(packed_manifest, terms, options.sign_keys);
+}
+
 // What PublishRelease would do, without writing to the update-server folder.
 PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile>& files,
                        const std::vector<std::string>& check_section,
                        const std::vector<std::string>& removal_section,
                        const PublishProgress& progress) {
     const auto& out_dir = options.out_dir;
-    if (!options.sign_key &&
+    if (options.sign_keys.empty() &&
         platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
         throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
                            std::string(kSignatureName) + "): publish with --sign-key");
     // A first publish: there is no folder yet, and a dry run makes none.
     const bool served = platform::entry_kind(out_dir) != platform::EntryKind::None;
-    const PreviousRelease previous = served ? ReadPreviousRelease(out_dir) : PreviousRelease{};
+    PreviousRelease previous = served ? ReadPreviousRelease(out_dir) : PreviousRelease{};
     const bool verify_archives = options.checksum || previous.interrupted ||
                                  (served && !FindLeftovers(out_dir).earlier_version_files.empty());
     ArchivePacker packer(options.format);
     std::vector<std::uint8_t> hash_buffer(1 << 20);
     TFileList catalogue(false);
     PublishSummary summary;
+    const bool signing = plan_signing(options, previous, summary).has_value();
     for (const auto& file : files) {
         const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
                                       ArchivePath(out_dir, file.name), verify_archives,
@@ -239,14 +291,8 @@ PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile
         EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     summary.bytes_written += text.size() + packed_manifest.size();
     summary.fetch_bytes += packed_manifest.size();
-    if (options.sign_key) {
-        summary.release = NextReleaseNumber(out_dir);
-        const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                                     std::chrono::system_clock::now().time_since_epoch())
-                                     .count();
-        const auto signature =
-            SignRelease(packed_manifest, summary.release,
-                        now + std::int64_t{options.expires_days} * 24 * 60 * 60, *options.sign_key);
+    if (signing) {
+        const auto signature = sign_manifest(options, summary, packed_manifest);
         summary.bytes_written += signature.size();
         summary.fetch_bytes += signature.size();
     }
@@ -294,7 +340,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
     }
     // Launchers that hold the publisher's key refuse an unsigned release: a
     // publish that forgot the key would lock every one of them out.
-    if (!options.sign_key &&
+    if (options.sign_keys.empty() &&
         platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None)
         throw PublishError(platform::utf8_of(out_dir) + " serves a signed release (" +
                            std::string(kSignatureName) +
@@ -302,6 +348,7 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                            "an unsigned one; to stop signing, remove that file first. The "
                            "release is unchanged.");
     PreviousRelease previous = ReadPreviousRelease(out_dir);
+    const std::optional<ServedReleaseTrust> served = plan_signing(options, previous, summary);
     const Leftovers leftovers = FindLeftovers(out_dir);
     RemoveLeftoverFiles(leftovers.staged_archives, out_dir);
     // After an interrupted publish an archive may be newer than the manifest
@@ -350,14 +397,8 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         const auto packed_manifest =
             EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
         std::string signature;
-        if (options.sign_key) {
-            summary.release = NextReleaseNumber(out_dir);
-            const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                                         std::chrono::system_clock::now().time_since_epoch())
-                                         .count();
-            signature = SignRelease(packed_manifest, summary.release,
-                                    now + std::int64_t{options.expires_days} * 24 * 60 * 60,
-                                    *options.sign_key);
+        if (served) {
+            signature = sign_manifest(options, summary, packed_manifest);
             summary.bytes_written += signature.size();
             summary.fetch_bytes += signature.size();
         }

@@ -29,18 +29,28 @@ struct PublishOptions {
     // Compare every file's content by MD5, and every kept archive with its
     // packed hash, rather than trust an unchanged size and date.
     bool checksum = false;
-    // Sign the release with this key: the signature file gets the next
-    // release number and expires after `expires_days`.
-    std::optional<SecretKey> sign_key{};
+    // Sign the release with these keys (several while moving to a new
+    // key): the signature file gets the next release number, `channel`, and
+    // expires after `expires_days` (at most kLongestValidityDays).
+    std::vector<SecretKey> sign_keys{};
     int expires_days = 30;
     // Tell what a publish would do and write nothing: the archives that
     // would be packed are packed into the system's temporary folder only to
     // learn their sizes.
     bool dry_run = false;
+    // Empty: the channel of the verified served release, else the default.
+    std::string channel{};
+    // The release number to sign, for a folder whose served signature does
+    // not verify; none: one above the verified served release.
+    std::optional<std::uint64_t> release_number{};
 };
 
 struct PublishSummary {
     std::uint64_t release = 0; // the signed release number; 0 when unsigned
+    std::string channel;       // the signed release's channel
+    // Why nothing of the served tree was reused (a signed publish over a
+    // tree that does not verify); empty when it was trusted.
+    std::string republished;
     std::size_t files = 0;
     std::size_t packed = 0;          // archives written this time
     std::size_t reused = 0;          // archives kept from the previous release

@@ -12,6 +12,7 @@
 #include "update/game_names.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace launcher::publish {
 namespace {
@@ -62,6 +63,13 @@ std::vector<std::string> CheckSectionOf(const std::vector<std::string>& lines,
 
 void WriteKeyPair(const KeyPair& keys, const std::filesystem::path& secret_file,
                   const std::filesystem::path& public_file, bool force) {
+    // The public key written over the secret one would lose the secret key.
+    std::error_code ignored;
+    if (std::filesystem::absolute(secret_file, ignored).lexically_normal() ==
+            std::filesystem::absolute(public_file, ignored).lexically_normal() ||
+        std::filesystem::equivalent(secret_file, public_file, ignored))
+        throw PublishError("the secret and the public key cannot go to the same file (" +
+                           platform::utf8_of(secret_file) + ")");
     for (const auto& file : {secret_file, public_file})
         if (!force && platform::entry_kind(file) != platform::EntryKind::None)
             throw PublishError(platform::utf8_of(file) + " exists (use --force to replace it)");
@@ -87,16 +95,69 @@ PublicKey ReadPublicKeyFile(const std::filesystem::path& file) {
     return *key;
 }
 
-std::uint64_t NextReleaseNumber(const std::filesystem::path& out_dir) {
-    const auto file = out_dir / kSignatureName;
-    if (platform::entry_kind(file) == platform::EntryKind::None)
-        return 1;
+ServedReleaseTrust CheckServedRelease(const std::filesystem::path& out_dir,
+                                      const std::vector<PublicKey>& keys) {
+    ServedReleaseTrust trust;
+    const auto signature_file = out_dir / kSignatureName;
+    const auto packed_file = out_dir / kPackedManifestName;
+    const bool has_signature = platform::entry_kind(signature_file) != platform::EntryKind::None;
+    const bool has_manifest = platform::entry_kind(packed_file) != platform::EntryKind::None;
+    if (!has_signature) {
+        if (has_manifest)
+            trust.doubt = "it is not signed";
+        return trust;
+    }
     std::string error;
-    const auto previous = ParseReleaseSignature(platform::read_file_text(file), error);
-    if (!previous)
-        throw PublishError(platform::utf8_of(file) + " cannot be read (" + error +
-                           "); the next release number must follow it, so it is not replaced");
-    return previous->release + 1;
+    const auto parsed = ParseReleaseSignature(platform::read_file_text(signature_file), error);
+    if (!parsed) {
+        trust.doubt = platform::utf8_of(signature_file) + " is not a signature file: " + error;
+        return trust;
+    }
+    if (VerifiedSigners(*parsed, keys).empty()) {
+        trust.doubt = platform::utf8_of(signature_file) + " is not signed by the signing key";
+        return trust;
+    }
+    trust.signature = parsed;
+    if (!has_manifest) {
+        trust.doubt = platform::utf8_of(packed_file) + " is missing";
+        return trust;
+    }
+    const platform::Bytes packed = platform::read_file(packed_file);
+    trust.manifest_verified = Sha256Hex(packed) == parsed->manifest_sha256 &&
+                              (parsed->format < 2 || packed.size() == parsed->manifest_size);
+    if (!trust.manifest_verified)
+        trust.doubt = platform::utf8_of(packed_file) + " is not the file list that was signed";
+    return trust;
+}
+
+std::uint64_t NextReleaseNumber(const std::filesystem::path& out_dir,
+                                const ServedReleaseTrust& served,
+                                std::optional<std::uint64_t> requested) {
+    const auto file = platform::utf8_of(out_dir / kSignatureName);
+    const bool signature_present =
+        platform::entry_kind(out_dir / kSignatureName) != platform::EntryKind::None;
+    if (served.signature) {
+        const std::uint64_t previous = served.signature->terms.release;
+        if (requested) {
+            if (*requested <= previous)
+                throw PublishError("--release " + std::to_string(*requested) +
+                                   " is not above release " + std::to_string(previous) + " in " +
+                                   file + "; launchers would take it for a rollback");
+            return *requested;
+        }
+        if (previous == std::numeric_limits<std::uint64_t>::max())
+            throw PublishError(file + " holds the highest release number there is; no release "
+                                      "can follow it");
+        return previous + 1;
+    }
+    if (requested)
+        return *requested;
+    if (signature_present)
+        throw PublishError(served.doubt +
+                           ". Its release number cannot be trusted, and launchers refuse a "
+                           "number below the one they accepted: give the next number with "
+                           "--release N (one above the last release you signed)");
+    return 1;
 }
 
 ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const PublicKey& key,
@@ -111,12 +172,16 @@ ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const Pub
         }
     }
     const platform::Bytes packed = platform::read_file(packed_file);
-    const ReleaseCheck check =
-        VerifyRelease(platform::read_file_text(signature_file), packed, {key}, now, 0);
+    const ReleaseCheck check = VerifyRelease(platform::read_file_text(signature_file), packed,
+                                             {key}, std::nullopt, now, AcceptedRelease{});
     result.release = check.release;
     std::string error;
-    if (const auto parsed = ParseReleaseSignature(platform::read_file_text(signature_file), error))
-        result.expires = parsed->expires;
+    if (const auto parsed =
+            ParseReleaseSignature(platform::read_file_text(signature_file), error)) {
+        result.expires = parsed->terms.expires;
+        result.signed_at = parsed->terms.signed_at;
+        result.channel = parsed->terms.channel;
+    }
     if (check.verdict != ReleaseVerdict::Valid) {
         result.problems.push_back(check.reason);
         if (check.verdict != ReleaseVerdict::Expired)
@@ -154,8 +219,12 @@ ServedTreeCheck VerifyServedTree(const std::filesystem::path& out_dir, const Pub
                                       ", which the file list does not list");
     for (int id = 0; id < catalogue.Count(); ++id) {
         const TFileRecord& record = catalogue.GetItemByID(id)->Content;
-        if (record.HashPacked == kPlaceholderHash)
+        if (record.Hash == kPlaceholderHash || record.HashPacked == kPlaceholderHash) {
+            // A launcher that holds the key refuses the whole release for it.
+            result.problems.push_back(record.Name +
+                                      " has a placeholder hash in the signed file list");
             continue;
+        }
         const auto archive = platform::native_path(out_dir, record.Name + ".vdp");
         ++result.archives;
         try {

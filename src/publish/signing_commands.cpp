@@ -56,7 +56,8 @@ std::string RunVerify(const VerifyRequest& request, bool& good) {
         report += "problem: " + problem + "\n";
     if (good)
         report += "Release " + std::to_string(check.release) + " in " +
-                  platform::utf8_of(request.out_dir) + " is signed by key " + KeyId(key) +
+                  platform::utf8_of(request.out_dir) + " for channel " + check.channel +
+                  " is signed by key " + KeyId(key) + " at " + UtcText(check.signed_at) +
                   ", expires " + UtcText(check.expires) + ", and all " +
                   std::to_string(check.archives) + " archives match it.";
     else

@@ -1,5 +1,6 @@
 #include "update/release_signature.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -66,22 +67,87 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// The value of a line "NAME VALUE", or none when the line is another one.
-std::optional<std::string_view> field(std::string_view line, std::string_view name) {
-    line = trimmed(line);
-    if (!line.starts_with(name) || line.size() <= name.size() || line[name.size()] != ' ')
-        return std::nullopt;
-    return trimmed(line.substr(name.size() + 1));
+bool parse_number(std::string_view text, std::uint64_t& value) {
+    if (text.empty() || text.size() > 20 || text.front() < '0' || text.front() > '9')
+        return false;
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return failed == std::errc{} && end == text.data() + text.size();
 }
 
-std::string signed_lines(std::uint64_t release, std::int64_t expires, std::string_view sha256,
-                         std::string_view key_id) {
+bool is_lower_hex(std::string_view text) {
+    return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+std::vector<std::string_view> split_lf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The value of a line "NAME VALUE", exactly so, or none.
+std::optional<std::string_view> exact_field(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() + 1 || !line.starts_with(name) || line[name.size()] != ' ')
+        return std::nullopt;
+    return line.substr(name.size() + 1);
+}
+
+std::string signed_lines(std::span<const std::uint8_t> manifest, const ReleaseTerms& terms) {
     std::string text(kSignatureFormat);
-    text += "\nrelease " + std::to_string(release) + "\n";
-    text += "expires " + UtcText(expires) + "\n";
-    text += "sha256 " + std::string(sha256) + "\n";
-    text += "key " + std::string(key_id) + "\n";
+    text += "\nrelease " + std::to_string(terms.release) + "\n";
+    text += "channel " + terms.channel + "\n";
+    text += "signed " + UtcText(terms.signed_at) + "\n";
+    text += "expires " + UtcText(terms.expires) + "\n";
+    text += "size " + std::to_string(manifest.size()) + "\n";
+    text += "sha256 " + Sha256Hex(manifest) + "\n";
     return text;
+}
+
+std::optional<KeySignature> signature_line(std::string_view value) {
+    const std::size_t blank = value.find(' ');
+    if (blank != 16 || !is_lower_hex(value.substr(0, 16)))
+        return std::nullopt;
+    auto bytes = from_hex<64>(value.substr(17));
+    if (!bytes || !is_lower_hex(value.substr(17)))
+        return std::nullopt;
+    return KeySignature{std::string(value.substr(0, 16)), *bytes};
+}
+
+// Format 1: release, expires, sha256, key, then "signature HEX".
+std::optional<ReleaseSignature> parse_format_1(const std::vector<std::string_view>& lines,
+                                               std::string_view text, std::string& error) {
+    ReleaseSignature parsed;
+    parsed.format = 1;
+    if (lines.size() != 6) {
+        error = "it is not a signature file of a known format";
+        return std::nullopt;
+    }
+    const auto release = exact_field(lines[1], "release");
+    const auto expires = exact_field(lines[2], "expires");
+    const auto sha256 = exact_field(lines[3], "sha256");
+    const auto key = exact_field(lines[4], "key");
+    const auto signature = exact_field(lines[5], "signature");
+    if (!release || !expires || !sha256 || !key || !signature) {
+        error = "a field is missing";
+        return std::nullopt;
+    }
+    const auto when = ParseUtcText(*expires);
+    const auto bytes = from_hex<64>(*signature);
+    if (!parse_number(*release, parsed.terms.release) || !when || !bytes || sha256->size() != 64 ||
+        !is_lower_hex(*sha256) || key->size() != 16 || !is_lower_hex(*key)) {
+        error = "a field is not readable";
+        return std::nullopt;
+    }
+    parsed.terms.expires = *when;
+    parsed.manifest_sha256 = std::string(*sha256);
+    parsed.signatures.push_back(KeySignature{std::string(*key), *bytes});
+    parsed.signed_text = std::string(text.substr(0, text.size() - lines[5].size() - 1));
+    return parsed;
 }
 
 } // namespace
@@ -140,60 +206,105 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
     return hex_of(digest);
 }
 
-std::string SignRelease(std::span<const std::uint8_t> manifest, std::uint64_t release,
-                        std::int64_t expires, const SecretKey& key) {
+bool IsChannelName(std::string_view name) {
+    return !name.empty() && name.size() <= 64 &&
+           name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                  "0123456789._-") == std::string_view::npos;
+}
+
+std::string SignRelease(std::span<const std::uint8_t> manifest, const ReleaseTerms& terms,
+                        const std::vector<SecretKey>& keys) {
     ensure_sodium();
-    const std::string text =
-        signed_lines(release, expires, Sha256Hex(manifest), KeyId(PublicKeyOf(key)));
-    std::array<std::uint8_t, crypto_sign_BYTES> signature{};
-    crypto_sign_detached(signature.data(), nullptr,
-                         reinterpret_cast<const unsigned char*>(text.data()), text.size(),
-                         key.data());
-    return text + "signature " + hex_of(signature) + "\n";
+    if (!IsChannelName(terms.channel))
+        throw std::invalid_argument("not a channel name: " + terms.channel);
+    const std::string text = signed_lines(manifest, terms);
+    std::string file = text;
+    for (const SecretKey& key : keys) {
+        std::array<std::uint8_t, crypto_sign_BYTES> signature{};
+        crypto_sign_detached(signature.data(), nullptr,
+                             reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                             key.data());
+        file += "signature " + KeyId(PublicKeyOf(key)) + " " + hex_of(signature) + "\n";
+    }
+    return file;
 }
 
 std::optional<ReleaseSignature> ParseReleaseSignature(std::string_view text, std::string& error) {
-    const std::size_t signature_line = text.rfind("\nsignature ");
-    if (signature_line == std::string_view::npos) {
-        error = "it has no signature line";
+    if (text.size() > kLongestSignatureFile) {
+        error = "it is longer than " + std::to_string(kLongestSignatureFile) + " bytes";
         return std::nullopt;
     }
-    ReleaseSignature parsed;
-    parsed.signed_text = std::string(text.substr(0, signature_line + 1));
-
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0; start < parsed.signed_text.size();) {
-        const std::size_t end = parsed.signed_text.find('\n', start);
-        lines.push_back(std::string_view(parsed.signed_text).substr(start, end - start));
-        start = end + 1;
+    if (text.empty() || text.back() != '\n') {
+        error = "it does not end with a complete line";
+        return std::nullopt;
     }
-    if (lines.size() != 5 || trimmed(lines[0]) != kSignatureFormat) {
+    const std::vector<std::string_view> lines = split_lf(text.substr(0, text.size() - 1));
+    if (!lines.empty() && lines[0] == kFormerSignatureFormat)
+        return parse_format_1(lines, text, error);
+    if (lines.size() < 8 || lines[0] != kSignatureFormat) {
         error = "it is not a signature file of a known format";
         return std::nullopt;
     }
-    const auto release = field(lines[1], "release");
-    const auto expires = field(lines[2], "expires");
-    const auto sha256 = field(lines[3], "sha256");
-    const auto key = field(lines[4], "key");
-    const auto signature = field(text.substr(signature_line + 1), "signature");
-    if (!release || !expires || !sha256 || !key || !signature) {
+    ReleaseSignature parsed;
+    const auto release = exact_field(lines[1], "release");
+    const auto channel = exact_field(lines[2], "channel");
+    const auto signed_at = exact_field(lines[3], "signed");
+    const auto expires = exact_field(lines[4], "expires");
+    const auto size = exact_field(lines[5], "size");
+    const auto sha256 = exact_field(lines[6], "sha256");
+    if (!release || !channel || !signed_at || !expires || !size || !sha256) {
         error = "a field is missing";
         return std::nullopt;
     }
-    const auto [end, failed] =
-        std::from_chars(release->data(), release->data() + release->size(), parsed.release);
-    const auto when = ParseUtcText(*expires);
-    auto bytes = from_hex<64>(*signature);
-    if (failed != std::errc{} || end != release->data() + release->size() || !when || !bytes ||
-        sha256->size() != 64) {
+    const auto signed_time = ParseUtcText(*signed_at);
+    const auto expiry = ParseUtcText(*expires);
+    if (!parse_number(*release, parsed.terms.release) || !IsChannelName(*channel) || !signed_time ||
+        !expiry || !parse_number(*size, parsed.manifest_size) || sha256->size() != 64 ||
+        !is_lower_hex(*sha256)) {
         error = "a field is not readable";
         return std::nullopt;
     }
-    parsed.expires = *when;
+    if (lines.size() - 7 > kMostSignatures) {
+        error = "it holds more than " + std::to_string(kMostSignatures) + " signatures";
+        return std::nullopt;
+    }
+    for (std::size_t i = 7; i < lines.size(); ++i) {
+        const auto value = exact_field(lines[i], "signature");
+        const auto signature = value ? signature_line(*value) : std::nullopt;
+        if (!signature) {
+            error = "line " + std::to_string(i + 1) + " is not a signature";
+            return std::nullopt;
+        }
+        for (const KeySignature& earlier : parsed.signatures)
+            if (earlier.key_id == signature->key_id) {
+                error = "key " + signature->key_id + " signs twice";
+                return std::nullopt;
+            }
+        parsed.signatures.push_back(*signature);
+    }
+    parsed.terms.channel = std::string(*channel);
+    parsed.terms.signed_at = *signed_time;
+    parsed.terms.expires = *expiry;
     parsed.manifest_sha256 = std::string(*sha256);
-    parsed.key_id = std::string(*key);
-    parsed.signature = *bytes;
+    parsed.signed_text = std::string(text.substr(0, lines[7].data() - text.data()));
     return parsed;
+}
+
+std::vector<std::string> VerifiedSigners(const ReleaseSignature& parsed,
+                                         const std::vector<PublicKey>& keys) {
+    ensure_sodium();
+    std::vector<std::string> signers;
+    for (const PublicKey& key : keys) {
+        const std::string id = KeyId(key);
+        for (const KeySignature& signature : parsed.signatures)
+            if (signature.key_id == id &&
+                crypto_sign_verify_detached(
+                    signature.signature.data(),
+                    reinterpret_cast<const unsigned char*>(parsed.signed_text.data()),
+                    parsed.signed_text.size(), key.data()) == 0)
+                signers.push_back(id);
+    }
+    return signers;
 }
 
 std::string UtcText(std::int64_t seconds) {
@@ -232,53 +343,108 @@ std::optional<std::int64_t> ParseUtcText(std::string_view text) {
     return when.time_since_epoch().count();
 }
 
-ReleaseCheck VerifyRelease(std::string_view signature_file, std::span<const std::uint8_t> manifest,
-                           const std::vector<PublicKey>& keys, std::int64_t now,
-                           std::uint64_t highest_accepted) {
-    ensure_sodium();
+namespace {
+
+std::string days_text(std::int64_t seconds) {
+    return std::to_string(seconds / (24 * 60 * 60)) + " days";
+}
+
+// The position of a key id among the configured keys, or none.
+std::optional<std::size_t> key_rank(const std::vector<std::string>& ids, std::string_view id) {
+    for (std::size_t rank = 0; rank < ids.size(); ++rank)
+        if (ids[rank] == id)
+            return rank;
+    return std::nullopt;
+}
+
+ReleaseCheck refused(ReleaseVerdict verdict, std::uint64_t release, std::string reason) {
     ReleaseCheck check;
+    check.verdict = verdict;
+    check.release = release;
+    check.reason = std::move(reason);
+    return check;
+}
+
+} // namespace
+
+ReleaseCheck VerifyRelease(std::string_view signature_file, std::span<const std::uint8_t> manifest,
+                           const std::vector<PublicKey>& keys,
+                           std::optional<std::string_view> channel, std::int64_t now,
+                           const AcceptedRelease& accepted) {
     std::string error;
     const auto parsed = ParseReleaseSignature(signature_file, error);
-    if (!parsed) {
-        check.reason = "the signature file is damaged: " + error;
-        return check;
-    }
-    check.release = parsed->release;
-    const PublicKey* signer = nullptr;
+    if (!parsed)
+        return refused(ReleaseVerdict::Malformed, 0, "the signature file is damaged: " + error);
+    const ReleaseTerms& terms = parsed->terms;
+    const std::string number = "release " + std::to_string(terms.release);
+
+    std::vector<std::string> ids;
     for (const PublicKey& key : keys)
-        if (KeyId(key) == parsed->key_id)
-            signer = &key;
-    if (!signer) {
-        check.verdict = ReleaseVerdict::UnknownKey;
-        check.reason = "it is signed by a key this launcher does not know (" + parsed->key_id + ")";
-        return check;
+        ids.push_back(KeyId(key));
+    const std::vector<std::string> signers = VerifiedSigners(*parsed, keys);
+    bool known = false;
+    for (const KeySignature& signature : parsed->signatures)
+        if (key_rank(ids, signature.key_id)) {
+            known = true;
+            if (!key_rank(signers, signature.key_id))
+                return refused(ReleaseVerdict::BadSignature, terms.release,
+                               "its signature by key " + signature.key_id + " does not verify");
+        }
+    if (!known) {
+        std::string named;
+        for (const KeySignature& signature : parsed->signatures)
+            named += (named.empty() ? "" : ", ") + signature.key_id;
+        return refused(ReleaseVerdict::UnknownKey, terms.release,
+                       "it is signed by a key this launcher does not know (" + named + ")");
     }
-    if (crypto_sign_verify_detached(
-            parsed->signature.data(),
-            reinterpret_cast<const unsigned char*>(parsed->signed_text.data()),
-            parsed->signed_text.size(), signer->data()) != 0) {
-        check.verdict = ReleaseVerdict::BadSignature;
-        check.reason = "its signature does not verify";
-        return check;
+    if (Sha256Hex(manifest) != parsed->manifest_sha256 ||
+        (parsed->format >= 2 && manifest.size() != parsed->manifest_size))
+        return refused(ReleaseVerdict::ManifestChanged, terms.release,
+                       "the file list is not the one the publisher signed");
+    if (channel && terms.channel != *channel)
+        return refused(ReleaseVerdict::OtherChannel, terms.release,
+                       number + " is for channel " + terms.channel + ", this launcher is on " +
+                           std::string(*channel));
+    if (parsed->format < 2) {
+        if (accepted.format >= 2)
+            return refused(ReleaseVerdict::FormerFormat, terms.release,
+                           number + " has a format-1 signature, and this game folder already "
+                                    "accepted a release of format 2");
+        if (terms.expires - now > kLongestValidity)
+            return refused(ReleaseVerdict::TooLong, terms.release,
+                           number + " has a format-1 signature that is valid for " +
+                               days_text(terms.expires - now) + " more, longer than " +
+                               days_text(kLongestValidity));
+    } else if (terms.expires <= terms.signed_at ||
+               terms.expires - terms.signed_at > kLongestValidity) {
+        return refused(ReleaseVerdict::TooLong, terms.release,
+                       number + " is valid from " + UtcText(terms.signed_at) + " to " +
+                           UtcText(terms.expires) + ", not between 0 and " +
+                           days_text(kLongestValidity));
     }
-    if (Sha256Hex(manifest) != parsed->manifest_sha256) {
-        check.verdict = ReleaseVerdict::ManifestChanged;
-        check.reason = "the file list is not the one the publisher signed";
-        return check;
-    }
-    if (now >= parsed->expires) {
-        check.verdict = ReleaseVerdict::Expired;
-        check.reason = "release " + std::to_string(parsed->release) + " expired at " +
-                       UtcText(parsed->expires);
-        return check;
-    }
-    if (parsed->release < highest_accepted) {
-        check.verdict = ReleaseVerdict::Rollback;
-        check.reason = "release " + std::to_string(parsed->release) + " is older than release " +
-                       std::to_string(highest_accepted) + ", which this game folder already has";
-        return check;
-    }
+    if (now >= terms.expires)
+        return refused(ReleaseVerdict::Expired, terms.release,
+                       number + " expired at " + UtcText(terms.expires));
+    if (terms.release < accepted.release)
+        return refused(ReleaseVerdict::Rollback, terms.release,
+                       number + " is older than release " + std::to_string(accepted.release) +
+                           ", which this game folder already has");
+    // The newest key that signed it: the latest of the configured keys.
+    std::size_t newest = 0;
+    for (const std::string& signer : signers)
+        newest = std::max(newest, *key_rank(ids, signer));
+    const auto retired_below = key_rank(ids, accepted.newest_key);
+    if (retired_below && newest < *retired_below)
+        return refused(ReleaseVerdict::RetiredKey, terms.release,
+                       number + " is signed only by keys older than key " + accepted.newest_key +
+                           ", which signed a release this game folder accepted");
+
+    ReleaseCheck check;
     check.verdict = ReleaseVerdict::Valid;
+    check.release = terms.release;
+    check.accepted.release = std::max(accepted.release, terms.release);
+    check.accepted.newest_key = ids[newest];
+    check.accepted.format = std::max(accepted.format, parsed->format);
     return check;
 }
 

@@ -199,6 +199,8 @@ void UpdateWorkflow::CheckingRequiredFiles() {
             report_bad_manifest(error.what());
             return;
         }
+        if (refuse_placeholder_hashes())
+            return;
         lines.clear();
         for (const std::string& note : previous_as_read_.Load(
                  previous, PreviousListBound(manifest_bytes.size()), OldFileList))

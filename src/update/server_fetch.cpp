@@ -77,8 +77,15 @@ UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {
         log("Damaged file list from " + URLMain + ": it is empty");
         return {Kind::Damaged, "the file list on the update server is empty"};
     }
-    if (!config_.UpdateServers.PublicKeys.empty() && !verify_release())
-        return {Kind::Refused, refusal_ ? refusal_->reason : std::string()};
+    if (!config_.UpdateServers.PublicKeys.empty()) {
+        const ReleaseOutcome release = verify_release();
+        if (release.verdict == ReleaseOutcome::Verdict::NoAnswer)
+            return {Kind::NotServed, release.reason};
+        if (release.verdict == ReleaseOutcome::Verdict::Refused) {
+            refusal_ = release;
+            return {Kind::Refused, release.reason};
+        }
+    }
     view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
     try {
         UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);

@@ -11,7 +11,6 @@
 #include "update/release_signature.h"
 #include "update/run_temporary_name.h"
 
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <system_error>
@@ -232,80 +231,6 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
     return DM.LastFailure.value_or(DownloadFailure{});
 }
 
-std::optional<std::string> UpdateWorkflow::fetch_signature(const std::filesystem::path& target) {
-    const std::string name =
-        std::string(kManifestName) + std::string(kPackedSuffix) + std::string(kSignatureSuffix);
-    if (setup_.FileModeActive) {
-        const std::filesystem::path source = platform::native_path(setup_.FileModeFolder, name);
-        if (platform::entry_kind(source) != platform::EntryKind::File)
-            return "the signature file " + platform::utf8_of(source) + " is missing";
-        platform::copy_file_to(source, target);
-        return std::nullopt;
-    }
-    current_name_ = name;
-    std::string url = URLMain + name;
-    int stalls = 0;
-    for (int call = 0; call < kDownloadCallsPerPass; ++call) {
-        const bool again = fetch_from_server(url, target, kMaxSignatureBytes, stalls, true);
-        if (!DM.HaveError)
-            return std::nullopt;
-        if (!again || (DM.LastFailure && (DM.LastFailure->kind == DownloadFailure::Kind::TooLong ||
-                                          DM.LastFailure->kind == DownloadFailure::Kind::TooSlow)))
-            break;
-    }
-    platform::remove_file(target);
-    return "the signature file could not be fetched: " +
-           DM.LastFailure.value_or(DownloadFailure{}).describe();
-}
-
-bool UpdateWorkflow::verify_release() {
-    std::vector<PublicKey> keys;
-    for (const std::string& text : config_.UpdateServers.PublicKeys) {
-        if (auto key = ParsePublicKey(text))
-            keys.push_back(*key);
-        else
-            log("Ignored a release key that is not one: " + text);
-    }
-    const std::filesystem::path signature = TemporarySignatureFile();
-    const std::filesystem::path accepted = TmpPath() / kAcceptedReleaseName;
-    ReleaseCheck check;
-    if (auto missing = fetch_signature(signature)) {
-        check.reason = *missing;
-    } else {
-        std::uint64_t highest = 0;
-        if (platform::entry_kind(accepted) == platform::EntryKind::File) {
-            const std::string text = platform::trim(platform::read_file_text(accepted));
-            std::from_chars(text.data(), text.data() + text.size(), highest);
-        }
-        check =
-            VerifyRelease(platform::read_file_text(signature),
-                          platform::read_file(TemporaryPackedFile()), keys, UnixTime(), highest);
-        platform::remove_file(signature);
-        if (check.verdict == ReleaseVerdict::Valid) {
-            if (check.release > highest)
-                platform::write_file_atomic(accepted, std::to_string(check.release) + "\r\n");
-            log("Signed release " + std::to_string(check.release) + " accepted");
-            return true;
-        }
-    }
-    platform::remove_file(TemporaryPackedFile());
-    log("Release refused: " + check.reason);
-    refusal_ = check;
-    return false;
-}
-
-void UpdateWorkflow::report_refusal(const ReleaseCheck& check) {
-    end_reason_ = check.reason;
-    const std::size_t entry = check.verdict == ReleaseVerdict::Rollback  ? kReleaseOlder
-                              : check.verdict == ReleaseVerdict::Expired ? kReleaseExpired
-                                                                         : kReleaseNotSigned;
-    const std::string text = LanguageText(strings_, entry);
-    view_.MsgShow(text);
-    view_.SetStatus(text);
-    view_.SetStartGameEnabled(true);
-    end_ = WorkflowEnd::Refused;
-}
-
 void UpdateWorkflow::MainTimerTimer() {
     failed_.clear();
     end_reason_.clear();
@@ -341,13 +266,18 @@ void UpdateWorkflow::run_stage() {
         const FileListOutcome outcome = take_file_list();
         if (outcome.kind == FileListOutcome::Kind::Usable)
             break;
+        // No other server can mend this game folder's own record.
+        if (outcome.kind == FileListOutcome::Kind::Refused && refusal_ && refusal_->local) {
+            report_release_outcome(*refusal_);
+            return;
+        }
         if (outcome.kind == FileListOutcome::Kind::Damaged && !damaged)
             damaged = outcome.reason;
         if (outcome.kind == FileListOutcome::Kind::NotServed)
             not_served += (not_served.empty() ? "" : "; ") + URLMain + ": " + outcome.reason;
         if (!servers_.next()) {
             if (refusal_)
-                report_refusal(*refusal_);
+                report_release_outcome(*refusal_);
             else if (damaged)
                 report_bad_manifest(*damaged);
             else

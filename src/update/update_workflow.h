@@ -11,9 +11,10 @@
 #include "update/failed_file.h"
 #include "update/kept_dates.h"
 #include "update/launcher_view.h"
+#include "update/previous_list.h"
+#include "update/release_outcome.h"
 #include "update/release_signature.h"
 #include "update/server_rotation.h"
-#include "update/previous_list.h"
 #include "update/server_selection.h"
 
 #include <array>
@@ -175,12 +176,23 @@ private:
     // calls at most); the failure when nothing usable was fetched.
     std::optional<DownloadFailure> fetch_manifest();
     void prepare_updater_folder();
-    // With release keys configured: true when the fetched file list is a
-    // valid signed release; otherwise false, with the refusal kept in
-    // `refusal_` for `report_refusal` (told only when no server serves an
-    // acceptable release).
-    bool verify_release();
-    void report_refusal(const ReleaseCheck& check);
+    // With release keys configured: checks the fetched file list of the
+    // current server against its signature file. A refused release has its
+    // packed file removed and is not yet told, so that another server may
+    // still serve an acceptable one; `report_release_outcome` tells it.
+    ReleaseOutcome verify_release();
+    // Tells a refused release or a server that did not answer, and ends the
+    // stage with it.
+    void report_release_outcome(const ReleaseOutcome& outcome);
+    // Fetches the signature file into `target`; none when it arrived, else
+    // what went wrong, as a refusal (the server says it has none) or as no
+    // answer.
+    std::optional<ReleaseOutcome> fetch_signature(const std::filesystem::path& target);
+    // With release keys configured, a catalogue record whose Hash or packed
+    // hash is the placeholder vouches for nothing: the release is refused
+    // and told, and true returned. Otherwise the release's record of
+    // accepted releases is written now.
+    bool refuse_placeholder_hashes();
     // What one server gave for the file list.
     struct FileListOutcome {
         enum class Kind { Usable, NotServed, Damaged, Refused };
@@ -198,7 +210,6 @@ private:
     bool fetch_from_server(std::string& url, const std::filesystem::path& target,
                            std::optional<std::int64_t> max_length, int& file_stalls,
                            bool list = false);
-    std::optional<std::string> fetch_signature(const std::filesystem::path& target);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
     // What a stop request leaves behind: every temporary file of this run.
@@ -273,13 +284,16 @@ private:
     std::int64_t staged_bytes_ = 0;
     std::optional<TFileRecord> self_update_before_; // what the run before installed of itself
     ServerRotation servers_;
-    std::optional<ReleaseCheck> refusal_; // the last server's release was refused
+    std::optional<ReleaseOutcome> refusal_; // the last server's release was refused
     // The most bytes the archive being fetched may have: its member's size
     // and room for the archive's headers; none when the size is not known.
     std::optional<std::int64_t> max_packed_length_;
-    PreviousListSnapshot previous_as_read_;         // written back only when it changed
+    PreviousListSnapshot previous_as_read_; // written back only when it changed
     platform::StopCleanup stop_cleanup_{[this] { remove_run_temporaries(); }};
     KeptDates kept_dates_{TmpPath()}; // medium mode's dates as the file system holds them
+    // The record of accepted releases a verified release leads to, written
+    // once its catalogue was read and found to vouch for every file.
+    std::optional<std::string> accepted_record_;
 };
 
 } // namespace launcher

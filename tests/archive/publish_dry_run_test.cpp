@@ -40,7 +40,7 @@ TEST_P(PublishDryRunTest, ForetellsThePublishAndWritesNothing) {
     options.game_dir = dir / "game";
     options.out_dir = dir / "server";
     if (test.signed_release)
-        options.sign_key = GenerateKeyPair().secret_key;
+        options.sign_keys = {GenerateKeyPair().secret_key};
     if (test.served_before) {
         PublishRelease(options);
         dir.write("game/data/changed.bin", std::string(30001, 'C'));

@@ -183,7 +183,7 @@ TEST(SectionNamesTest, VerifyNamesCheckNamesTheSignedCatalogueLacks) {
     dir.write("game/a.txt", "a");
     const KeyPair keys = GenerateKeyPair();
     PublishOptions options{dir / "game", dir / "server", {"a.txt"}};
-    options.sign_key = keys.secret_key;
+    options.sign_keys = {keys.secret_key};
     PublishRelease(options);
     const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::system_clock::now().time_since_epoch())
@@ -197,8 +197,9 @@ TEST(SectionNamesTest, VerifyNamesCheckNamesTheSignedCatalogueLacks) {
         EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     platform::write_file_atomic(dir / "server" / "updater.lst.vdp",
                                 std::string(packed.begin(), packed.end()));
-    platform::write_file_atomic(dir / "server" / "updater.lst.vdp.sig",
-                                SignRelease(packed, 2, now + 3600, keys.secret_key));
+    platform::write_file_atomic(
+        dir / "server" / "updater.lst.vdp.sig",
+        SignRelease(packed, ReleaseTerms{2, "main", now, now + 3600}, {keys.secret_key}));
     const auto check = publish::VerifyServedTree(dir / "server", keys.public_key, now);
     ASSERT_EQ(check.problems.size(), 1u);
     EXPECT_THAT(check.problems[0], HasSubstr("\\ghost.dll"));

@@ -2,11 +2,14 @@
 // the key signed, that is not older than one accepted and has not expired,
 // reaches the game folder.
 #include "platform/files.h"
+#include "update/accepted_release.h"
 #include "update/published_game.h"
 #include "update/release_signature.h"
 #include "update/workflow_harness.h"
 
+#include <algorithm>
 #include <map>
+#include <sodium.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,19 +32,57 @@ std::map<std::string, std::string> snapshot(const std::filesystem::path& folder)
     return files;
 }
 
+// The signature file of format 1, as earlier versions wrote it.
+std::string format_1_signature(std::span<const std::uint8_t> manifest, std::uint64_t release,
+                               std::int64_t expires, const KeyPair& key) {
+    const std::string text = "launcher-release-signature 1\nrelease " + std::to_string(release) +
+                             "\nexpires " + UtcText(expires) + "\nsha256 " + Sha256Hex(manifest) +
+                             "\nkey " + KeyId(key.public_key) + "\n";
+    std::array<std::uint8_t, crypto_sign_BYTES> signature{};
+    crypto_sign_detached(signature.data(), nullptr,
+                         reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                         key.secret_key.data());
+    std::string hex(2 * signature.size() + 1, '\0');
+    sodium_bin2hex(hex.data(), hex.size(), signature.data(), signature.size());
+    hex.pop_back();
+    return text + "signature " + hex + "\n";
+}
+
+struct Signing {
+    std::uint64_t release = 1;
+    std::vector<const KeyPair*> signers{};
+    std::int64_t expires = kNow + 30 * kDay;
+    std::string channel{"main"};
+    std::int64_t signed_at = kNow - kDay;
+};
+
 class SignedReleaseTest : public ::testing::Test {
 protected:
     SignedReleaseTest() {
         h.config.UpdateServers.PublicKeys = {PublicKeyText(publisher.public_key)};
     }
 
-    // Publishes `release` and serves its signature as `signer` makes it.
+    std::string sign(const Signing& signing) const {
+        const platform::Bytes packed = platform::read_file(h.tree / "updater.lst.vdp");
+        std::vector<SecretKey> keys;
+        for (const KeyPair* signer : signing.signers)
+            keys.push_back(signer->secret_key);
+        if (keys.empty())
+            keys.push_back(publisher.secret_key);
+        return SignRelease(
+            packed,
+            ReleaseTerms{signing.release, signing.channel, signing.signed_at, signing.expires},
+            keys);
+    }
+
+    // Publishes `release` and serves its signature as `signing` makes it.
+    void publish_signed(const Release& release, const Signing& signing) {
+        h.publish(release);
+        h.server.serve("/updater.lst.vdp.sig", Resource{sign(signing)});
+    }
     void publish_signed(const Release& release, std::uint64_t number, const KeyPair& signer,
                         std::int64_t expires = kNow + 30 * kDay) {
-        h.publish(release);
-        const platform::Bytes packed = platform::read_file(h.tree / "updater.lst.vdp");
-        h.server.serve("/updater.lst.vdp.sig",
-                       Resource{SignRelease(packed, number, expires, signer.secret_key)});
+        publish_signed(release, Signing{number, {&signer}, expires});
     }
 
     UpdateWorkflow& run() {
@@ -49,6 +90,10 @@ protected:
         workflow.UnixTime = [this] { return now; };
         workflow.MainTimerTimer();
         return workflow;
+    }
+
+    std::string record() const {
+        return platform::read_file_text(h.game / "updater" / "Release.lst");
     }
 
     WorkflowHarness h;
@@ -63,8 +108,9 @@ TEST_F(SignedReleaseTest, AGoodSignatureInstallsTheRelease) {
     UpdateWorkflow& workflow = run();
     EXPECT_EQ(workflow.end(), WorkflowEnd::Updated);
     EXPECT_EQ(h.read("\\a.txt"), "a1");
-    EXPECT_EQ(platform::read_file_text(h.game / "updater" / "Release.lst"), "1\r\n");
-    EXPECT_TRUE(h.logged("Signed release 1 accepted"));
+    EXPECT_EQ(record(), "1\r\nkey " + KeyId(publisher.public_key) + "\r\nformat 2\r\n");
+    EXPECT_TRUE(h.logged("Signed release 1 accepted (channel main, newest key " +
+                         KeyId(publisher.public_key) + ")"));
 }
 
 struct Refusal {
@@ -103,8 +149,54 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
          [&] { publish_signed(second, 4, publisher); }},
         {{"an expired release (freeze)", 31, "expired"},
          [&] { publish_signed(second, 6, publisher, kNow - 1); }},
+        {{"a release for another channel (another game's release, same key)", 32,
+          "is for channel other, this launcher is on main"},
+         [&] {
+             publish_signed(second, Signing{6, {}, kNow + kDay, "other"});
+         }},
+        {{"valid for longer than 90 days (freeze)", 29, "not between 0 and 90 days"},
+         [&] {
+             publish_signed(second, Signing{6, {}, kNow - kDay + 91 * kDay});
+         }},
+        {{"an expiry before its signing", 29, "not between 0 and 90 days"},
+         [&] {
+             publish_signed(second, Signing{6, {}, kNow + kDay, "main", kNow + 2 * kDay});
+         }},
+        {{"format 1 after a format-2 release was accepted", 29, "format-1 signature"},
+         [&] {
+             h.publish(second);
+             h.server.serve(
+                 "/updater.lst.vdp.sig",
+                 Resource{format_1_signature(platform::read_file(h.tree / "updater.lst.vdp"), 6,
+                                             kNow + kDay, publisher)});
+         }},
+        {{"a signature line of a known key that does not verify beside a good one", 29,
+          "does not verify"},
+         [&] {
+             const KeyPair other = GenerateKeyPair();
+             h.config.UpdateServers.PublicKeys.push_back(PublicKeyText(other.public_key));
+             publish_signed(second, Signing{6, {&publisher, &other}});
+             std::string text = sign(Signing{6, {&publisher, &other}});
+             text[text.size() - 2] = text[text.size() - 2] == '0' ? '1' : '0';
+             h.server.serve("/updater.lst.vdp.sig", Resource{text});
+         }},
+        {{"a placeholder Hash in the signed list (unsigned content)", 29, "placeholder hash"},
+         [&] {
+             Release placeholder = second;
+             placeholder.extra_catalogue_lines = {
+                 "00000000000000000000000000000000|\\c.txt|2|45122.4375|" + Md5Of("x")};
+             publish_signed(placeholder, 6, publisher);
+         }},
+        {{"a placeholder packed hash in the signed list", 29, "\\d.txt"},
+         [&] {
+             Release placeholder = second;
+             placeholder.extra_catalogue_lines = {
+                 Md5Of("dd") + "|\\d.txt|2|45122.4375|00000000000000000000000000000000"};
+             publish_signed(placeholder, 6, publisher);
+         }},
     };
     for (const auto& [refusal, serve] : cases) {
+        h.config.UpdateServers.PublicKeys = {PublicKeyText(publisher.public_key)};
         serve();
         const auto before = snapshot(h.game.path());
         UpdateWorkflow& workflow = run();
@@ -139,10 +231,10 @@ TEST_F(SignedReleaseTest, ARefusedReleaseSendsTheRunToTheNextServer) {
         if (c.mirror_answers) {
             ServeFolder(mirror, h.tree.path());
             mirror.serve("/updater.lst.vdp.sig",
-                         Resource{SignRelease(platform::read_file(h.tree / "updater.lst.vdp"), 1,
-                                              kNow + 30 * kDay,
-                                              c.mirror_signed ? publisher.secret_key
-                                                              : GenerateKeyPair().secret_key)});
+                         Resource{SignRelease(platform::read_file(h.tree / "updater.lst.vdp"),
+                                              ReleaseTerms{1, "main", kNow, kNow + 30 * kDay},
+                                              {c.mirror_signed ? publisher.secret_key
+                                                               : GenerateKeyPair().secret_key})});
         }
         publish_signed(first, 1, GenerateKeyPair()); // the first server's is not the publisher's
         h.config.UpdateServers.Servers = {h.server.url("/"), mirror.url("/")};
@@ -171,6 +263,181 @@ TEST_F(SignedReleaseTest, TheSecondOfTwoKeysIsAcceptedForKeyRotation) {
     EXPECT_EQ(h.read("\\a.txt"), "a1");
 }
 
+// Keys are newer the later their publickey= line. Once a release signed by
+// the newer key was accepted, the older key alone no longer counts.
+TEST_F(SignedReleaseTest, AnOlderKeyAloneIsRefusedOnceANewerOneSignedAnAcceptedRelease) {
+    const KeyPair next = GenerateKeyPair();
+    h.config.UpdateServers.PublicKeys = {PublicKeyText(publisher.public_key),
+                                         PublicKeyText(next.public_key)};
+    struct Step {
+        const char* what;
+        std::vector<const KeyPair*> signers;
+        WorkflowEnd end;
+        const KeyPair* recorded; // the newest key the record names afterwards
+    };
+    const std::vector<Step> steps = {
+        {"old key only, before any new-key release",
+         {&publisher},
+         WorkflowEnd::Updated,
+         &publisher},
+        {"old and new key (the overlap)", {&publisher, &next}, WorkflowEnd::Updated, &next},
+        {"old key only, after the overlap", {&publisher}, WorkflowEnd::Refused, &next},
+        {"new key only", {&next}, WorkflowEnd::Updated, &next},
+    };
+    std::uint64_t number = 1;
+    for (const Step& step : steps) {
+        Release release = first;
+        release.files[0].content = "a" + std::to_string(number);
+        release.check_section = {"\\a.txt"};
+        publish_signed(release, Signing{number, step.signers});
+        const auto before = snapshot(h.game.path());
+        UpdateWorkflow& workflow = run();
+        EXPECT_EQ(workflow.end(), step.end) << step.what;
+        if (step.end == WorkflowEnd::Refused) {
+            EXPECT_THAT(workflow.EndReason(),
+                        HasSubstr("signed only by keys older than key " + KeyId(next.public_key)))
+                << step.what;
+            EXPECT_EQ(snapshot(h.game.path()), before) << step.what;
+        } else {
+            EXPECT_EQ(h.read("\\a.txt"), release.files[0].content) << step.what;
+        }
+        EXPECT_THAT(record(), HasSubstr("key " + KeyId(step.recorded->public_key))) << step.what;
+        ++number;
+    }
+}
+
+// updater/Release.lst holds what the game folder accepted; a damaged one
+// must not read as "nothing accepted", which would let a rollback in.
+TEST_F(SignedReleaseTest, ADamagedReleaseRecordIsRefusedAndTold) {
+    publish_signed(first, 5, publisher);
+    const struct {
+        const char* what;
+        std::string content;
+        const char* found; // what the log says was there
+    } cases[] = {
+        {"empty", "", "its first line is not a release number (the record holds \"\")"},
+        {"not a number", "abc\r\n", "\"abc\\r\\n\""},
+        {"a number with a tail", "3abc\r\n", "\"3abc\\r\\n\""},
+        {"a blank before it", " 3\r\n", "its first line is not a release number"},
+        {"past 2^64-1", "18446744073709551616\r\n", "its first line is not a release number"},
+        {"oversized", std::string(300, '1'), "it is longer than 256 bytes"},
+        {"an unknown line", "3\r\nkey nothex\r\n", "line 2 is not one of a record"},
+        {"a line twice", "3\r\nformat 2\r\nformat 2\r\n", "line 3 is not one of a record"},
+    };
+    for (const auto& c : cases) {
+        h.write("\\updater\\Release.lst", c.content);
+        const auto before = snapshot(h.game.path());
+        UpdateWorkflow& workflow = run();
+        EXPECT_EQ(workflow.end(), WorkflowEnd::Refused) << c.what;
+        EXPECT_EQ(h.view.statuses.back(), "S33 ") << c.what;
+        EXPECT_THAT(workflow.EndReason(), HasSubstr("is damaged")) << c.what;
+        const auto& lines = h.log.lines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const std::string& line) {
+                                    return line.starts_with("Release refused: ") &&
+                                           line.find(c.found) != line.npos;
+                                }))
+            << c.what << ": the debug log says what was found";
+        EXPECT_THAT(workflow.EndReason(), HasSubstr(c.found)) << c.what;
+        EXPECT_EQ(snapshot(h.game.path()), before) << c.what;
+    }
+    // A record of an earlier version (the number alone) still reads.
+    h.write("\\updater\\Release.lst", "4\r\n");
+    EXPECT_EQ(run().end(), WorkflowEnd::Updated);
+    EXPECT_EQ(record(), "5\r\nkey " + KeyId(publisher.public_key) + "\r\nformat 2\r\n");
+}
+
+TEST_F(SignedReleaseTest, ADeletedRecordIsAFreshInstallThatTakesAnOlderRelease) {
+    publish_signed(second, 7, publisher);
+    ASSERT_EQ(run().end(), WorkflowEnd::Updated);
+    Release older = first;
+    older.check_section = {"\\a.txt"};
+    publish_signed(older, 6, publisher);
+    EXPECT_EQ(run().end(), WorkflowEnd::Refused);
+    std::filesystem::remove(h.game / "updater" / "Release.lst");
+    EXPECT_EQ(run().end(), WorkflowEnd::Updated) << "nothing tells it from a fresh install";
+    EXPECT_EQ(h.read("\\a.txt"), "a1");
+    EXPECT_TRUE(
+        h.logged("No record of accepted releases: this game folder takes any valid release"));
+}
+
+// A server that fails to answer for the signature file has not served a
+// release at all: that is no server, not an unsigned release.
+TEST(SignedReleaseServerTest, ASignatureFileThatIsNotAnsweredIsNoServer) {
+    const struct {
+        const char* what;
+        std::function<void(FaultServer&)> fault;
+    } cases[] = {
+        {"answered with 500",
+         [](FaultServer& server) {
+             server.add_fault("/updater.lst.vdp.sig",
+                              Fault{Fault::Kind::Status, 0, 500, {}, Fault::kEveryRequest});
+         }},
+        {"HEAD answered with 500",
+         [](FaultServer& server) {
+             server.serve("/updater.lst.vdp.sig", Resource{"x\n", false, HeadLength::Given, 500});
+         }},
+        {"HEAD never answered",
+         [](FaultServer& server) {
+             server.serve("/updater.lst.vdp.sig",
+                          Resource{"x\n", false, HeadLength::Given, 200, {}, true});
+         }},
+        {"GET never answered",
+         [](FaultServer& server) {
+             server.add_fault(
+                 "/updater.lst.vdp.sig",
+                 Fault{Fault::Kind::StallBeforeHeaders, 0, 0, {}, Fault::kEveryRequest});
+         }},
+    };
+    for (const auto& c : cases) {
+        WorkflowHarness h(true);
+        const KeyPair publisher = GenerateKeyPair();
+        h.config.UpdateServers.PublicKeys = {PublicKeyText(publisher.public_key)};
+        h.publish(Release{{{"\\a.txt", "a1"}}});
+        const platform::Bytes packed = platform::read_file(h.tree / "updater.lst.vdp");
+        h.server.serve("/updater.lst.vdp.sig",
+                       Resource{SignRelease(packed, ReleaseTerms{1, "main", kNow, kNow + kDay},
+                                            {publisher.secret_key})});
+        c.fault(h.server);
+        const auto before = snapshot(h.game.path());
+        UpdateWorkflow& workflow = h.make_workflow();
+        workflow.UnixTime = [] { return kNow; };
+        workflow.MainTimerTimer();
+        EXPECT_EQ(workflow.end(), WorkflowEnd::NoServer) << c.what;
+        EXPECT_EQ(h.view.statuses.back(), "S15 ") << c.what;
+        EXPECT_THAT(workflow.EndReason(), HasSubstr("signature file could not be fetched"))
+            << c.what;
+        EXPECT_EQ(snapshot(h.game.path()), before) << c.what;
+    }
+}
+
+// Format 1 carries no channel and no signing time. It is taken only until
+// the game folder accepted a format-2 release, and only when it expires
+// within 90 days from now.
+TEST_F(SignedReleaseTest, AFormat1ReleaseIsTakenOnlyBeforeFormat2AndWithinTheBound) {
+    const auto serve_format_1 = [&](const Release& release, std::uint64_t number,
+                                    std::int64_t expires) {
+        h.publish(release);
+        h.server.serve("/updater.lst.vdp.sig",
+                       Resource{format_1_signature(platform::read_file(h.tree / "updater.lst.vdp"),
+                                                   number, expires, publisher)});
+    };
+    serve_format_1(first, 3, kNow + 91 * kDay);
+    UpdateWorkflow& long_one = run();
+    EXPECT_EQ(long_one.end(), WorkflowEnd::Refused);
+    EXPECT_THAT(long_one.EndReason(), HasSubstr("format-1 signature that is valid for 91 days"));
+
+    h.config.UpdateServers.Channel = "beta";
+    serve_format_1(first, 3, kNow + 30 * kDay);
+    EXPECT_EQ(run().end(), WorkflowEnd::Refused) << "format 1 is of the default channel";
+    h.config.UpdateServers.Channel.clear();
+
+    h.write("\\updater\\Release.lst", "2\r\n"); // left by an earlier version
+    EXPECT_EQ(run().end(), WorkflowEnd::Updated);
+    EXPECT_EQ(h.read("\\a.txt"), "a1");
+    EXPECT_EQ(record(), "3\r\nkey " + KeyId(publisher.public_key) + "\r\nformat 1\r\n");
+}
+
 TEST_F(SignedReleaseTest, WithoutAKeyNothingIsAskedOfTheServer) {
     h.config.UpdateServers.PublicKeys.clear();
     h.publish(first);
@@ -188,7 +455,7 @@ TEST_F(SignedReleaseTest, TheSameReleaseAgainAndANewerOneAreAccepted) {
     publish_signed(newer, 9, publisher);
     EXPECT_EQ(run().end(), WorkflowEnd::Updated);
     EXPECT_EQ(h.read("\\a.txt"), "a2");
-    EXPECT_EQ(platform::read_file_text(h.game / "updater" / "Release.lst"), "9\r\n");
+    EXPECT_THAT(record(), ::testing::StartsWith("9\r\n"));
 }
 
 TEST_F(SignedReleaseTest, AnArchiveChangedAfterSigningIsRefusedByItsHash) {
@@ -203,9 +470,7 @@ TEST_F(SignedReleaseTest, AnArchiveChangedAfterSigningIsRefusedByItsHash) {
 
 TEST_F(SignedReleaseTest, FileModeReadsTheSignatureFromTheFileModeFolder) {
     publish_signed(first, 1, publisher);
-    const platform::Bytes packed = platform::read_file(h.tree / "updater.lst.vdp");
-    platform::write_file_atomic(h.tree / "updater.lst.vdp.sig",
-                                SignRelease(packed, 1, kNow + kDay, publisher.secret_key));
+    platform::write_file_atomic(h.tree / "updater.lst.vdp.sig", sign(Signing{1}));
     h.setup.FileModeActive = true;
     h.setup.FileModeFolder = h.tree.path();
     EXPECT_EQ(run().end(), WorkflowEnd::Updated);
@@ -220,26 +485,79 @@ TEST_F(SignedReleaseTest, FileModeReadsTheSignatureFromTheFileModeFolder) {
 // The signature file's own format.
 TEST(ReleaseSignatureTest, SignedLinesRoundTripAndAnyChangeBreaksThem) {
     const KeyPair keys = GenerateKeyPair();
+    const KeyPair other = GenerateKeyPair();
     const std::string manifest = "packed manifest bytes";
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size());
-    const std::string signature = SignRelease(bytes, 42, kNow, keys.secret_key);
+    const ReleaseTerms terms{42, "live-2", kNow - kDay, kNow};
+    const std::string signature = SignRelease(bytes, terms, {keys.secret_key, other.secret_key});
+    EXPECT_EQ(signature.substr(0, signature.find("\nsignature ") + 1),
+              "launcher-release-signature 2\nrelease 42\nchannel live-2\nsigned "
+              "2027-01-14T08:00:00Z\nexpires 2027-01-15T08:00:00Z\nsize 21\nsha256 " +
+                  Sha256Hex(bytes) + "\n");
     std::string error;
     const auto parsed = ParseReleaseSignature(signature, error);
     ASSERT_TRUE(parsed) << error;
-    EXPECT_EQ(parsed->release, 42u);
-    EXPECT_EQ(parsed->expires, kNow);
-    EXPECT_EQ(parsed->key_id, KeyId(keys.public_key));
-    EXPECT_EQ(VerifyRelease(signature, bytes, {keys.public_key}, kNow - 1, 0).verdict,
-              ReleaseVerdict::Valid);
+    EXPECT_EQ(parsed->terms.release, 42u);
+    EXPECT_EQ(parsed->terms.channel, "live-2");
+    EXPECT_EQ(parsed->terms.signed_at, kNow - kDay);
+    EXPECT_EQ(parsed->terms.expires, kNow);
+    ASSERT_EQ(parsed->signatures.size(), 2u);
+    EXPECT_EQ(parsed->signatures[1].key_id, KeyId(other.public_key));
+    const auto verify = [&](const std::string& text, std::optional<std::string_view> channel) {
+        return VerifyRelease(text, bytes, {keys.public_key}, channel, kNow - 1, {}).verdict;
+    };
+    EXPECT_EQ(verify(signature, "live-2"), ReleaseVerdict::Valid);
+    EXPECT_EQ(verify(signature, std::nullopt), ReleaseVerdict::Valid);
+    EXPECT_EQ(verify(signature, "main"), ReleaseVerdict::OtherChannel);
 
-    std::string raised = signature;
-    raised.replace(raised.find("release 42"), 10, "release 99");
-    EXPECT_EQ(VerifyRelease(raised, bytes, {keys.public_key}, kNow - 1, 0).verdict,
-              ReleaseVerdict::BadSignature);
-    std::string crlf = signature;
-    crlf.replace(crlf.find('\n'), 1, "\r\n");
-    EXPECT_EQ(VerifyRelease(crlf, bytes, {keys.public_key}, kNow - 1, 0).verdict,
-              ReleaseVerdict::BadSignature);
+    const struct {
+        const char* from;
+        const char* to;
+        ReleaseVerdict verdict;
+    } changes[] = {
+        {"release 42", "release 99", ReleaseVerdict::BadSignature},
+        {"channel live-2", "channel live-3", ReleaseVerdict::BadSignature},
+        {"signed 2027-01-14", "signed 2027-01-13", ReleaseVerdict::BadSignature},
+        {"size 21", "size 22", ReleaseVerdict::BadSignature},
+        {"\n", "\r\n", ReleaseVerdict::Malformed},
+        {"release 42", "release 042", ReleaseVerdict::BadSignature},
+        {"release 42", "release +42", ReleaseVerdict::Malformed},
+        {"release 42", "release  42", ReleaseVerdict::Malformed},
+        {"release 42", "release 18446744073709551616", ReleaseVerdict::Malformed},
+        {"channel live-2", "channel live 2", ReleaseVerdict::Malformed},
+        {"channel live-2", "channel ", ReleaseVerdict::Malformed},
+        {"launcher-release-signature 2", "launcher-release-signature 3", ReleaseVerdict::Malformed},
+        {"size 21\n", "", ReleaseVerdict::Malformed},
+    };
+    for (const auto& change : changes) {
+        std::string changed = signature;
+        changed.replace(changed.find(change.from), std::string_view(change.from).size(), change.to);
+        EXPECT_EQ(verify(changed, std::nullopt), change.verdict)
+            << change.from << " -> " << change.to;
+    }
+    // Structure: one key twice, too many signatures, no signature, a long file.
+    const std::string head = signature.substr(0, signature.find("\nsignature ") + 1);
+    const std::string line =
+        signature.substr(head.size(), signature.find('\n', head.size()) + 1 - head.size());
+    std::string many = head;
+    for (std::size_t i = 0; i <= kMostSignatures; ++i)
+        many += "signature " + KeyId(GenerateKeyPair().public_key) + line.substr(26);
+    for (const std::string& bad :
+         {head + line + line, many, head, signature + std::string(kLongestSignatureFile, '\n'),
+          signature.substr(0, signature.size() - 1)})
+        EXPECT_EQ(verify(bad, std::nullopt), ReleaseVerdict::Malformed);
+}
+
+TEST(ReleaseSignatureTest, TheAcceptedRecordRoundTrips) {
+    AcceptedRelease accepted{18446744073709551615u, "0123456789abcdef", 2};
+    std::string found;
+    const auto back = ParseAcceptedRelease(AcceptedReleaseText(accepted), found);
+    ASSERT_TRUE(back) << found;
+    EXPECT_EQ(back->release, accepted.release);
+    EXPECT_EQ(back->newest_key, accepted.newest_key);
+    EXPECT_EQ(back->format, 2);
+    EXPECT_TRUE(ParseAcceptedRelease("7", found)) << "no line end after the number";
+    EXPECT_TRUE(ParseAcceptedRelease("7\n", found));
 }
 
 TEST(ReleaseSignatureTest, KeysHaveAPrintableFormThatReadsBack) {

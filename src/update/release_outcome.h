@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace launcher {
+
+// What the signature check made of the release one update server served.
+struct ReleaseOutcome {
+    enum class Verdict {
+        Accepted, // a valid signed release: the workflow goes on with it
+        Refused,  // the server served a release this launcher must not take
+        NoAnswer, // the server did not answer for the signature file
+    };
+    Verdict verdict = Verdict::Refused;
+    std::string reason;      // in words, for the log and EndReason
+    std::size_t message = 0; // the language entry that tells a refusal
+    // The refusal is about this game folder (its record of accepted releases
+    // is damaged, or the configured channel is not one), not about what the
+    // server served: no other server can do better.
+    bool local = false;
+};
+
+} // namespace launcher
