@@ -18,6 +18,7 @@
 
 #include <commctrl.h>
 #include <exception>
+#include <iostream>
 #include <ole2.h>
 #include <optional>
 #include <string>

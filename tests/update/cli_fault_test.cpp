@@ -255,7 +255,9 @@ TEST_F(SelfUpdateTest, NewLauncherThatDiesAtItsStartIsSwappedBackAndTheRunGoesOn
     }
 }
 
-TEST_F(SelfUpdateTest, CatalogueHashInLowerCaseRestartsOnceThenTellsIt) {
+// Hash digits in either letter case name the same digest: the new launcher is
+// installed once and the restarted run takes it as current.
+TEST_F(SelfUpdateTest, CatalogueHashInLowerCaseRestartsOnce) {
     publish_release();
     const std::string hash = Md5Of(release_launcher);
     edit_manifest(dir / "srv", [&](std::string text) {
@@ -267,14 +269,13 @@ TEST_F(SelfUpdateTest, CatalogueHashInLowerCaseRestartsOnceThenTellsIt) {
     });
     serve();
     const auto result = update();
-    EXPECT_EQ(result.exit_code, 3) << result.output;
+    EXPECT_EQ(result.exit_code, 0) << result.output;
     std::size_t restarts = 0;
     for (std::size_t at = 0;
          (at = result.output.find("Restarting the updated launcher", at)) != std::string::npos;
          ++at)
         ++restarts;
     EXPECT_EQ(restarts, 1u) << result.output;
-    EXPECT_THAT(result.errors, HasSubstr("would do so again"));
     EXPECT_TRUE(platform::read_file_text(launcher) == release_launcher);
     EXPECT_EQ(platform::read_file_text(installed / "data" / "a.txt"), "released data");
     expect_launcher_runs();

@@ -163,7 +163,7 @@ std::vector<AttackCase> attack_cases() {
              serve_g2(server, served,
                       claiming(rar_of({{"g2.bin", std::string(1 << 20, 'z')}}), 1u << 30), true);
          },
-         3, "is larger than the file list says"},
+         3, "the update server sent more than it can be"},
         {"packed and content hashes in lower case",
          [](const auto& server, Served& served) {
              TFileRecord record = served.records[2];

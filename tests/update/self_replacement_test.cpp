@@ -170,8 +170,9 @@ TEST_F(SelfReplacementTest, TheRestartedRunDoesNotReplaceItselfWithTheSameFileAg
     UpdateWorkflow& restarted = h.run();
     EXPECT_EQ(h.restarts, 1) << "no second restart";
     EXPECT_EQ(restarted.end(), WorkflowEnd::Updated);
-    ASSERT_EQ(restarted.FailedFiles().size(), 1u);
-    EXPECT_THAT(restarted.FailedFiles()[0].reason, ::testing::HasSubstr("would do so again"));
+    // What the run before installed of itself counts as current: it is not
+    // fetched again, so it cannot lead to another restart.
+    EXPECT_TRUE(restarted.FailedFiles().empty());
     EXPECT_EQ(h.read("\\a.txt"), "a");
     EXPECT_EQ(h.read("\\launcher.exe"), "new launcher");
 }

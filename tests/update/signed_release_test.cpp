@@ -1,6 +1,7 @@
 // Signed releases: with a publisher's key configured, only a file list that
 // the key signed, that is not older than one accepted and has not expired,
 // reaches the game folder.
+#include "config/language_table.h"
 #include "platform/files.h"
 #include "update/accepted_release.h"
 #include "update/published_game.h"
@@ -149,7 +150,7 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
          [&] { publish_signed(second, 4, publisher); }},
         {{"an expired release (freeze)", 31, "expired"},
          [&] { publish_signed(second, 6, publisher, kNow - 1); }},
-        {{"a release for another channel (another game's release, same key)", 32,
+        {{"a release for another channel (another game's release, same key)", kReleaseOtherChannel,
           "is for channel other, this launcher is on main"},
          [&] {
              publish_signed(second, Signing{6, {}, kNow + kDay, "other"});
@@ -329,7 +330,8 @@ TEST_F(SignedReleaseTest, ADamagedReleaseRecordIsRefusedAndTold) {
         const auto before = snapshot(h.game.path());
         UpdateWorkflow& workflow = run();
         EXPECT_EQ(workflow.end(), WorkflowEnd::Refused) << c.what;
-        EXPECT_EQ(h.view.statuses.back(), "S33 ") << c.what;
+        EXPECT_EQ(h.view.statuses.back(), "S" + std::to_string(kReleaseRecordDamaged) + " ")
+            << c.what;
         EXPECT_THAT(workflow.EndReason(), HasSubstr("is damaged")) << c.what;
         const auto& lines = h.log.lines();
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
