@@ -172,6 +172,14 @@ void FaultServer::serve_connection(net::Socket socket, int connection) {
             open = answer(socket, connection, request);
             continue;
         }
+        // Waits in short polls: a shut-down socket does not wake a blocked
+        // receive everywhere (wine's winsock leaves it waiting).
+        if (!net::readable_within(socket, kPollMilliseconds)) {
+            std::lock_guard guard(mutex_);
+            if (stopping_)
+                break;
+            continue;
+        }
         const long received = net::receive_some(socket, buffer, sizeof(buffer));
         if (received <= 0)
             break;

@@ -214,11 +214,6 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
 // A refused release is one server's fault: the next server is asked, and the
 // refusal is told only when no server serves an acceptable release.
 TEST_F(SignedReleaseTest, ARefusedReleaseSendsTheRunToTheNextServer) {
-#ifdef _WIN32
-    // Under wine64 the run to the next server never ends, as in the stall
-    // case; until that is found, the Linux run keeps the case.
-    GTEST_SKIP() << "the hand-over to the next server hangs under wine64";
-#endif
     struct Case {
         const char* what;
         bool mirror_signed;
