@@ -26,18 +26,25 @@ bool KeptDates::Matches(TDateTime file_date, TDateTime catalogue_date) {
     if (std::isnan(catalogue_date) ||
         (catalogue_date >= kSafeFirst && catalogue_date < kSafeLast + 1.0))
         return false;
+    // A date the file system refuses outright leaves the file at whatever
+    // date it had, so the date cannot tell such a file apart: size decides.
     const std::optional<TDateTime> stored = kept(catalogue_date);
-    return stored && *stored == file_date;
+    return !stored || *stored == file_date;
 }
 
 std::optional<TDateTime> KeptDates::kept(TDateTime catalogue_date) {
     if (const auto known = known_.find(catalogue_date); known != known_.end())
         return known->second;
-    std::optional<TDateTime> stored;
+    // A probe that cannot be written tells nothing: the date then counts as
+    // kept as it is.
+    std::optional<TDateTime> stored = catalogue_date;
     const std::filesystem::path probe = TemporaryNameBeside(probe_folder_ / "date-probe");
-    if (platform::write_file(probe, "") && (SetFileDateTime(probe, kAllTimes, catalogue_date) & 1))
-        if (const auto status = platform::file_status(probe))
+    if (platform::write_file(probe, "")) {
+        if (!(SetFileDateTime(probe, kAllTimes, catalogue_date) & 1))
+            stored = std::nullopt;
+        else if (const auto status = platform::file_status(probe))
             stored = local_date_time_from_file_time(status->modified);
+    }
     platform::remove_file(probe);
     known_.emplace(catalogue_date, stored);
     return stored;

@@ -18,10 +18,12 @@ class KeptDates {
 public:
     explicit KeptDates(std::filesystem::path probe_folder);
 
-    // True when a file dated `file_date` carries `catalogue_date`.
+    // True when a file dated `file_date` carries `catalogue_date`, or when
+    // the file system refuses `catalogue_date` outright.
     bool Matches(TDateTime file_date, TDateTime catalogue_date);
 
 private:
+    // The date a file set to `catalogue_date` shows; none when refused.
     std::optional<TDateTime> kept(TDateTime catalogue_date);
 
     std::filesystem::path probe_folder_;
