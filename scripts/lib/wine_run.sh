@@ -24,4 +24,20 @@ if [ ! -f "$prefix/system.reg" ]; then
     fi
   ) 9>"$prefix.lock"
 fi
-exec /usr/lib/wine/wine64 "$@"
+# The program writes to files that are followed as they grow: a process of
+# the wine session can keep the program's inherited output open after the
+# program ended, and CTest would wait for that pipe for as long as any other
+# test keeps the session alive.
+output=$(mktemp)
+errors=$(mktemp)
+program=
+trap 'rm -f "$output" "$errors"' EXIT
+trap '[ -n "$program" ] && kill "$program" 2>/dev/null; exit 143' TERM INT HUP
+/usr/lib/wine/wine64 "$@" 0<&0 >"$output" 2>"$errors" &
+program=$!
+tail -s 0.1 -n +1 -f --pid="$program" "$output" &
+tail -s 0.1 -n +1 -f --pid="$program" "$errors" >&2 &
+status=0
+wait "$program" || status=$?
+wait
+exit "$status"
