@@ -9,12 +9,11 @@
 #include "config/player_choices.h"
 #include "config/startup.h"
 #include "front/skipped_images.h"
+#include "front/window_folder_lock.h"
 #include "platform/child_process.h"
 #include "platform/files.h"
 #include "platform/stop_request.h"
-#include "platform/system_language.h"
 #include "platform/terminate_flag.h"
-#include "update/game_folder_lock.h"
 #include "update/launcher_handover.h"
 #include "version/version_line.h"
 
@@ -90,18 +89,10 @@ int run(int argc, char** argv) {
     // One run per game folder: another launcher or launcher-cli updating it
     // keeps this one from touching anything there.
     const std::filesystem::path launcher_folder = platform::executable_path().parent_path();
-    std::optional<platform::FileLock> folder_lock;
-    try {
-        folder_lock = LockGameFolderAtStart(launcher_folder);
-        if (!folder_lock) {
-            LoadPlayerChoices(UpdaterFolder(launcher_folder), *startup.ConfigData,
-                              LanguageStrings(), platform::system_default_language_id());
-            show_error(LanguageText(LanguageStrings(), kFolderBusy));
-            return 1;
-        }
-    } catch (const platform::FileError&) {
-        // A folder that cannot hold a lock file cannot be written by any run.
-    }
+    const front::WindowFolderLock folder_lock =
+        front::LockFolderForWindow(launcher_folder, *startup.ConfigData, show_error);
+    if (folder_lock.busy)
+        return 1;
 
     app::QtEventLoop loop;
     app::MainWindowSetup setup;

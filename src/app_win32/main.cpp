@@ -5,15 +5,13 @@
 #include "app_win32/single_instance.h"
 #include "app_win32/win32_event_loop.h"
 #include "config/language_table.h"
-#include "config/player_choices.h"
 #include "config/startup.h"
 #include "front/skipped_images.h"
+#include "front/window_folder_lock.h"
 #include "platform/files.h"
 #include "platform/own_process.h"
 #include "platform/stop_request.h"
-#include "platform/system_language.h"
 #include "platform/win32/win32_text.h"
-#include "update/game_folder_lock.h"
 #include "version/version_line.h"
 
 #include <commctrl.h>
@@ -84,18 +82,10 @@ int run() {
     // One run per game folder: another launcher or launcher-cli updating it
     // keeps this one from touching anything there.
     const std::filesystem::path launcher_folder = platform::executable_path().parent_path();
-    std::optional<platform::FileLock> folder_lock;
-    try {
-        folder_lock = LockGameFolderAtStart(launcher_folder);
-        if (!folder_lock) {
-            LoadPlayerChoices(UpdaterFolder(launcher_folder), *startup.ConfigData,
-                              LanguageStrings(), platform::system_default_language_id());
-            show_error(LanguageText(LanguageStrings(), kFolderBusy));
-            return 1;
-        }
-    } catch (const platform::FileError&) {
-        // A folder that cannot hold a lock file cannot be written by any run.
-    }
+    const front::WindowFolderLock folder_lock =
+        front::LockFolderForWindow(launcher_folder, *startup.ConfigData, show_error);
+    if (folder_lock.busy)
+        return 1;
 
     const OleSession ole;
     INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
