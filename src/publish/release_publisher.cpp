@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace launcher::publish {
@@ -182,19 +183,66 @@ std::optional<TFileRecord> kept_record(const GameFile& file, const TFileItem* be
                        local_date_time_from_file_time(status.modified)};
 }
 
-// The archive of `file` packed where it harms nothing, for its size and
-// hashes (the manifest then comes out as the publish would write it).
+// The member is named as the game names the file (a link's name, not its
+// target's).
+std::string member_name(const GameFile& file) {
+    return file.relative.substr(file.relative.rfind('/') + 1);
+}
+
+// Where a file's new archive is packed: the release's staging folder, or
+// for a dry run a scratch file removed at once.
+using ArchivePlace = std::function<PackedArchive(ArchivePacker&, const GameFile&)>;
+
 PackedArchive pack_aside(ArchivePacker& packer, const GameFile& file) {
     const auto scratch = std::filesystem::temp_directory_path() /
                          ("launcher-publish-dry-run-" + platform::random_suffix());
     try {
-        auto packed = packer.pack(file.path, platform::utf8_of(file.path.filename()), scratch);
+        auto packed = packer.pack(file.path, member_name(file), scratch);
         platform::remove_file(scratch);
         return packed;
     } catch (...) {
         platform::remove_file(scratch);
         throw;
     }
+}
+
+// The release's catalogue: each file's record kept from the served release
+// where it still holds, otherwise packed anew at `place`; counted in
+// `summary`.
+TFileList build_catalogue(const PublishOptions& options, const std::vector<GameFile>& files,
+                          const PreviousRelease& previous, bool verify_archives,
+                          const ArchivePlace& place, PublishSummary& summary,
+                          const PublishProgress& progress) {
+    ArchivePacker packer(options.format);
+    std::vector<std::uint8_t> hash_buffer(1 << 20);
+    TFileList catalogue(false); // in folder order
+    for (const auto& file : files) {
+        const TFileItem* before = previous.served.GetItemByName(file.name);
+        const auto kept = kept_record(file, before, ArchivePath(options.out_dir, file.name),
+                                      verify_archives, options.checksum, hash_buffer);
+        if (kept) {
+            catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
+                                    kept->Date);
+            summary.kept_names.push_back(file.name);
+        } else {
+            const PackedArchive packed = place(packer, file);
+            catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash, packed.size,
+                                    local_date_time_from_file_time(packed.modified));
+            summary.bytes_written += packed.archive_size;
+            summary.fetch_bytes += packed.archive_size;
+            summary.packed_names.push_back(file.name);
+            ++summary.packed;
+            if (!before || before->Content.Hash != packed.content_hash) {
+                ++summary.changed;
+                summary.changed_bytes += static_cast<std::uint64_t>(packed.size);
+                summary.changed_packed_bytes += packed.archive_size;
+            }
+        }
+        ++summary.files;
+        if (progress)
+            progress(file.relative, summary.files, files.size());
+    }
+    return catalogue;
 }
 
 // For a signed publish: checks the served release against the keys, and
@@ -260,32 +308,10 @@ PublishSummary dry_run(const PublishOptions& options, const std::vector<GameFile
     PreviousRelease previous = served ? ReadPreviousRelease(out_dir) : PreviousRelease{};
     const bool verify_archives = options.checksum || previous.interrupted ||
                                  (served && !FindLeftovers(out_dir).earlier_version_files.empty());
-    ArchivePacker packer(options.format);
-    std::vector<std::uint8_t> hash_buffer(1 << 20);
-    TFileList catalogue(false);
     PublishSummary summary;
     const bool signing = plan_signing(options, previous, summary).has_value();
-    for (const auto& file : files) {
-        const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
-                                      ArchivePath(out_dir, file.name), verify_archives,
-                                      options.checksum, hash_buffer);
-        if (kept) {
-            catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
-                                    kept->Date);
-            summary.kept_names.push_back(file.name);
-        } else {
-            const auto packed = pack_aside(packer, file);
-            catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash, packed.size,
-                                    local_date_time_from_file_time(packed.modified));
-            summary.bytes_written += packed.archive_size;
-            summary.fetch_bytes += packed.archive_size;
-            summary.packed_names.push_back(file.name);
-            ++summary.packed;
-        }
-        ++summary.files;
-        if (progress)
-            progress(file.relative, summary.files, files.size());
-    }
+    const TFileList catalogue =
+        build_catalogue(options, files, previous, verify_archives, pack_aside, summary, progress);
     const std::string text = manifest_text(catalogue, check_section, removal_section);
     const auto packed_manifest =
         EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
@@ -357,42 +383,14 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
         options.checksum || previous.interrupted || !leftovers.earlier_version_files.empty();
 
     ReleaseStaging staging(out_dir);
-    ArchivePacker packer(options.format);
-    std::vector<std::uint8_t> hash_buffer(1 << 20);
-    TFileList catalogue(false); // in folder order
+    TFileList catalogue(false);
     try {
-        for (const auto& file : files) {
-            const auto kept = kept_record(file, previous.served.GetItemByName(file.name),
-                                          ArchivePath(out_dir, file.name), verify_archives,
-                                          options.checksum, hash_buffer);
-            if (kept) {
-                catalogue.AddItemSimple(kept->Name, kept->Hash, kept->HashPacked, kept->Size,
-                                        kept->Date);
-                summary.kept_names.push_back(file.name);
-            } else {
-                // The member is named as the game names the file (a link's
-                // name, not its target's).
-                const auto packed =
-                    packer.pack(file.path, file.relative.substr(file.relative.rfind('/') + 1),
-                                staging.archive(file.name));
-                catalogue.AddItemSimple(file.name, packed.content_hash, packed.packed_hash,
-                                        packed.size,
-                                        local_date_time_from_file_time(packed.modified));
-                summary.bytes_written += packed.archive_size;
-                summary.fetch_bytes += packed.archive_size;
-                summary.packed_names.push_back(file.name);
-                ++summary.packed;
-                const TFileItem* before = previous.served.GetItemByName(file.name);
-                if (!before || before->Content.Hash != packed.content_hash) {
-                    ++summary.changed;
-                    summary.changed_bytes += static_cast<std::uint64_t>(packed.size);
-                    summary.changed_packed_bytes += packed.archive_size;
-                }
-            }
-            ++summary.files;
-            if (progress)
-                progress(file.relative, summary.files, files.size());
-        }
+        catalogue = build_catalogue(
+            options, files, previous, verify_archives,
+            [&staging](ArchivePacker& packer, const GameFile& file) {
+                return packer.pack(file.path, member_name(file), staging.archive(file.name));
+            },
+            summary, progress);
         const std::string text = manifest_text(catalogue, check_section, removal_section);
         const auto packed_manifest =
             EncodeBZip2(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
