@@ -90,7 +90,7 @@ int run() {
         if (!folder_lock) {
             LoadPlayerChoices(UpdaterFolder(launcher_folder), *startup.ConfigData,
                               LanguageStrings(), platform::system_default_language_id());
-            show_error(LanguageText(LanguageStrings(), kFolderBusy));
+            show_error(LanguageText(LanguageStrings(), LanguageEntry::FolderBusy));
             return 1;
         }
     } catch (const platform::FileError&) {
