@@ -32,7 +32,6 @@ UpdateWorkflow::UpdateWorkflow(platform::EventLoop& loop, LauncherView& view, tC
                                     std::chrono::system_clock::now().time_since_epoch().count())) {
     run_tag_ = RunTag(random_);
     DM.SetThreads(kDownloadSegments);
-    DM.TmpFolder = platform::utf8_of(TmpPath()) + "/";
     DM.OnProgress = [this](TDownloadMultiThread&, std::int64_t loaded, std::int64_t size) {
         UpdateDMProgress(loaded, size);
     };
