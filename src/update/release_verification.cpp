@@ -9,7 +9,6 @@
 #include "update/packed_files.h"
 #include "update/update_workflow.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace launcher {
@@ -84,17 +83,17 @@ std::optional<ReleaseOutcome> UpdateWorkflow::fetch_signature(const std::filesys
     return ReleaseOutcome{ReleaseOutcome::Verdict::NoAnswer, what, LanguageEntry::NoUpdateServer};
 }
 
-std::int64_t UpdateWorkflow::signed_manifest_bound() const {
+std::optional<std::int64_t> UpdateWorkflow::signed_manifest_size() const {
     // A size no configured key signed bounds nothing: the signature check
     // refuses that release anyway, and says why.
     std::string ignored;
     const auto parsed =
         ParseReleaseSignature(platform::read_file_text(TemporarySignatureFile()), ignored);
     if (!parsed || parsed->format < 2 ||
+        parsed->manifest_size > static_cast<std::uint64_t>(kMaxPackedManifestBytes) ||
         VerifiedSigners(*parsed, keys_of(config_.UpdateServers.PublicKeys)).empty())
-        return kMaxPackedManifestBytes;
-    return static_cast<std::int64_t>(
-        std::min<std::uint64_t>(parsed->manifest_size, kMaxPackedManifestBytes));
+        return std::nullopt;
+    return static_cast<std::int64_t>(parsed->manifest_size);
 }
 
 ReleaseOutcome UpdateWorkflow::verify_release(std::optional<ReleaseOutcome> signature_failure) {

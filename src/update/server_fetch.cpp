@@ -66,7 +66,7 @@ UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {
     // bounds the file list, so a longer one is refused before it is read.
     const bool signed_release = !config_.UpdateServers.PublicKeys.empty();
     std::optional<ReleaseOutcome> signature_failure;
-    std::int64_t manifest_bound = kMaxPackedManifestBytes;
+    std::optional<std::int64_t> signed_size;
     if (signed_release) {
         signature_failure = fetch_signature(TemporarySignatureFile());
         if (signature_failure && signature_failure->verdict == ReleaseOutcome::Verdict::NoAnswer) {
@@ -74,17 +74,16 @@ UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {
             return {Kind::NotServed, signature_failure->reason};
         }
         if (!signature_failure)
-            manifest_bound = signed_manifest_bound();
+            signed_size = signed_manifest_size();
     }
-    if (const auto failure = fetch_manifest(manifest_bound)) {
+    if (const auto failure = fetch_manifest(signed_size.value_or(kMaxPackedManifestBytes))) {
         platform::remove_file(TemporarySignatureFile());
         if (failure->kind == DownloadFailure::Kind::LocalFile && failure->local)
             throw *failure->local;
-        if (failure->kind == DownloadFailure::Kind::TooLong &&
-            manifest_bound < kMaxPackedManifestBytes) {
+        if (failure->kind == DownloadFailure::Kind::TooLong && signed_size) {
             const ReleaseOutcome refused{
                 ReleaseOutcome::Verdict::Refused,
-                "the file list is longer than the " + std::to_string(manifest_bound) +
+                "the file list is longer than the " + std::to_string(*signed_size) +
                     " bytes its signature states (" + failure->describe() + ")"};
             log("Release refused: " + refused.reason);
             refusal_ = refused;

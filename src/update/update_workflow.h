@@ -187,8 +187,9 @@ private:
     // still serve an acceptable one; `report_release_outcome` tells it.
     ReleaseOutcome verify_release(std::optional<ReleaseOutcome> signature_failure);
     // The size of the packed file list that the fetched signature file
-    // states, when a configured key signed it; else the general bound.
-    std::int64_t signed_manifest_bound() const;
+    // states, when a configured key signed it and it is within the general
+    // bound.
+    std::optional<std::int64_t> signed_manifest_size() const;
     // Records that the current server's release was refused, and tells the view.
     void note_refused_release(const std::string& reason);
     std::string refused_release_text(const RefusedRelease& refused) const;
