@@ -83,8 +83,9 @@ UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {
         if (failure->kind == DownloadFailure::Kind::TooLong && signed_size) {
             const ReleaseOutcome refused{
                 ReleaseOutcome::Verdict::Refused,
-                "the file list is longer than the " + std::to_string(*signed_size) +
-                    " bytes its signature states (" + failure->describe() + ")"};
+                "the file list is not the one the publisher signed: it is longer than the " +
+                    std::to_string(*signed_size) + " bytes its signature states (" +
+                    failure->describe() + ")"};
             log("Release refused: " + refused.reason);
             refusal_ = refused;
             note_refused_release(refused.reason);
