@@ -62,6 +62,10 @@ void JsonView::FileFailed(std::string_view name, std::string_view reason, bool d
                    {"disk_problem", disk_problem}});
 }
 
+void JsonView::ReleaseRefused(std::string_view server, std::string_view reason) {
+    events_.write({{"event", "release_refused"}, {"server", server}, {"reason", reason}});
+}
+
 void JsonView::button(std::string_view name, std::string_view state, bool value) {
     events_.write({{"event", "button"}, {"name", name}, {state, value}});
 }

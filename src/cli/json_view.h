@@ -10,8 +10,8 @@ namespace launcher::cli {
 
 // The main window's events as a JSON event stream (docs/json-events.md):
 // status texts, messages, the progress of the file and of all files with
-// bytes, the buttons, and each file's result. Repeats of an unchanged value
-// are left out, as the window would not change either.
+// bytes, the buttons, each file's result and each server's refused release. Repeats of an unchanged
+// value are left out, as the window would not change either.
 class JsonView final : public LauncherView {
 public:
     explicit JsonView(command_line::JsonEventStream& events) : events_(events) {}
@@ -27,6 +27,7 @@ public:
     void DownloadProgress(std::string_view name, std::int64_t loaded, std::int64_t size) override;
     void FileUpdated(std::string_view name) override;
     void FileFailed(std::string_view name, std::string_view reason, bool disk_problem) override;
+    void ReleaseRefused(std::string_view server, std::string_view reason) override;
 
     // Bytes received in this run over all files (a file fetched again counts again).
     std::int64_t bytes_received() const { return bytes_received_; }

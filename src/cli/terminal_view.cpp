@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace launcher::cli {
@@ -28,7 +29,13 @@ void TerminalView::SetTotalStatus(std::string_view text) {
 
 void TerminalView::MsgShow(std::string_view text) {
     finish_progress();
-    err_ << "! " << platform::printable(text) << "\n" << std::flush;
+    // A message of several lines (one refused server a line) stays readable.
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        err_ << "! " << platform::printable(text.substr(start, end - start)) << "\n";
+        start = end + 1;
+    }
+    err_ << std::flush;
 }
 
 void TerminalView::DownloadProgress(std::string_view name, std::int64_t loaded, std::int64_t size) {

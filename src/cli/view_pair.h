@@ -51,6 +51,10 @@ public:
         first_.FileFailed(name, reason, disk_problem);
         second_.FileFailed(name, reason, disk_problem);
     }
+    void ReleaseRefused(std::string_view server, std::string_view reason) override {
+        first_.ReleaseRefused(server, reason);
+        second_.ReleaseRefused(server, reason);
+    }
 
 private:
     LauncherView& first_;

@@ -7,37 +7,36 @@ LanguageTable& LanguageStrings() {
     return table;
 }
 
-std::string LanguageText(const LanguageTable& table, std::size_t index) {
-    const std::string& text = table.at(index);
+std::string LanguageText(const LanguageTable& table, LanguageEntry entry) {
+    const std::string& text = table.at(static_cast<std::size_t>(entry));
     if (!text.empty())
         return text;
-    switch (index) {
-    case kFilesNotUpdatedPrefix:
+    using enum LanguageEntry;
+    switch (entry) {
+    case FilesNotUpdatedPrefix:
         return "Files that could not be updated: ";
-    case kManifestDamaged:
+    case ManifestDamaged:
         return "The file list from the update server is damaged";
-    case kDiskProblemPrefix:
+    case DiskProblemPrefix:
         return "Cannot write to the game folder: ";
-    case kReleaseNotSigned:
+    case ReleaseNotSigned:
         return "The update was refused: it is not signed by the publisher";
-    case kReleaseOlder:
+    case ReleaseOlder:
         return "The update was refused: it is older than the installed release";
-    case kReleaseExpired:
+    case ReleaseExpired:
         return "The update was refused: the release has expired";
-    case kFolderBusy:
+    case FolderBusy:
         return "The launcher is already updating this folder";
-    case kReleaseOtherChannel:
+    case ReleaseOtherChannel:
         return "The update was refused: it is a release for another channel";
-    case kReleaseRecordDamaged:
+    case ReleaseRecordDamaged:
         return "The update was refused: updater\\Release.lst, the record of installed "
                "releases, is damaged";
+    case ReleaseRefusedByPrefix:
+        return "Refused the release of ";
     default:
         return text;
     }
-}
-
-std::string LanguageText(const LanguageTable& table, LanguageEntry entry) {
-    return LanguageText(table, static_cast<std::size_t>(entry));
 }
 
 std::string text_of(LanguageEntry entry) {

@@ -14,7 +14,9 @@ using LanguageTable = std::array<std::string, 101>;
 LanguageTable& LanguageStrings();
 
 // The table's entries by what they say. Entries 10, 11, 16, 17 and 19 are
-// read by nothing.
+// read by nothing. Entries from 26 on were added after the first packages
+// were made: a package whose language section does not set one shows its
+// English default (LanguageText).
 enum class LanguageEntry : std::size_t {
     NewsAddress = 0,
     UnpackingPrefix = 1, // followed by a file name
@@ -37,30 +39,21 @@ enum class LanguageEntry : std::size_t {
     CheckModeCaption = 23,
     TotalPrefix = 24, // followed by a percentage
     LanguageBoxDescription = 25,
-    FilesNotUpdatedPrefix = 26,
+    FilesNotUpdatedPrefix = 26, // followed by a count
     ManifestDamaged = 27,
-    DiskProblemPrefix = 28,
+    DiskProblemPrefix = 28, // followed by the path and the reason
     ReleaseNotSigned = 29,
     ReleaseOlder = 30,
     ReleaseExpired = 31,
+    // Another run of the launcher holds the game folder: this one changes nothing.
+    FolderBusy = 32,
+    ReleaseOtherChannel = 33,
+    ReleaseRecordDamaged = 34,
+    ReleaseRefusedByPrefix = 35, // followed by the server and the reason
 };
 
-// Entries added after the first packages were made. A package whose
-// language section does not set one shows its English default.
-inline constexpr std::size_t kFilesNotUpdatedPrefix = 26; // followed by a count
-inline constexpr std::size_t kManifestDamaged = 27;
-inline constexpr std::size_t kDiskProblemPrefix = 28; // followed by the path and the reason
-inline constexpr std::size_t kReleaseNotSigned = 29;
-inline constexpr std::size_t kReleaseOlder = 30;
-inline constexpr std::size_t kReleaseExpired = 31;
-// Another run of the launcher holds the game folder: this one changes nothing.
-inline constexpr std::size_t kFolderBusy = 32;
-inline constexpr std::size_t kReleaseOtherChannel = 33;
-inline constexpr std::size_t kReleaseRecordDamaged = 34;
-
-// Entry `index` of the table, or its English default when the entry is empty
+// Entry `entry` of the table, or its English default when the entry is empty
 // and it has one.
-std::string LanguageText(const LanguageTable& table, std::size_t index);
 std::string LanguageText(const LanguageTable& table, LanguageEntry entry);
 
 // Entry `entry` of the table in force now (LanguageStrings), as LanguageText

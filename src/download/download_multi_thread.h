@@ -41,10 +41,6 @@ public:
 
     // Called every 500 ms during a download and once when it ends.
     TDownloadMultiThreadProgressEvent OnProgress;
-    // Kept for callers that set them: ranges are written straight into the
-    // target file, so no part files or part buffers are made.
-    std::string TmpFolder;
-    bool ThreadUseFileStream = false;
     // True after `GetFile` when the file could not be fetched completely.
     bool HaveError = false;
     // Why, when `HaveError` is set (the first cause the download met).

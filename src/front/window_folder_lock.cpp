@@ -18,7 +18,7 @@ WindowFolderLock LockFolderForWindow(const std::filesystem::path& launcher_folde
             result.busy = true;
             LoadPlayerChoices(UpdaterFolder(launcher_folder), config, LanguageStrings(),
                               platform::system_default_language_id());
-            tell(LanguageText(LanguageStrings(), kFolderBusy));
+            tell(LanguageText(LanguageStrings(), LanguageEntry::FolderBusy));
         }
     } catch (const platform::FileError&) {
         // A folder that cannot hold a lock file cannot be written by any run.

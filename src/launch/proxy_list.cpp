@@ -5,9 +5,6 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kNoProxyAvailable = 18;
-constexpr std::size_t kChosenProxyUnavailable = 21;
-
 void tell(LauncherView& view, const std::string& text) {
     view.MsgShow(text);
     view.SetStatus(text);
@@ -25,7 +22,7 @@ std::string LoadProxyList(const tConfigData& config, UserSettings& settings, Pro
     if (platform::to_lower(settings.SelProxy) == "auto") {
         result = probe.CheckProxyServers(proxies.Servers, proxies.Port, settings.ProxyIdx);
         if (result.empty())
-            tell(view, strings[kNoProxyAvailable]);
+            tell(view, LanguageText(strings, LanguageEntry::NoGameProxy));
         return result;
     }
 
@@ -35,7 +32,7 @@ std::string LoadProxyList(const tConfigData& config, UserSettings& settings, Pro
     if (!result.empty())
         result = probe.CheckProxyServers({result}, proxies.Port, settings.ProxyIdx);
     if (result.empty())
-        tell(view, strings[kChosenProxyUnavailable]);
+        tell(view, LanguageText(strings, LanguageEntry::ChosenProxyUnavailable));
     return result;
 }
 

@@ -24,10 +24,6 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kUnpackingPrefix = 1;
-constexpr std::size_t kDownloadPrefix = 4;
-constexpr std::size_t kUpdateFinished = 5;
-constexpr std::size_t kTotalPrefix = 24;
 constexpr int kAllTimes = 7;
 // Verified files wait for one flush together up to these limits: few flushes
 // for many small files, and bounded room on the disk for the new versions
@@ -54,7 +50,7 @@ void UpdateWorkflow::UpdateRequiredFiles() {
         return;
     const int count = Required.Count();
     set_indicator(Indicator::ProgressBar_Total, IndicatorValue{0, count, 0, 1});
-    view_.SetTotalStatus(strings_[kTotalPrefix] + "0%");
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) + "0%");
     set_indicator(Indicator::Gauge_Total, IndicatorValue{0, count, 0, 1});
     one_file_to_width();
 
@@ -78,11 +74,11 @@ void UpdateWorkflow::UpdateRequiredFiles() {
     install_staged();
     platform::remove_file(TemporaryPackedFile());
     totals_to_maxima();
-    view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) + "100%");
     Required.Clear();
     Required.SetSorted(true);
     if (failed_.empty())
-        view_.SetStatus(strings_[kUpdateFinished]);
+        view_.SetStatus(LanguageText(strings_, LanguageEntry::UpdateFinished));
     else
         report_failed_files();
     enable_start();
@@ -230,7 +226,7 @@ bool UpdateWorkflow::replace_self(const TFileRecord& item, const std::filesystem
 void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     const TFileRecord item = FItem.Content;
     const std::filesystem::path& main = setup_.MainPath;
-    view_.SetStatus(strings_[kDownloadPrefix] + item.Name);
+    view_.SetStatus(LanguageText(strings_, LanguageEntry::UpdatingPrefix) + item.Name);
     if (!IsSafeGameName(platform::trim(item.Name))) {
         refuse(item.Name);
         fail_file(item.Name, "the name leaves the game folder");
@@ -285,7 +281,7 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     expected.keep_staged = true;
     expected.sync = is_self; // the others are made durable together
     const auto unpack = [&] {
-        view_.SetStatus(strings_[kUnpackingPrefix] + item.Name);
+        view_.SetStatus(LanguageText(strings_, LanguageEntry::UnpackingPrefix) + item.Name);
         loop_.process_pending(platform::Milliseconds(0));
         log("Unpack:: " + OldName);
         return UnpackArchive(TemporaryPackedFile(), target.parent_path(), main, expected);

@@ -10,8 +10,6 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kFullCheckFinished = 6;
-constexpr std::size_t kTotalPrefix = 24;
 constexpr int kAllTimes = 7;
 
 } // namespace
@@ -27,7 +25,7 @@ void UpdateWorkflow::Button_CheckAllFilesClick() {
         return;
     }
     if (failed_.empty())
-        view_.SetStatus(strings_[kFullCheckFinished]);
+        view_.SetStatus(LanguageText(strings_, LanguageEntry::FullCheckFinished));
     else
         report_failed_files();
 }
@@ -45,7 +43,7 @@ void UpdateWorkflow::CheckingAllFiles() {
         // The total line follows the hashing pass while it runs.
         hash_pass_count_ = CheckAll.Count();
         hash_pass_done_ = 0;
-        view_.SetTotalStatus(strings_[kTotalPrefix] + "0%");
+        view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) + "0%");
         CheckAll = std::move(*hash_files(CheckAll));
         hash_pass_count_ = 0;
     } else {
@@ -63,7 +61,7 @@ void UpdateWorkflow::CheckingAllFiles() {
 
     const int count = CheckAll.Count();
     set_indicator(Indicator::ProgressBar_Total, IndicatorValue{0, count, 0, 1});
-    view_.SetTotalStatus(strings_[kTotalPrefix] + "0%");
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) + "0%");
     set_indicator(Indicator::Gauge_Total, IndicatorValue{0, count, 0, 1});
     one_file_to_width();
 
@@ -104,7 +102,7 @@ void UpdateWorkflow::CheckingAllFiles() {
     install_staged();
     platform::remove_file(TemporaryPackedFile());
     totals_to_maxima();
-    view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) + "100%");
 
     for (int id = 0; id < OldFileList.Count();) {
         if (NewFileList.GetItemByName(OldFileList.GetItemByID(id)->Content.Name))

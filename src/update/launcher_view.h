@@ -62,6 +62,11 @@ public:
     virtual void FileUpdated(std::string_view /*name*/) {}
     virtual void FileFailed(std::string_view /*name*/, std::string_view /*reason*/,
                             bool /*disk_problem*/) {}
+
+    // The release one update server served was refused, with the reason,
+    // whether or not another server's release is then taken (for views that
+    // list refusals one by one; the message panel tells them in words).
+    virtual void ReleaseRefused(std::string_view /*server*/, std::string_view /*reason*/) {}
 };
 
 } // namespace launcher

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include "config/language_table.h"
+
 #include <string>
 
 namespace launcher {
@@ -13,12 +14,19 @@ struct ReleaseOutcome {
         NoAnswer, // the server did not answer for the signature file
     };
     Verdict verdict = Verdict::Refused;
-    std::string reason;      // in words, for the log and EndReason
-    std::size_t message = 0; // the language entry that tells a refusal
+    std::string reason;                                      // in words, for the log and EndReason
+    LanguageEntry message = LanguageEntry::ReleaseNotSigned; // tells a refusal
     // The refusal is about this game folder (its record of accepted releases
     // is damaged, or the configured channel is not one), not about what the
     // server served: no other server can do better.
     bool local = false;
+};
+
+// One update server whose release was refused, and why. `server` is the
+// server's base address (the file-mode folder in file mode).
+struct RefusedRelease {
+    std::string server;
+    std::string reason;
 };
 
 } // namespace launcher

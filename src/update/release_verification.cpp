@@ -14,22 +14,21 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kNoUpdateServer = 15;
-
-std::size_t message_for(ReleaseVerdict verdict) {
+LanguageEntry message_for(ReleaseVerdict verdict) {
     switch (verdict) {
     case ReleaseVerdict::Rollback:
-        return kReleaseOlder;
+        return LanguageEntry::ReleaseOlder;
     case ReleaseVerdict::Expired:
-        return kReleaseExpired;
+        return LanguageEntry::ReleaseExpired;
     case ReleaseVerdict::OtherChannel:
-        return kReleaseOtherChannel;
+        return LanguageEntry::ReleaseOtherChannel;
     default:
-        return kReleaseNotSigned;
+        return LanguageEntry::ReleaseNotSigned;
     }
 }
 
-ReleaseOutcome refusal(std::string reason, std::size_t message = kReleaseNotSigned) {
+ReleaseOutcome refusal(std::string reason,
+                       LanguageEntry message = LanguageEntry::ReleaseNotSigned) {
     return ReleaseOutcome{ReleaseOutcome::Verdict::Refused, std::move(reason), message};
 }
 
@@ -38,6 +37,14 @@ ReleaseOutcome refusal(std::string reason, std::size_t message = kReleaseNotSign
 bool says_it_has_none(const DownloadFailure& failure) {
     return failure.kind == DownloadFailure::Kind::HttpStatus &&
            (failure.status == 404 || failure.status == 410);
+}
+
+std::vector<PublicKey> keys_of(const std::vector<std::string>& texts) {
+    std::vector<PublicKey> keys;
+    for (const std::string& text : texts)
+        if (auto key = ParsePublicKey(text))
+            keys.push_back(*key);
+    return keys;
 }
 
 } // namespace
@@ -73,18 +80,28 @@ std::optional<ReleaseOutcome> UpdateWorkflow::fetch_signature(const std::filesys
     const std::string what = "the signature file could not be fetched: " + failure.describe();
     if (says_it_has_none(failure) || failure.kind == DownloadFailure::Kind::NoLength)
         return refusal(what);
-    return ReleaseOutcome{ReleaseOutcome::Verdict::NoAnswer, what, kNoUpdateServer};
+    return ReleaseOutcome{ReleaseOutcome::Verdict::NoAnswer, what, LanguageEntry::NoUpdateServer};
 }
 
-ReleaseOutcome UpdateWorkflow::verify_release() {
+std::optional<std::int64_t> UpdateWorkflow::signed_manifest_size() const {
+    // A size no configured key signed bounds nothing: the signature check
+    // refuses that release anyway, and says why.
+    std::string ignored;
+    const auto parsed =
+        ParseReleaseSignature(platform::read_file_text(TemporarySignatureFile()), ignored);
+    if (!parsed || parsed->format < 2 ||
+        parsed->manifest_size > static_cast<std::uint64_t>(kMaxPackedManifestBytes) ||
+        VerifiedSigners(*parsed, keys_of(config_.UpdateServers.PublicKeys)).empty())
+        return std::nullopt;
+    return static_cast<std::int64_t>(parsed->manifest_size);
+}
+
+ReleaseOutcome UpdateWorkflow::verify_release(std::optional<ReleaseOutcome> signature_failure) {
     accepted_record_.reset();
-    std::vector<PublicKey> keys;
-    for (const std::string& text : config_.UpdateServers.PublicKeys) {
-        if (auto key = ParsePublicKey(text))
-            keys.push_back(*key);
-        else
+    for (const std::string& text : config_.UpdateServers.PublicKeys)
+        if (!ParsePublicKey(text))
             log("Ignored a release key that is not one: " + text);
-    }
+    const std::vector<PublicKey> keys = keys_of(config_.UpdateServers.PublicKeys);
     const std::string& configured = config_.UpdateServers.Channel;
     const std::string channel = configured.empty() ? std::string(kDefaultChannel) : configured;
     const std::filesystem::path signature = TemporarySignatureFile();
@@ -96,14 +113,14 @@ ReleaseOutcome UpdateWorkflow::verify_release() {
         log("Release refused: " + outcome.reason);
         return outcome;
     };
-    const auto refuse_locally = [&](std::string reason, std::size_t message) {
+    const auto refuse_locally = [&](std::string reason, LanguageEntry message) {
         ReleaseOutcome outcome = refusal(std::move(reason), message);
         outcome.local = true;
         return refuse_release(std::move(outcome));
     };
     if (!IsChannelName(channel))
         return refuse_locally("the configured channel \"" + channel + "\" is not a channel name",
-                              kReleaseNotSigned);
+                              LanguageEntry::ReleaseNotSigned);
 
     // What this game folder accepted before. A missing record is a fresh
     // install (nothing tells it from a deleted one); a damaged one fails
@@ -126,20 +143,15 @@ ReleaseOutcome UpdateWorkflow::verify_release() {
             break;
         }
         return refuse_locally(platform::utf8_of(record) + " is damaged: " + found,
-                              kReleaseRecordDamaged);
+                              LanguageEntry::ReleaseRecordDamaged);
     }
     default:
-        return refuse_locally(platform::utf8_of(record) + " is not a file", kReleaseRecordDamaged);
+        return refuse_locally(platform::utf8_of(record) + " is not a file",
+                              LanguageEntry::ReleaseRecordDamaged);
     }
 
-    if (auto failed = fetch_signature(signature)) {
-        if (failed->verdict == ReleaseOutcome::Verdict::NoAnswer) {
-            platform::remove_file(TemporaryPackedFile());
-            log("Release not checked: " + failed->reason);
-            return *failed;
-        }
-        return refuse_release(*failed);
-    }
+    if (signature_failure)
+        return refuse_release(*signature_failure);
     const ReleaseCheck check = VerifyRelease(platform::read_file_text(signature),
                                              platform::read_file(TemporaryPackedFile()), keys,
                                              channel, UnixTime(), accepted);
@@ -151,7 +163,7 @@ ReleaseOutcome UpdateWorkflow::verify_release() {
         accepted_record_ = text;
     log("Signed release " + std::to_string(check.release) + " accepted (channel " + channel +
         ", newest key " + check.accepted.newest_key + ")");
-    return ReleaseOutcome{ReleaseOutcome::Verdict::Accepted, {}, 0};
+    return ReleaseOutcome{ReleaseOutcome::Verdict::Accepted, {}};
 }
 
 void UpdateWorkflow::report_release_outcome(const ReleaseOutcome& outcome) {
@@ -162,11 +174,29 @@ void UpdateWorkflow::report_release_outcome(const ReleaseOutcome& outcome) {
         report_no_server();
         return;
     }
+    // The status line tells what was refused; the message panel names each
+    // server whose release was refused, and why.
     const std::string text = LanguageText(strings_, outcome.message);
-    view_.MsgShow(text);
+    std::string servers;
+    if (!outcome.local)
+        for (const RefusedRelease& refused : refused_)
+            servers += (servers.empty() ? "" : "\n") + refused_release_text(refused);
+    view_.MsgShow(servers.empty() ? text : servers);
     view_.SetStatus(text);
     view_.SetStartGameEnabled(true);
     end_ = WorkflowEnd::Refused;
+}
+
+void UpdateWorkflow::note_refused_release(const std::string& reason) {
+    RefusedRelease refused{
+        setup_.FileModeActive ? platform::utf8_of(setup_.FileModeFolder) : URLMain, reason};
+    view_.ReleaseRefused(refused.server, refused.reason);
+    refused_.push_back(std::move(refused));
+}
+
+std::string UpdateWorkflow::refused_release_text(const RefusedRelease& refused) const {
+    return LanguageText(strings_, LanguageEntry::ReleaseRefusedByPrefix) + refused.server + ": " +
+           refused.reason;
 }
 
 bool UpdateWorkflow::refuse_placeholder_hashes() {
@@ -187,8 +217,10 @@ bool UpdateWorkflow::refuse_placeholder_hashes() {
         return false;
     }
     NewFileList.Clear();
-    report_release_outcome(
-        refusal("the file list vouches for no content of " + names + " (placeholder hash)"));
+    const ReleaseOutcome refused =
+        refusal("the file list vouches for no content of " + names + " (placeholder hash)");
+    note_refused_release(refused.reason);
+    report_release_outcome(refused);
     return true;
 }
 

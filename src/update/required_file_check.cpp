@@ -22,9 +22,6 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kCheckingPrefix = 2;
-constexpr std::size_t kNothingToUpdate = 3;
-constexpr std::size_t kTotalPrefix = 24;
 constexpr int kAllTimes = 7;
 
 // The name field of a catalogue line: the text between its first and second
@@ -118,7 +115,7 @@ std::unique_ptr<TFileList> UpdateWorkflow::hash_files(const TFileList& files,
 
 void UpdateWorkflow::OneHashCheched(const std::string& filename, const std::string&, std::int64_t,
                                     TDateTime) {
-    view_.SetStatus(strings_[kCheckingPrefix] + filename);
+    view_.SetStatus(LanguageText(strings_, LanguageEntry::CheckingPrefix) + filename);
     for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile}) {
         const IndicatorValue& value = indicator(which);
         set_position(which, value.Position + value.Step);
@@ -291,9 +288,9 @@ void UpdateWorkflow::CheckingRequiredFiles() {
     }
 
     totals_to_maxima();
-    view_.SetTotalStatus(strings_[kTotalPrefix] + "100%");
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) + "100%");
     if (failed_.empty())
-        view_.SetStatus(strings_[kNothingToUpdate]);
+        view_.SetStatus(LanguageText(strings_, LanguageEntry::NothingToUpdate));
     else
         report_failed_files();
     enable_start();

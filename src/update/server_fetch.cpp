@@ -12,9 +12,6 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kFetchingManifest = 7;
-constexpr std::size_t kUnpackingPrefix = 1;
-
 // Why a server's file list could not be fetched, for the player.
 std::string list_failure(const DownloadFailure& failure) {
     using Kind = DownloadFailure::Kind;
@@ -63,30 +60,58 @@ bool UpdateWorkflow::fetch_from_server(std::string& url, const std::filesystem::
 
 UpdateWorkflow::FileListOutcome UpdateWorkflow::take_file_list() {
     using Kind = FileListOutcome::Kind;
-    view_.SetStatus(strings_[kFetchingManifest]);
+    view_.SetStatus(LanguageText(strings_, LanguageEntry::FetchingManifest));
     URLName = std::string(kManifestName);
-    if (const auto failure = fetch_manifest()) {
+    // A signed release's signature file comes first: the size it signs
+    // bounds the file list, so a longer one is refused before it is read.
+    const bool signed_release = !config_.UpdateServers.PublicKeys.empty();
+    std::optional<ReleaseOutcome> signature_failure;
+    std::optional<std::int64_t> signed_size;
+    if (signed_release) {
+        signature_failure = fetch_signature(TemporarySignatureFile());
+        if (signature_failure && signature_failure->verdict == ReleaseOutcome::Verdict::NoAnswer) {
+            log("Release not checked: " + signature_failure->reason);
+            return {Kind::NotServed, signature_failure->reason};
+        }
+        if (!signature_failure)
+            signed_size = signed_manifest_size();
+    }
+    if (const auto failure = fetch_manifest(signed_size.value_or(kMaxPackedManifestBytes))) {
+        platform::remove_file(TemporarySignatureFile());
         if (failure->kind == DownloadFailure::Kind::LocalFile && failure->local)
             throw *failure->local;
+        if (failure->kind == DownloadFailure::Kind::TooLong && signed_size) {
+            const ReleaseOutcome refused{
+                ReleaseOutcome::Verdict::Refused,
+                "the file list is not the one the publisher signed: it is longer than the " +
+                    std::to_string(*signed_size) + " bytes its signature states (" +
+                    failure->describe() + ")"};
+            log("Release refused: " + refused.reason);
+            refusal_ = refused;
+            note_refused_release(refused.reason);
+            return {Kind::Refused, refused.reason};
+        }
         log("File list not fetched from " + URLMain + ": " + failure->describe());
         return {Kind::NotServed, list_failure(*failure)};
     }
     std::error_code size_error;
     if (std::filesystem::file_size(TemporaryPackedFile(), size_error) == 0 && !size_error) {
         platform::remove_file(TemporaryPackedFile());
+        platform::remove_file(TemporarySignatureFile());
         log("Damaged file list from " + URLMain + ": it is empty");
         return {Kind::Damaged, "the file list on the update server is empty"};
     }
-    if (!config_.UpdateServers.PublicKeys.empty()) {
-        const ReleaseOutcome release = verify_release();
-        if (release.verdict == ReleaseOutcome::Verdict::NoAnswer)
-            return {Kind::NotServed, release.reason};
+    if (signed_release) {
+        const ReleaseOutcome release = verify_release(std::move(signature_failure));
         if (release.verdict == ReleaseOutcome::Verdict::Refused) {
             refusal_ = release;
+            if (!release.local)
+                note_refused_release(release.reason);
             return {Kind::Refused, release.reason};
         }
     }
-    view_.SetStatus(strings_[kUnpackingPrefix] + std::string(kManifestName));
+    view_.SetStatus(LanguageText(strings_, LanguageEntry::UnpackingPrefix) +
+                    std::string(kManifestName));
     try {
         UnpackFile(TemporaryPackedFile(), setup_.MainPath / kManifestName);
     } catch (const platform::FileError&) {

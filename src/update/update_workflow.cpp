@@ -18,9 +18,6 @@
 namespace launcher {
 namespace {
 
-constexpr std::size_t kNoUpdateServer = 15;
-constexpr std::size_t kTotalPrefix = 24;
-
 std::size_t index_of(Indicator which) {
     return static_cast<std::size_t>(which);
 }
@@ -35,7 +32,6 @@ UpdateWorkflow::UpdateWorkflow(platform::EventLoop& loop, LauncherView& view, tC
                                     std::chrono::system_clock::now().time_since_epoch().count())) {
     run_tag_ = RunTag(random_);
     DM.SetThreads(kDownloadSegments);
-    DM.TmpFolder = platform::utf8_of(TmpPath()) + "/";
     DM.OnProgress = [this](TDownloadMultiThread&, std::int64_t loaded, std::int64_t size) {
         UpdateDMProgress(loaded, size);
     };
@@ -111,7 +107,8 @@ void UpdateWorkflow::total_percent(int done, int count) {
     // The nearest whole number, halves to the even one.
     const double percent =
         count > 0 ? std::nearbyint(static_cast<double>(done) * 100.0 / count) : 100.0;
-    view_.SetTotalStatus(strings_[kTotalPrefix] + std::to_string(static_cast<int>(percent)) + "%");
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) +
+                         std::to_string(static_cast<int>(percent)) + "%");
 }
 
 void UpdateWorkflow::enable_start() {
@@ -134,8 +131,8 @@ void UpdateWorkflow::report_no_server(const std::string& why) {
     if (!why.empty())
         log("No update server served the file list: " + why);
     end_reason_ = why;
-    view_.MsgShow(strings_[kNoUpdateServer]);
-    view_.SetStatus(strings_[kNoUpdateServer]);
+    view_.MsgShow(LanguageText(strings_, LanguageEntry::NoUpdateServer));
+    view_.SetStatus(LanguageText(strings_, LanguageEntry::NoUpdateServer));
     view_.SetStartGameEnabled(true);
     end_ = WorkflowEnd::NoServer;
 }
@@ -143,7 +140,7 @@ void UpdateWorkflow::report_no_server(const std::string& why) {
 void UpdateWorkflow::report_bad_manifest(const std::string& why) {
     log("Damaged file list: " + why);
     end_reason_ = why;
-    const std::string text = LanguageText(strings_, kManifestDamaged);
+    const std::string text = LanguageText(strings_, LanguageEntry::ManifestDamaged);
     view_.MsgShow(text);
     view_.SetStatus(text);
     view_.SetStartGameEnabled(true);
@@ -153,7 +150,8 @@ void UpdateWorkflow::report_bad_manifest(const std::string& why) {
 void UpdateWorkflow::report_disk_problem(const platform::FileError& error) {
     log(std::string("Disk problem: ") + error.what());
     end_reason_ = error.what();
-    const std::string text = LanguageText(strings_, kDiskProblemPrefix) + error.what();
+    const std::string text =
+        LanguageText(strings_, LanguageEntry::DiskProblemPrefix) + error.what();
     view_.MsgShow(text);
     view_.SetStatus(text);
     view_.SetStartGameEnabled(true);
@@ -167,8 +165,8 @@ void UpdateWorkflow::fail_file(const std::string& name, std::string reason, bool
 }
 
 void UpdateWorkflow::report_failed_files() {
-    const std::string text =
-        LanguageText(strings_, kFilesNotUpdatedPrefix) + std::to_string(failed_.size());
+    const std::string text = LanguageText(strings_, LanguageEntry::FilesNotUpdatedPrefix) +
+                             std::to_string(failed_.size());
     view_.SetStatus(text);
     view_.MsgShow(text);
 }
@@ -199,7 +197,7 @@ void UpdateWorkflow::read_self_update_marker() {
     platform::remove_file(marker);
 }
 
-std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
+std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest(std::int64_t max_length) {
     const std::string packed_name = std::string(kManifestName) + std::string(kPackedSuffix);
     // A packed file left by an earlier run must not pass for this manifest.
     platform::remove_file(TemporaryPackedFile());
@@ -218,8 +216,7 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
     std::string url = URLMain + packed_name;
     int stalls = 0;
     for (int call = 0; call < kDownloadCallsPerPass; ++call) {
-        const bool again =
-            fetch_from_server(url, TemporaryPackedFile(), kMaxPackedManifestBytes, stalls, true);
+        const bool again = fetch_from_server(url, TemporaryPackedFile(), max_length, stalls, true);
         if (!DM.HaveError)
             return std::nullopt;
         using Kind = DownloadFailure::Kind;
@@ -233,6 +230,7 @@ std::optional<DownloadFailure> UpdateWorkflow::fetch_manifest() {
 
 void UpdateWorkflow::MainTimerTimer() {
     failed_.clear();
+    refused_.clear();
     end_reason_.clear();
     try {
         run_stage();
@@ -284,6 +282,9 @@ void UpdateWorkflow::run_stage() {
                 report_no_server(not_served);
             return;
         }
+        // Told now, as the next server's release may well be taken.
+        if (outcome.kind == FileListOutcome::Kind::Refused && !refused_.empty())
+            view_.MsgShow(refused_release_text(refused_.back()));
         URLMain = servers_.current();
         log("Trying the next update server: " + URLMain);
     }

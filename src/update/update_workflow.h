@@ -132,6 +132,9 @@ public:
     WorkflowEnd end() const { return end_; }
     // Files of this run that could not be installed, in the order they failed.
     const std::vector<FailedFile>& FailedFiles() const { return failed_; }
+    // Servers of this run whose release was refused, in the order they were
+    // asked, whether or not a later server's release was taken.
+    const std::vector<RefusedRelease>& RefusedReleases() const { return refused_; }
     // Why the stage ended early (BadManifest, DiskProblem), in words.
     const std::string& EndReason() const { return end_reason_; }
     const IndicatorValue& indicator(Indicator which) const {
@@ -174,13 +177,22 @@ private:
     void run_stage();
     // Fetches the packed manifest into the temporary packed file (three
     // calls at most); the failure when nothing usable was fetched.
-    std::optional<DownloadFailure> fetch_manifest();
+    // A stated length above `max_length` fails without reading the file.
+    std::optional<DownloadFailure> fetch_manifest(std::int64_t max_length);
     void prepare_updater_folder();
     // With release keys configured: checks the fetched file list of the
-    // current server against its signature file. A refused release has its
+    // current server against its signature file, fetched before it
+    // (`signature_failure` when that failed). A refused release has its
     // packed file removed and is not yet told, so that another server may
     // still serve an acceptable one; `report_release_outcome` tells it.
-    ReleaseOutcome verify_release();
+    ReleaseOutcome verify_release(std::optional<ReleaseOutcome> signature_failure);
+    // The size of the packed file list that the fetched signature file
+    // states, when a configured key signed it and it is within the general
+    // bound.
+    std::optional<std::int64_t> signed_manifest_size() const;
+    // Records that the current server's release was refused, and tells the view.
+    void note_refused_release(const std::string& reason);
+    std::string refused_release_text(const RefusedRelease& refused) const;
     // Tells a refused release or a server that did not answer, and ends the
     // stage with it.
     void report_release_outcome(const ReleaseOutcome& outcome);
@@ -278,6 +290,7 @@ private:
     WorkflowEnd end_ = WorkflowEnd::NotRun;
     std::string end_reason_;
     std::vector<FailedFile> failed_;
+    std::vector<RefusedRelease> refused_;
     std::set<std::filesystem::path> cleaned_folders_;
     std::set<std::filesystem::path> verified_folders_; // below the launcher folder, this run
     std::vector<StagedFile> staged_;

@@ -178,13 +178,18 @@ Keys make_keys(const TempDir& dir, const std::string& name) {
 }
 
 // The test launcher's configuration with these lines in [updateservers].
-std::string config_with(const std::string& server, const std::vector<std::string>& lines) {
-    std::string config = config_text({server});
+std::string config_with(const std::vector<std::string>& servers,
+                        const std::vector<std::string>& lines) {
+    std::string config = config_text(servers);
     std::string extra;
     for (const std::string& line : lines)
         extra += line + "\r\n";
     config.replace(config.find("[updateservers]\r\n"), 17, "[updateservers]\r\n" + extra);
     return config;
+}
+
+std::string config_with(const std::string& server, const std::vector<std::string>& lines) {
+    return config_with(std::vector<std::string>{server}, lines);
 }
 
 std::string key_id_of(const Keys& keys) {
@@ -240,6 +245,49 @@ TEST(CliSignedReleaseTest, AReleaseForAnotherChannelIsRefusedEndToEnd) {
     publish(dir / "game", dir / "srv", {"--sign-key", keys.secret.string()});
     EXPECT_THAT(platform::read_file_text(dir / "srv" / "updater.lst.vdp.sig"),
                 HasSubstr("channel beta\n"));
+}
+
+// A mirror whose release is refused does not end the run: the next server's
+// is taken, and the refused one is named with its reason on standard error
+// and in the event stream; when no server's release is taken, every refused
+// server is named and the run ends with exit 4.
+TEST(CliSignedReleaseTest, EachRefusedServerIsNamedWithItsReason) {
+    if (!NginxServer::Available())
+        GTEST_SKIP() << "nginx is not installed";
+    TempDir dir;
+    const Keys publisher = make_keys(dir, "publisher");
+    const Keys stranger = make_keys(dir, "stranger");
+    dir.write("game/system/jux.ini", "[client]\r\n");
+    dir.write("game/data/a.pak", std::string(3000, 'a'));
+    publish(dir / "game", dir / "mirror", {"--sign-key", stranger.secret.string()});
+    publish(dir / "game", dir / "origin", {"--sign-key", publisher.secret.string()});
+    NginxServer mirror(dir / "mirror");
+    NginxServer origin(dir / "origin");
+    ASSERT_TRUE(mirror.running());
+    ASSERT_TRUE(origin.running());
+    const std::vector<std::string> servers = {mirror.url("/"), origin.url("/")};
+    const std::string unknown_key = ": it is signed by a key this launcher does not know";
+
+    const auto taken_launcher = pack_launcher_with_config(dir, dir / "taken" / "launcher",
+                                                          config_with(servers, {publisher.line}));
+    const auto taken = run_process({taken_launcher.string(), "update", "--json"}, dir / "taken");
+    EXPECT_EQ(taken.exit_code, 0) << taken.output;
+    EXPECT_THAT(taken.errors,
+                HasSubstr("! Refused the release of " + mirror.url("/") + unknown_key));
+    EXPECT_THAT(taken.errors, ::testing::Not(HasSubstr("release of " + origin.url("/"))));
+    EXPECT_THAT(taken.output, HasSubstr(R"({"event":"release_refused","reason":")"));
+    EXPECT_THAT(taken.output, HasSubstr(R"(","server":")" + mirror.url("/") + "\"}"));
+    EXPECT_EQ(digests(game_files(dir / "taken")).count("data/a.pak"), 1u);
+
+    const Keys neither = make_keys(dir, "neither");
+    const auto refused_launcher = pack_launcher_with_config(dir, dir / "refused" / "launcher",
+                                                            config_with(servers, {neither.line}));
+    const auto refused = run_process({refused_launcher.string(), "update"}, dir / "refused");
+    EXPECT_EQ(refused.exit_code, 4) << refused.output;
+    for (const std::string& server : servers)
+        EXPECT_THAT(refused.errors, HasSubstr("! Refused the release of " + server + unknown_key))
+            << refused.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "refused" / "data"));
 }
 
 // The rotation procedure of the README, followed across three releases: the

@@ -114,9 +114,19 @@ TEST_F(SignedReleaseTest, AGoodSignatureInstallsTheRelease) {
                          KeyId(publisher.public_key) + ")"));
 }
 
+// What the harness shows for a language entry.
+std::string shown(LanguageEntry entry) {
+    return "S" + std::to_string(static_cast<std::size_t>(entry)) + " ";
+}
+
+// The message panel's line for one server's refused release.
+std::string refused_line(const std::string& server, const std::string& reason) {
+    return shown(LanguageEntry::ReleaseRefusedByPrefix) + server + ": " + reason;
+}
+
 struct Refusal {
     const char* what;
-    std::size_t message; // the language entry the player sees
+    LanguageEntry message; // the status line's entry
     const char* reason;
 };
 
@@ -127,43 +137,57 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
     const KeyPair stranger = GenerateKeyPair();
 
     const std::vector<std::pair<Refusal, std::function<void()>>> cases = {
-        {{"manifest changed after signing", 29, "not the one the publisher signed"},
+        {{"manifest changed after signing", LanguageEntry::ReleaseNotSigned,
+          "not the one the publisher signed"},
          [&] {
              publish_signed(second, 6, publisher);
              Release tampered = second;
              tampered.files[0].content = "evil";
              h.publish(tampered); // the signature of `second` is still served
          }},
-        {{"signature file missing", 29, "signature file could not be fetched"},
+        {{"a file list longer than the size its signature states", LanguageEntry::ReleaseNotSigned,
+          "is longer than the"},
+         [&] {
+             publish_signed(second, 6, publisher);
+             h.server.serve(
+                 "/updater.lst.vdp",
+                 Resource{platform::read_file_text(h.tree / "updater.lst.vdp") + "more"});
+         }},
+        {{"signature file missing", LanguageEntry::ReleaseNotSigned,
+          "signature file could not be fetched"},
          [&] {
              h.publish(second);
              h.server.serve("/updater.lst.vdp.sig", Resource{"", false, HeadLength::Given, 404});
          }},
-        {{"signed by an unknown key", 29, "does not know"},
+        {{"signed by an unknown key", LanguageEntry::ReleaseNotSigned, "does not know"},
          [&] { publish_signed(second, 6, stranger); }},
-        {{"a damaged signature file", 29, "damaged"},
+        {{"a damaged signature file", LanguageEntry::ReleaseNotSigned, "damaged"},
          [&] {
              h.publish(second);
              h.server.serve("/updater.lst.vdp.sig", Resource{"launcher-release-signature 1\n"});
          }},
-        {{"an older release after a newer one (rollback)", 30, "older than release 5"},
+        {{"an older release after a newer one (rollback)", LanguageEntry::ReleaseOlder,
+          "older than release 5"},
          [&] { publish_signed(second, 4, publisher); }},
-        {{"an expired release (freeze)", 31, "expired"},
+        {{"an expired release (freeze)", LanguageEntry::ReleaseExpired, "expired"},
          [&] { publish_signed(second, 6, publisher, kNow - 1); }},
-        {{"a release for another channel (another game's release, same key)", kReleaseOtherChannel,
-          "is for channel other, this launcher is on main"},
+        {{"a release for another channel (another game's release, same key)",
+          LanguageEntry::ReleaseOtherChannel, "is for channel other, this launcher is on main"},
          [&] {
              publish_signed(second, Signing{6, {}, kNow + kDay, "other"});
          }},
-        {{"valid for longer than 90 days (freeze)", 29, "not between 0 and 90 days"},
+        {{"valid for longer than 90 days (freeze)", LanguageEntry::ReleaseNotSigned,
+          "not between 0 and 90 days"},
          [&] {
              publish_signed(second, Signing{6, {}, kNow - kDay + 91 * kDay});
          }},
-        {{"an expiry before its signing", 29, "not between 0 and 90 days"},
+        {{"an expiry before its signing", LanguageEntry::ReleaseNotSigned,
+          "not between 0 and 90 days"},
          [&] {
              publish_signed(second, Signing{6, {}, kNow + kDay, "main", kNow + 2 * kDay});
          }},
-        {{"format 1 after a format-2 release was accepted", 29, "format-1 signature"},
+        {{"format 1 after a format-2 release was accepted", LanguageEntry::ReleaseNotSigned,
+          "format-1 signature"},
          [&] {
              h.publish(second);
              h.server.serve(
@@ -171,8 +195,8 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
                  Resource{format_1_signature(platform::read_file(h.tree / "updater.lst.vdp"), 6,
                                              kNow + kDay, publisher)});
          }},
-        {{"a signature line of a known key that does not verify beside a good one", 29,
-          "does not verify"},
+        {{"a signature line of a known key that does not verify beside a good one",
+          LanguageEntry::ReleaseNotSigned, "does not verify"},
          [&] {
              const KeyPair other = GenerateKeyPair();
              h.config.UpdateServers.PublicKeys.push_back(PublicKeyText(other.public_key));
@@ -181,14 +205,16 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
              text[text.size() - 2] = text[text.size() - 2] == '0' ? '1' : '0';
              h.server.serve("/updater.lst.vdp.sig", Resource{text});
          }},
-        {{"a placeholder Hash in the signed list (unsigned content)", 29, "placeholder hash"},
+        {{"a placeholder Hash in the signed list (unsigned content)",
+          LanguageEntry::ReleaseNotSigned, "placeholder hash"},
          [&] {
              Release placeholder = second;
              placeholder.extra_catalogue_lines = {
                  "00000000000000000000000000000000|\\c.txt|2|45122.4375|" + Md5Of("x")};
              publish_signed(placeholder, 6, publisher);
          }},
-        {{"a placeholder packed hash in the signed list", 29, "\\d.txt"},
+        {{"a placeholder packed hash in the signed list", LanguageEntry::ReleaseNotSigned,
+          "\\d.txt"},
          [&] {
              Release placeholder = second;
              placeholder.extra_catalogue_lines = {
@@ -203,9 +229,15 @@ TEST_F(SignedReleaseTest, EveryRefusalLeavesTheGameFolderByteIdentical) {
         UpdateWorkflow& workflow = run();
         EXPECT_EQ(workflow.end(), WorkflowEnd::Refused) << refusal.what;
         EXPECT_THAT(workflow.EndReason(), HasSubstr(refusal.reason)) << refusal.what;
-        const std::string shown = "S" + std::to_string(refusal.message) + " ";
-        EXPECT_EQ(h.view.statuses.back(), shown) << refusal.what;
-        EXPECT_THAT(h.view.messages, ::testing::ElementsAre(shown)) << refusal.what;
+        EXPECT_EQ(h.view.statuses.back(), shown(refusal.message)) << refusal.what;
+        // The message panel names the server and says why.
+        const std::string server = h.server.url("/");
+        EXPECT_THAT(h.view.messages,
+                    ::testing::ElementsAre(refused_line(server, workflow.EndReason())))
+            << refusal.what;
+        ASSERT_EQ(h.view.refused.size(), 1u) << refusal.what;
+        EXPECT_EQ(h.view.refused[0].server, server) << refusal.what;
+        EXPECT_EQ(h.view.refused[0].reason, workflow.EndReason()) << refusal.what;
         EXPECT_TRUE(h.view.start_enabled) << refusal.what;
         EXPECT_EQ(snapshot(h.game.path()), before) << refusal.what;
     }
@@ -245,14 +277,53 @@ TEST_F(SignedReleaseTest, ARefusedReleaseSendsTheRunToTheNextServer) {
         EXPECT_EQ(workflow.end(), c.end);
         // A server without a file list already fails its probe.
         EXPECT_EQ(h.logged("Trying the next update server: " + mirror.url("/")), c.mirror_answers);
+        // Every refused server is named with its reason, also when the
+        // mirror's release is then taken.
+        std::vector<std::string> servers;
+        std::vector<std::string> lines;
+        for (const RefusedRelease& refused : h.view.refused) {
+            EXPECT_THAT(refused.reason, HasSubstr("does not know"));
+            servers.push_back(refused.server);
+            lines.push_back(refused_line(refused.server, refused.reason));
+        }
+        EXPECT_EQ(workflow.RefusedReleases().size(), h.view.refused.size());
         if (c.end == WorkflowEnd::Updated) {
             EXPECT_EQ(h.read("\\a.txt"), "a1");
+            EXPECT_THAT(servers, ::testing::ElementsAre(h.server.url("/")));
+            EXPECT_THAT(h.view.messages, ::testing::ElementsAre(lines[0]));
+        } else if (c.mirror_answers) {
+            EXPECT_THAT(servers, ::testing::ElementsAre(h.server.url("/"), mirror.url("/")));
+            // The first is told as the run goes on; the end names both.
+            EXPECT_THAT(h.view.messages,
+                        ::testing::ElementsAre(lines[0], lines[0] + "\n" + lines[1]));
+            EXPECT_EQ(h.view.statuses.back(), shown(LanguageEntry::ReleaseNotSigned));
         } else {
+            EXPECT_THAT(servers, ::testing::ElementsAre(h.server.url("/")));
+            EXPECT_THAT(h.view.messages, ::testing::ElementsAre(lines[0]));
+        }
+        if (c.end != WorkflowEnd::Updated) {
             EXPECT_THAT(workflow.EndReason(), HasSubstr("does not know"));
-            EXPECT_THAT(h.view.messages, ::testing::ElementsAre("S29 "));
             EXPECT_EQ(snapshot(h.game.path()), before);
         }
     }
+}
+
+// The signed size bounds the file list: a longer one is refused on the
+// length the server states, neither read nor asked for again.
+TEST_F(SignedReleaseTest, AFileListLongerThanItsSignedSizeIsNotRead) {
+    publish_signed(first, 1, publisher);
+    const std::string signed_list = platform::read_file_text(h.tree / "updater.lst.vdp");
+    h.server.serve("/updater.lst.vdp", Resource{signed_list + std::string(1 << 20, 'x')});
+    UpdateWorkflow& workflow = run();
+    EXPECT_EQ(workflow.end(), WorkflowEnd::Refused);
+    EXPECT_THAT(workflow.EndReason(),
+                HasSubstr("longer than the " + std::to_string(signed_list.size()) + " bytes"));
+    // At most the answer that stated the length, never a range of the body.
+    const auto gets = h.server.gets("/updater.lst.vdp");
+    EXPECT_LE(gets.size(), 1u);
+    for (const LoggedRequest& get : gets)
+        EXPECT_EQ(get.range, "");
+    EXPECT_FALSE(h.exists("\\a.txt"));
 }
 
 TEST_F(SignedReleaseTest, TheSecondOfTwoKeysIsAcceptedForKeyRotation) {
@@ -330,8 +401,11 @@ TEST_F(SignedReleaseTest, ADamagedReleaseRecordIsRefusedAndTold) {
         const auto before = snapshot(h.game.path());
         UpdateWorkflow& workflow = run();
         EXPECT_EQ(workflow.end(), WorkflowEnd::Refused) << c.what;
-        EXPECT_EQ(h.view.statuses.back(), "S" + std::to_string(kReleaseRecordDamaged) + " ")
-            << c.what;
+        EXPECT_EQ(h.view.statuses.back(), shown(LanguageEntry::ReleaseRecordDamaged)) << c.what;
+        EXPECT_THAT(h.view.messages,
+                    ::testing::ElementsAre(shown(LanguageEntry::ReleaseRecordDamaged)))
+            << c.what << ": no server is blamed for the game folder's own record";
+        EXPECT_TRUE(h.view.refused.empty()) << c.what;
         EXPECT_THAT(workflow.EndReason(), HasSubstr("is damaged")) << c.what;
         const auto& lines = h.log.lines();
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),

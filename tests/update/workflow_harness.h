@@ -33,6 +33,9 @@ public:
     void SetStartGameEnabled(bool enabled) override { start_enabled = enabled; }
     void SetCheckAllFilesVisible(bool visible) override { check_all_visible = visible; }
     void SetCheckAllFilesEnabled(bool enabled) override { check_all_enabled = enabled; }
+    void ReleaseRefused(std::string_view server, std::string_view reason) override {
+        refused.push_back({std::string(server), std::string(reason)});
+    }
 
     bool showed(std::string_view status) const;
     // The positions an indicator was given, in order.
@@ -41,6 +44,7 @@ public:
     std::vector<std::string> statuses;
     std::vector<std::string> totals;
     std::vector<std::string> messages;
+    std::vector<RefusedRelease> refused;
     std::array<std::vector<IndicatorValue>, kIndicatorCount> history;
     std::array<int, kIndicatorCount> widths{527, 200, 527, 200};
     bool start_enabled = false;
