@@ -118,6 +118,8 @@ TEST(FilesInFlightTest, ConnectionsToTheServerStayWithinTheCap) {
         EXPECT_LE(h.server.most_open_connections(), std::min(jobs, kServerConnectionCap) + 1)
             << "one more for the file list, closed when the files begin";
         EXPECT_GE(h.server.most_open_connections(), 2) << "files were in flight together";
+        EXPECT_LE(h.server.connection_count(), std::min(jobs, kServerConnectionCap) + 1)
+            << "each slot keeps its connection from one file to the next";
     }
 }
 
