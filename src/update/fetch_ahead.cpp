@@ -124,11 +124,13 @@ void FetchAhead::hand_over(Slot& slot, std::shared_ptr<Job> job) {
                     engine.DropConnections();
                 } else {
                     engine.OnProgress = [&work](TDownloadMultiThread&, std::int64_t loaded,
-                                               std::int64_t size) {
+                                                std::int64_t size) {
                         work->loaded.store(loaded);
                         work->size.store(size);
                     };
                     fetch(loop, engine, slot.stop, work->result);
+                    work->result.loaded = work->loaded.load();
+                    work->result.size = work->size.load();
                     engine.OnProgress = nullptr;
                 }
                 owner.run_and_wait([work] { work->done = true; });

@@ -34,6 +34,9 @@ struct FetchAheadResult {
     std::optional<DownloadFailure> failure;
     int stall_periods = 0;
     std::optional<std::string> md5; // taken while the bytes arrived
+    // The engine's last progress report: bytes received of the length.
+    std::int64_t loaded = 0;
+    std::int64_t size = 0;
 };
 
 // Fetches files on threads of their own while the interface thread installs

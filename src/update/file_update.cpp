@@ -413,13 +413,17 @@ void UpdateWorkflow::UpdateDMProgress(std::int64_t loaded, std::int64_t size) {
 
 void UpdateWorkflow::show_download_progress(std::string_view name, std::int64_t loaded,
                                             std::int64_t size) {
+    one_file_bars(loaded, size);
+    view_.DownloadProgress(name, loaded, size);
+}
+
+void UpdateWorkflow::one_file_bars(std::int64_t loaded, std::int64_t size) {
     for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile}) {
         const int position = size > 0 ? nearest(static_cast<double>(loaded) /
                                                 static_cast<double>(size) * indicator(which).Max)
                                       : 0;
         set_position(which, position);
     }
-    view_.DownloadProgress(name, loaded, size);
 }
 
 } // namespace launcher

@@ -37,8 +37,11 @@ void UpdateWorkflow::fetch_files_ahead() {
         DM.DropConnections();
         fetch_ahead_ = std::make_unique<FetchAhead>(
             loop_, std::min(jobs_, kServerConnectionCap),
-            [this](const std::string& latest, std::int64_t loaded, std::int64_t size) {
-                show_download_progress(latest, loaded, size);
+            [this](const std::string&, std::int64_t loaded, std::int64_t size) {
+                // The bars show the bytes of all files in flight; each file's
+                // own report comes when it is taken, so that the reports of
+                // one file never mix with another's.
+                one_file_bars(loaded, size);
             });
     }
     next_ahead_ = std::max(next_ahead_, installing_);
@@ -64,6 +67,8 @@ int UpdateWorkflow::apply_fetch(const FetchAheadResult& result) {
     if (DM.HaveError && !DM.LastFailure)
         DM.LastFailure = DownloadFailure(DownloadFailure::Kind::NoAnswer);
     slot_md5_ = result.md5;
+    if (result.size > 0)
+        show_download_progress(current_name_, result.loaded, result.size);
     return result.stall_periods;
 }
 

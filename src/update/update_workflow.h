@@ -126,6 +126,7 @@ public:
     void UpdateOneFile(TFileItem& FItem);
     void UpdateDMProgress(std::int64_t loaded, std::int64_t size);
     void show_download_progress(std::string_view name, std::int64_t loaded, std::int64_t size);
+    void one_file_bars(std::int64_t loaded, std::int64_t size);
     void CheckingAllFiles();
     void Button_CheckAllFilesClick();
     // The launcher is closing: downloads under way end.
