@@ -40,6 +40,7 @@ struct UpdateOptions {
     std::optional<std::filesystem::path> file_mode;
     std::optional<std::string> check_mode;
     std::optional<std::string> drive;
+    std::optional<int> jobs;
     bool start = false;
     bool json = false;
 };
@@ -164,6 +165,8 @@ int run_update(const UpdateOptions& options, bool full_check, std::string_view c
         context.settings.CheckMode = kCheckModes.at(*options.check_mode);
     if (options.drive)
         context.settings.DriveType = kDrives.at(*options.drive);
+    if (options.jobs)
+        config.Config.Jobs = *options.jobs;
 
     RemoveLeftBackup(context.launcher_folder, self);
     const UpdateWorkflowSetup setup = MakeWorkflowSetup(
@@ -249,6 +252,10 @@ CLI::App* add_command(CLI::App& app, const char* name, const char* description,
         ->check(CLI::IsMember({"hard", "medium", "light"}));
     command->add_option("--drive", options->drive, "Drive type for this run")
         ->check(CLI::IsMember({"hdd", "ssd"}));
+    command
+        ->add_option("--jobs", options->jobs,
+                     "Files fetched at once for this run (1: one after another)")
+        ->check(CLI::Range(1, 64));
     command->add_flag("--json", options->json,
                       "Write one JSON object per line on standard output for every event "
                       "(human text goes to standard error)");

@@ -107,6 +107,8 @@ void tConfigData::apply_entry(const std::string& section, const std::string& key
             Config.UserCan_ChangeCheckMethod = flag;
         else if (key == "language_folder")
             Config.LangFolder = value;
+        else if (key == "jobs")
+            Config.Jobs = number;
     } else if (section == "mainwindow") {
         if (key == "caption")
             MainWindow.Caption = value;

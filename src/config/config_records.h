@@ -18,6 +18,9 @@ struct tConfigRecord {
     bool UserCan_ChangeDriveType = false;
     bool UserCan_ChangeCheckMethod = false;
     std::string LangFolder; // pairs "name;client folder" separated by "|"
+    // Files fetched at once during an update ("jobs=" line); 1 fetches one
+    // file after another. Values below 1 count as 1.
+    std::int32_t Jobs = 8;
 };
 
 struct tMainWindowRecord {

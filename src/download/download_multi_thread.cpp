@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <system_error>
+#include <thread>
 
 namespace launcher {
 namespace {
@@ -21,6 +22,15 @@ bool is_success_status(long status) {
 } // namespace
 
 TDownloadMultiThread::TDownloadMultiThread(platform::EventLoop& loop) : loop_(loop) {}
+
+void TDownloadMultiThread::end_process_if_terminated() const {
+    if (EndsProcess) {
+        platform::end_process_if_terminated();
+        return;
+    }
+    while (platform::application_terminated())
+        std::this_thread::sleep_for(kWaitSlice);
+}
 
 TDownloadMultiThread::~TDownloadMultiThread() {
     if (Timer)
@@ -83,7 +93,7 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
         if (isStop)
             fail(DownloadFailure(DownloadFailure::Kind::Stopped));
         end_transfer();
-        platform::end_process_if_terminated();
+        end_process_if_terminated();
         return; // the target is not touched
     }
     if (probe == Probe::SeveralRanges) {
@@ -113,7 +123,7 @@ void TDownloadMultiThread::GetFile(const std::string& url, const std::filesystem
         std::filesystem::remove(filename, ignored);
         fail(DownloadFailure(DownloadFailure::Kind::Stopped));
     }
-    platform::end_process_if_terminated();
+    end_process_if_terminated();
 }
 
 // The length from a HEAD on the first worker's connection. For a file of one
@@ -292,7 +302,7 @@ void TDownloadMultiThread::finish_digest(bool cancel) {
     if (cancel)
         cancel_digest_.store(true);
     while (digest_running_) {
-        platform::end_process_if_terminated();
+        end_process_if_terminated();
         loop_.process_pending(kWaitSlice);
     }
     if (!cancel_digest_.load())
@@ -312,12 +322,12 @@ void TDownloadMultiThread::ForgetFetchedMD5() {
 
 void TDownloadMultiThread::wait_for_segments() {
     for (;;) {
-        platform::end_process_if_terminated();
+        end_process_if_terminated();
         if (_allok || isStop)
             return;
         loop_.process_pending(kWaitSlice);
         // The close action may have released this object during that pass.
-        platform::end_process_if_terminated();
+        end_process_if_terminated();
     }
 }
 
@@ -371,7 +381,7 @@ void TDownloadMultiThread::on_complete(TDownloadThread& worker) {
         fail(segment_failure(worker, received, status.size));
     }
     if (++count == smartthreads) {
-        platform::end_process_if_terminated();
+        end_process_if_terminated();
         _allok = true;
     }
 }

@@ -78,6 +78,12 @@ public:
     int StallPeriods() const { return stall_periods_; }
     // Makes the running `GetFile` end promptly; the target file is deleted.
     void Stop();
+    // Closes the connections kept open for the next download.
+    void DropConnections() { idle_clients_.clear(); }
+    // False for an engine on a thread other than the program's interface
+    // thread: a terminated application is ended there, so this engine's
+    // waits stand still instead of ending the process a second time.
+    bool EndsProcess = true;
 
 private:
     struct SegmentStatus {
@@ -104,6 +110,7 @@ private:
     void on_set_pos(TDownloadThread& worker);
     void on_complete(TDownloadThread& worker);
     void progress_tick();
+    void end_process_if_terminated() const;
 
     platform::EventLoop& loop_;
     std::array<SegmentStatus, kMaxDownloadThreads> _status{};

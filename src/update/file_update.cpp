@@ -60,16 +60,27 @@ void UpdateWorkflow::UpdateRequiredFiles() {
         Required.SwapItems(0, self);
 
     restart_after_self_ = true;
+    jobs_ = std::clamp(config_.Config.Jobs, 1, kMaxFetchJobs);
+    // The self-update is first and alone: nothing is fetched beside it.
+    const int first_ahead = self >= 0 ? 1 : 0;
+    next_ahead_ = 0;
     for (int i = 0; i < count; ++i) {
         set_position(Indicator::ProgressBar_OneFile, 0);
         set_position(Indicator::Gauge_OneFile, 0);
         _self = false;
+        if (jobs_ > 1 && i >= first_ahead && !setup_.FileModeActive) {
+            installing_ = i;
+            fetch_files_ahead();
+        }
         UpdateOneFile(*Required.GetItemByID(i));
-        if (end_ == WorkflowEnd::Restarted)
+        if (end_ == WorkflowEnd::Restarted) {
+            fetch_ahead_.reset();
             return;
+        }
         total_to(i + 1);
         total_percent(i, count);
     }
+    fetch_ahead_.reset();
     restart_after_self_ = false;
     install_staged();
     platform::remove_file(TemporaryPackedFile());
@@ -93,9 +104,11 @@ bool UpdateWorkflow::packed_file_matches(const std::string& expected_hash) {
     // Hashes are compared without letter case: a file list may be written
     // in either. A download was hashed as it arrived.
     const std::string expected = platform::to_lower_ascii(expected_hash);
-    if (!setup_.FileModeActive)
-        if (const std::optional<std::string> fetched = DM.FetchedMD5())
+    if (!setup_.FileModeActive) {
+        const std::optional<std::string> fetched = via_slots_ ? slot_md5_ : DM.FetchedMD5();
+        if (fetched)
             return platform::to_lower_ascii(*fetched) == expected;
+    }
     try {
         return platform::to_lower_ascii(MD5File(TemporaryPackedFile())) == expected;
     } catch (const platform::FileError&) {
@@ -108,6 +121,8 @@ UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem:
                                   const std::string& expected_hash, bool& disk_problem,
                                   const std::function<TRARExtractResult()>& unpack,
                                   std::optional<TRARExtractResult>& unpacked) {
+    // A file fetched ahead goes on with the slots for its further calls.
+    via_slots_ = fetch_ahead_ && fetch_ahead_->holds(current_name_);
     for (int pass = 1; pass <= kFetchPasses; ++pass) {
         if (setup_.FileModeActive) {
             if (platform::entry_kind(source) != platform::EntryKind::File)
@@ -122,11 +137,13 @@ UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem:
             log("Download file: " + OldName + " (try " + std::to_string(pass) + ")");
             std::string address = url; // moves along when its server is given up
             int stalls = 0;
+            const bool ahead = fetch_ahead_ && fetch_ahead_->holds(current_name_);
             for (int call = 0; call < kDownloadCallsPerPass; ++call) {
                 bool again = true;
                 try {
-                    again = fetch_from_server(address, TemporaryPackedFile(), max_packed_length_,
-                                              stalls);
+                    again = ahead && call == 0 ? take_fetched_ahead(address, stalls)
+                                               : fetch_from_server(address, TemporaryPackedFile(),
+                                                                   max_packed_length_, stalls);
                 } catch (const std::exception&) {
                     // A failed call is retried like one that reported an error.
                     DM.HaveError = true;
@@ -147,7 +164,8 @@ UpdateWorkflow::fetch_packed_file(const std::string& url, const std::filesystem:
         // unpacked beside the target: the two use both processors. Only the
         // catalogue's member is unpacked, bounded by its size and under a
         // temporary name that goes again when the archive does not match.
-        if (!setup_.FileModeActive && !expected_hash.empty() && DM.FetchedMD5Pending()) {
+        if (!setup_.FileModeActive && !via_slots_ && !expected_hash.empty() &&
+            DM.FetchedMD5Pending()) {
             unpacked = unpack();
             platform::crash_point("file-update:unpacked-early");
         }
@@ -386,13 +404,22 @@ void UpdateWorkflow::install_staged() {
 }
 
 void UpdateWorkflow::UpdateDMProgress(std::int64_t loaded, std::int64_t size) {
+    show_download_progress(current_name_, loaded, size);
+}
+
+void UpdateWorkflow::show_download_progress(std::string_view name, std::int64_t loaded,
+                                            std::int64_t size) {
+    one_file_bars(loaded, size);
+    view_.DownloadProgress(name, loaded, size);
+}
+
+void UpdateWorkflow::one_file_bars(std::int64_t loaded, std::int64_t size) {
     for (const Indicator which : {Indicator::ProgressBar_OneFile, Indicator::Gauge_OneFile}) {
         const int position = size > 0 ? nearest(static_cast<double>(loaded) /
                                                 static_cast<double>(size) * indicator(which).Max)
                                       : 0;
         set_position(which, position);
     }
-    view_.DownloadProgress(current_name_, loaded, size);
 }
 
 } // namespace launcher

@@ -10,6 +10,9 @@ void UpdateWorkflow::remove_run_temporaries() {
     for (const StagedFile& file : staged_)
         platform::remove_file(file.staged);
     platform::remove_file(TemporaryPackedFile());
+    if (fetch_ahead_)
+        for (const std::filesystem::path& file : fetch_ahead_->files())
+            platform::remove_file(file);
     platform::remove_file(TemporarySignatureFile());
     // The file list unpacked for the required-file check.
     platform::remove_file(setup_.MainPath / kManifestName);

@@ -36,12 +36,30 @@ bool UpdateWorkflow::fetch_from_server(std::string& url, const std::filesystem::
                                          "it stopped answering and was given up for this run");
         return false;
     }
-    DM.SetStallAllowance(std::min(kFileStallAllowance - file_stalls, servers_.allowance()));
-    DM.SetTimeLimit(list ? std::optional<platform::Milliseconds>(kListFetchLimit) : std::nullopt);
-    DM.GetFile(url, target, max_length);
-    DM.SetTimeLimit(std::nullopt);
-    file_stalls += DM.StallPeriods();
-    if (!servers_.record_stalls(DM.StallPeriods()))
+    const int allowance = std::min(kFileStallAllowance - file_stalls, servers_.allowance());
+    int stalls = 0;
+    if (via_slots_ && !list) {
+        stalls = apply_fetch(
+            fetch_ahead_->fetch_now(current_name_, {url, target, max_length, allowance}));
+    } else {
+        // Only one engine uses the server at a time, within one cap.
+        if (fetch_ahead_)
+            fetch_ahead_->close_connections();
+        DM.SetStallAllowance(allowance);
+        DM.SetTimeLimit(list ? std::optional<platform::Milliseconds>(kListFetchLimit)
+                             : std::nullopt);
+        DM.GetFile(url, target, max_length);
+        DM.SetTimeLimit(std::nullopt);
+        stalls = DM.StallPeriods();
+        if (fetch_ahead_)
+            DM.DropConnections();
+    }
+    return account_stalls(stalls, url, file_stalls, list);
+}
+
+bool UpdateWorkflow::account_stalls(int stalls, std::string& url, int& file_stalls, bool list) {
+    file_stalls += stalls;
+    if (!servers_.record_stalls(stalls))
         return file_stalls < kFileStallAllowance;
     log("Update server given up for this run after " + std::to_string(kServerStallAllowance) +
         " stall periods: " + URLMain);

@@ -9,6 +9,7 @@
 #include "platform/event_loop.h"
 #include "platform/stop_request.h"
 #include "update/failed_file.h"
+#include "update/fetch_ahead.h"
 #include "update/kept_dates.h"
 #include "update/launcher_view.h"
 #include "update/previous_list.h"
@@ -124,10 +125,12 @@ public:
     void UpdateRequiredFiles();
     void UpdateOneFile(TFileItem& FItem);
     void UpdateDMProgress(std::int64_t loaded, std::int64_t size);
+    void show_download_progress(std::string_view name, std::int64_t loaded, std::int64_t size);
+    void one_file_bars(std::int64_t loaded, std::int64_t size);
     void CheckingAllFiles();
     void Button_CheckAllFilesClick();
     // The launcher is closing: downloads under way end.
-    void Stop() { DM.Stop(); }
+    void Stop();
 
     WorkflowEnd end() const { return end_; }
     // Files of this run that could not be installed, in the order they failed.
@@ -222,6 +225,21 @@ private:
     bool fetch_from_server(std::string& url, const std::filesystem::path& target,
                            std::optional<std::int64_t> max_length, int& file_stalls,
                            bool list = false);
+    // Counts what a fetch cost in stalls, against the file and its server,
+    // as `fetch_from_server` says.
+    bool account_stalls(int stalls, std::string& url, int& file_stalls, bool list);
+    // Several files in flight: from the file being installed (`installing_`) on,
+    // up to the number of jobs are fetched ahead while this thread installs
+    // the ones before them. The self-update is never among them, nor a file
+    // large enough for several ranges: that one is fetched in its turn, with
+    // the other fetches' connections closed, so one cap holds for all.
+    void fetch_files_ahead();
+    bool fetches_ahead(const TFileRecord& item) const;
+    // The fetch ahead of the current file, waited for and moved to the
+    // temporary packed file; false when it is not to be asked for again.
+    bool take_fetched_ahead(std::string& url, int& file_stalls);
+    // Takes a slot's outcome as the engine's own; returns its stall periods.
+    int apply_fetch(const FetchAheadResult& result);
     void read_self_update_marker();
     void remove_leftovers(const std::filesystem::path& folder);
     // What a stop request leaves behind: every temporary file of this run.
@@ -307,6 +325,13 @@ private:
     // The record of accepted releases a verified release leads to, written
     // once its catalogue was read and found to vouch for every file.
     std::optional<std::string> accepted_record_;
+    int jobs_ = 1;
+    int installing_ = 0;                  // the work list's file being installed
+    int next_ahead_ = 0;                  // the next file of the work list to fetch ahead
+    bool via_slots_ = false;              // the current file is fetched on the fetch-ahead slots
+    std::optional<std::string> slot_md5_; // of the last fetch there
+    // Declared last: it ends its fetches while everything else still stands.
+    std::unique_ptr<FetchAhead> fetch_ahead_;
 };
 
 } // namespace launcher

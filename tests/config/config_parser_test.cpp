@@ -20,6 +20,7 @@ UserCan_ChangeProxy=yes
 UserCan_ChangeDriveType=1
 UserCan_ChangeCheckMethod= true
 language_folder=default;system|ru;system_ru
+Jobs=[3]
 [MainWindow]
 caption=Welcome
 fadeeffect=true
@@ -47,6 +48,7 @@ proxy=Europe|1.2.3.4|eu.ini
     EXPECT_FALSE(config.Config.UserCan_ChangeDriveType);
     EXPECT_TRUE(config.Config.UserCan_ChangeCheckMethod);
     EXPECT_EQ(config.Config.LangFolder, "default;system|ru;system_ru");
+    EXPECT_EQ(config.Config.Jobs, 3);
     EXPECT_EQ(config.MainWindow.Caption, "Welcome");
     EXPECT_TRUE(config.MainWindow.FadeEffect);
     EXPECT_TRUE(config.SettingsWindow.FadeEffect);

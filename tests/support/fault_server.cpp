@@ -140,6 +140,11 @@ int FaultServer::connection_count() const {
     return static_cast<int>(connections_.size());
 }
 
+int FaultServer::most_open_connections() const {
+    std::lock_guard guard(mutex_);
+    return static_cast<int>(most_open_);
+}
+
 void FaultServer::accept_loop() {
     int next_connection = 1;
     for (;;) {
@@ -155,6 +160,7 @@ void FaultServer::accept_loop() {
             continue;
         std::lock_guard guard(mutex_);
         open_sockets_.push_back(socket);
+        most_open_ = std::max(most_open_, open_sockets_.size());
         const int connection = next_connection++;
         connections_.emplace_back(
             [this, socket, connection] { serve_connection(socket, connection); });

@@ -78,6 +78,8 @@ public:
     std::vector<LoggedRequest> requests() const;
     std::vector<LoggedRequest> gets(std::string_view path) const;
     int connection_count() const;
+    // The most connections that were open at once.
+    int most_open_connections() const;
 
 private:
     void accept_loop();
@@ -98,6 +100,7 @@ private:
     std::map<std::string, std::vector<Fault>> faults_;
     std::vector<LoggedRequest> log_;
     std::vector<net::Socket> open_sockets_;
+    std::size_t most_open_ = 0;
     std::vector<std::thread> connections_;
     int drip_permits_ = 0;
 };

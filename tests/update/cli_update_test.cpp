@@ -75,6 +75,30 @@ TEST_F(CliUpdateTest, NginxInstallIntoAnEmptyFolderThenCheckRepairs) {
     EXPECT_EQ(previous.Count(), 26);
 }
 
+// However many files are in flight, the folder ends up the same; a number
+// of jobs below one is refused before anything is fetched.
+TEST_F(CliUpdateTest, JobsOptionChangesHowManyFilesAreInFlightNotTheResult) {
+    if (!NginxServer::Available())
+        GTEST_SKIP() << "nginx is not installed";
+    make_game(dir);
+    publish(dir / "game", dir / "srv");
+    NginxServer nginx(dir / "srv");
+    ASSERT_TRUE(nginx.running());
+    const auto launcher = pack_launcher(dir, dir / "bin" / "launcher", nginx.url("/"));
+    for (const char* jobs : {"1", "3", "64"}) {
+        SCOPED_TRACE(jobs);
+        const auto installed = dir / (std::string("installed-") + jobs);
+        const auto update = run_process(
+            {launcher.string(), "update", "--jobs", jobs, "--folder", installed.string()});
+        ASSERT_EQ(update.exit_code, 0) << update.output;
+        EXPECT_EQ(game_files(installed), game_files(dir / "game"));
+    }
+    const auto refused = run_process(
+        {launcher.string(), "update", "--jobs", "0", "--folder", (dir / "installed-0").string()});
+    EXPECT_NE(refused.exit_code, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "installed-0" / "system" / "jux.ini"));
+}
+
 TEST_F(CliUpdateTest, ProgramsArriveExecutableAndLinksAsTheFilesTheyNameOrNotAtAll) {
     if (!NginxServer::Available())
         GTEST_SKIP() << "nginx is not installed";
