@@ -48,7 +48,7 @@ std::uint32_t BlockIndex::block_length(std::size_t block) const {
 }
 
 std::uint32_t ChooseBlockSize(std::uint64_t file_size) {
-    const double ideal = std::sqrt(20.0 * static_cast<double>(file_size));
+    const double ideal = std::sqrt(5.0 * static_cast<double>(file_size));
     std::uint32_t size = kSmallestBlock;
     while (size < kLargestBlock &&
            std::abs(std::log2(ideal / (2.0 * size))) < std::abs(std::log2(ideal / size)))

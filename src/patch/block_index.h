@@ -45,11 +45,12 @@ inline constexpr std::uint32_t kSmallestBlock = 4u << 10;
 inline constexpr std::uint32_t kLargestBlock = 1u << 20;
 inline constexpr std::uint64_t kMostBlocks = std::uint64_t{1} << 22;
 
-// The block size for a file of `file_size` bytes. One changed region costs
-// about one block of fetched bytes plus the whole index (20 bytes a block),
-// so the sum size/B*20 + B is smallest at B = sqrt(20 * size): the power of
-// two nearest to that, within [kSmallestBlock, kLargestBlock] (64 KiB for
-// 256 MiB, whose index is then 80 KiB; 256 KiB for 4 GiB).
+// The block size for a file of `file_size` bytes. A patch costs the whole
+// index (20 bytes a block) plus about one block for each region it changes;
+// with k regions, size/B*20 + k*B is smallest at B = sqrt(20 * size / k).
+// Patches of games change several places at once: k = 4, so the power of two
+// nearest to sqrt(5 * size), within [kSmallestBlock, kLargestBlock] (32 KiB
+// for 256 MiB, whose index is then 160 KiB; 128 KiB for 4 GiB).
 std::uint32_t ChooseBlockSize(std::uint64_t file_size);
 
 // The index's bytes: a text header of "key value" lines, starting with the

@@ -3,6 +3,7 @@
 #include "download/request_watch.h"
 #include "platform/terminate_flag.h"
 
+#include <exception>
 #include <system_error>
 #include <thread>
 
@@ -41,6 +42,27 @@ HttpOutcome GetWhileProcessing(platform::EventLoop& loop, HttpClient& client,
     if (watch.Fired())
         outcome = StalledOutcome();
     return outcome;
+}
+
+void RunWhileProcessing(platform::EventLoop& loop, const std::function<void()>& work) {
+    std::exception_ptr failure;
+    bool done = false;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        loop.run_and_wait([&] { done = true; });
+    });
+    while (!done) {
+        platform::end_process_if_terminated();
+        loop.process_pending(kWaitSlice);
+    }
+    worker.join();
+    platform::end_process_if_terminated();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace launcher::patch

@@ -3,6 +3,7 @@
 #include "download/http_client.h"
 #include "platform/event_loop.h"
 
+#include <functional>
 #include <string>
 
 namespace launcher::patch {
@@ -13,5 +14,10 @@ namespace launcher::patch {
 // run on the helper thread. Interface thread only.
 HttpOutcome GetWhileProcessing(platform::EventLoop& loop, HttpClient& client,
                                const std::string& url, const HttpGetRequest& request);
+
+// Runs `work` on a helper thread while the interface thread keeps processing
+// its loop, so reading a large old file does not freeze the window; an
+// exception of `work` is raised again here. Interface thread only.
+void RunWhileProcessing(platform::EventLoop& loop, const std::function<void()>& work);
 
 } // namespace launcher::patch

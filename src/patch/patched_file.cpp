@@ -152,20 +152,27 @@ void build(platform::EventLoop& loop, HttpClient& client, const PatchJob& job,
     const platform::File old(job.old_file, platform::File::Mode::Read);
     const auto status = old.status();
     const auto old_size = static_cast<std::uint64_t>(status.size);
-    const auto found =
-        FindLocalBlocks(index, old_size, [&](std::uint64_t offset, std::span<std::uint8_t> buffer) {
-            return old.read_at(offset, buffer.data(), buffer.size());
-        });
+    std::vector<std::optional<std::uint64_t>> found;
+    RunWhileProcessing(loop, [&] {
+        found = FindLocalBlocks(index, old_size,
+                                [&](std::uint64_t offset, std::span<std::uint8_t> buffer) {
+                                    return old.read_at(offset, buffer.data(), buffer.size());
+                                });
+    });
     NewFile out(job.staged, index.file_size);
     std::vector<std::uint8_t> block(index.block_size);
     for (std::size_t at = 0; at < found.size();) {
         if (found[at]) {
-            const auto bytes = std::span(block).first(index.block_length(at));
-            if (read_exactly(old, *found[at], bytes) != bytes.size())
-                throw Refused{"the old file changed while it was read"};
-            out.put(index.block_offset(at), bytes);
-            outcome.local_bytes += bytes.size();
-            ++at;
+            // A run of local blocks is copied aside from the interface thread.
+            RunWhileProcessing(loop, [&] {
+                for (; at < found.size() && found[at]; ++at) {
+                    const auto bytes = std::span(block).first(index.block_length(at));
+                    if (read_exactly(old, *found[at], bytes) != bytes.size())
+                        throw Refused{"the old file changed while it was read"};
+                    out.put(index.block_offset(at), bytes);
+                    outcome.local_bytes += bytes.size();
+                }
+            });
             continue;
         }
         std::size_t end = at;
@@ -188,8 +195,8 @@ PatchOutcome BuildPatchedFile(platform::EventLoop& loop, HttpClient& client, con
         outcome.built = true;
     } catch (const Refused& refused) {
         outcome.why = refused.why;
-    } catch (const platform::FileError& error) {
-        outcome.why = error.what();
+    } catch (const std::exception& error) {
+        outcome.why = error.what(); // a local problem: the whole archive may still do
     }
     if (!outcome.built)
         platform::remove_file(job.staged);

@@ -28,9 +28,9 @@ TEST(RollingChecksum, RollingEqualsSummingTheWindowAfresh) {
 
 TEST(BlockSize, GrowsWithTheFileWithinItsBounds) {
     EXPECT_EQ(ChooseBlockSize(0), kSmallestBlock);
-    EXPECT_EQ(ChooseBlockSize(8u << 20), 16u << 10);
-    EXPECT_EQ(ChooseBlockSize(256u << 20), 64u << 10);
-    EXPECT_EQ(ChooseBlockSize(std::uint64_t{4} << 30), 256u << 10);
+    EXPECT_EQ(ChooseBlockSize(8u << 20), 8u << 10);
+    EXPECT_EQ(ChooseBlockSize(256u << 20), 32u << 10);
+    EXPECT_EQ(ChooseBlockSize(std::uint64_t{4} << 30), 128u << 10);
     EXPECT_EQ(ChooseBlockSize(std::uint64_t{1} << 40), kLargestBlock);
     // Beyond what kLargestBlock covers in kMostBlocks, blocks grow further.
     EXPECT_LT((std::uint64_t{1} << 45) / ChooseBlockSize(std::uint64_t{1} << 45), kMostBlocks);
