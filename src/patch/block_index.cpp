@@ -68,6 +68,7 @@ std::string BlockIndexBytes(const BlockIndex& index) {
     bytes += "\ndata-offset " + std::to_string(index.data_offset);
     bytes += "\narchive-md5 " + index.archive_md5;
     bytes += "\ncontent-md5 " + index.content_md5;
+    bytes += std::string("\nexecutable ") + (index.executable ? "1" : "0");
     bytes += "\nblocks " + std::to_string(index.blocks.size()) + "\n";
     bytes.reserve(bytes.size() + index.blocks.size() * kRecordBytes);
     for (const BlockSum& block : index.blocks) {
@@ -111,6 +112,10 @@ std::optional<BlockIndex> ParseBlockIndex(std::span<const std::uint8_t> bytes, s
         return refuse("no archive or content MD5");
     index.archive_md5 = *archive_md5;
     index.content_md5 = *content_md5;
+    const auto executable = read_number("executable");
+    if (!executable || *executable > 1)
+        return refuse("no executable mark");
+    index.executable = *executable == 1;
     const auto count = read_number("blocks");
     const std::uint64_t expected = (index.file_size + index.block_size - 1) / index.block_size;
     if (!count || *count != expected || *count > kMostBlocks)

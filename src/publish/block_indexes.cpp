@@ -6,6 +6,7 @@
 #include "platform/durable_file.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "publish/archive_member_mode.h"
 #include "publish/release_staging.h"
 
 #include <algorithm>
@@ -21,7 +22,8 @@ std::filesystem::path index_path(const std::filesystem::path& out_dir, std::stri
     return path;
 }
 
-bool serves_index_of(const std::filesystem::path& path, const TFileRecord& record) {
+bool serves_index_of(const std::filesystem::path& path, const TFileRecord& record,
+                     bool executable) {
     if (platform::entry_kind(path) != platform::EntryKind::File)
         return false;
     try {
@@ -31,7 +33,8 @@ bool serves_index_of(const std::filesystem::path& path, const TFileRecord& recor
             {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, why);
         return index && index->archive_md5 == platform::to_lower_ascii(record.HashPacked) &&
                index->content_md5 == platform::to_lower_ascii(record.Hash) &&
-               index->file_size == static_cast<std::uint64_t>(record.Size);
+               index->file_size == static_cast<std::uint64_t>(record.Size) &&
+               index->executable == executable;
     } catch (const platform::FileError&) {
         return false;
     }
@@ -54,8 +57,11 @@ std::optional<patch::BlockIndex> index_of(const std::filesystem::path& archive,
                 .read_at(0, start.data(), start.size()) != start.size() ||
         !std::equal(start.begin(), start.end(), marker.begin()))
         return std::nullopt;
-    return patch::BuildBlockIndex(
+    auto index = patch::BuildBlockIndex(
         {archive, status->size - tail - size, size, record.HashPacked, record.Hash});
+    if (index)
+        index->executable = ArchiveMemberExecutable(archive).value_or(false);
+    return index;
 }
 
 void remove_index(const std::filesystem::path& path) {
@@ -77,9 +83,10 @@ std::size_t UpdateBlockIndexes(const std::filesystem::path& out_dir, const TFile
             remove_index(path);
             continue;
         }
-        if (serves_index_of(path, record))
+        const auto archive = ArchivePath(out_dir, record.Name);
+        if (serves_index_of(path, record, ArchiveMemberExecutable(archive).value_or(false)))
             continue;
-        const auto index = index_of(ArchivePath(out_dir, record.Name), record);
+        const auto index = index_of(archive, record);
         if (!index) {
             remove_index(path); // compressed, or not laid out as one stored member
             continue;

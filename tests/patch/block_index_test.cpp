@@ -39,7 +39,8 @@ TEST(BlockSize, GrowsWithTheFileWithinItsBounds) {
 TEST(BlockIndexFormat, ReadsBackWhatItWrites) {
     for (const std::size_t size : {std::size_t{0}, std::size_t{4096}, std::size_t{10000}}) {
         const auto content = RandomBytes(size, 2);
-        const BlockIndex index = IndexOf(content, 4096, 97);
+        BlockIndex index = IndexOf(content, 4096, 97);
+        index.executable = size == 4096;
         std::string why;
         const auto back = ParseBlockIndex(bytes_of(BlockIndexBytes(index)), why);
         ASSERT_TRUE(back) << size << ": " << why;
@@ -71,6 +72,7 @@ TEST(BlockIndexFormat, RefusesDamage) {
         {"leading zero", replaced("block-size 4096", "block-size 04096")},
         {"negative offset", replaced("data-offset 97", "data-offset -97")},
         {"a huge count", replaced("file-size 10000\n", "file-size 4611686018427387904\n")},
+        {"an executable mark that is no 0 or 1", replaced("executable 0", "executable 2")},
         {"upper-case hash", replaced(std::string(32, 'a'), std::string(32, 'A'))},
         {"fields swapped",
          replaced("file-size 10000\ndata-offset 97", "data-offset 97\nfile-size 10000")},

@@ -2,6 +2,7 @@
 // launcher-publish, served over HTTP, with faults and kills on the way.
 #include "archive/temporary_name.h"
 #include "patch_fixtures.h"
+#include "platform/executable_bit.h"
 #include "platform/files.h"
 #include "support/fault_server.h"
 #include "support/process.h"
@@ -105,6 +106,20 @@ TEST_F(CliPatchTest, AChangedLargeFileCostsAboutItsChangedBlocks) {
     EXPECT_GT(fetched, 64u << 10);
     EXPECT_LT(fetched, kBigSize / 8) << "fetched " << fetched;
     EXPECT_FALSE(temporary_files_left());
+}
+
+TEST_F(CliPatchTest, APatchedProgramStaysAProgram) {
+    std::filesystem::permissions(dir / "game/data/world.pak", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    std::filesystem::remove_all(dir / "srv");
+    publish(dir / "game", dir / "srv", {"--block-index-from", "1048576"});
+    serve();
+    const auto result = update();
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_TRUE(installed_big() == new_big);
+    EXPECT_TRUE(platform::is_executable(dir / "installed/data/world.pak"));
+    bool whole = false;
+    EXPECT_LT(ranged_bytes(server, "/data/world.pak.vdp", whole), kBigSize / 8);
 }
 
 TEST_F(CliPatchTest, AServerThatIgnoresRangeGivesTheWholeArchiveAndTheRightFile) {

@@ -159,6 +159,12 @@ TEST_F(PatchedFileTest, EveryDoubtEndsWithNothingBuiltAndTheOldFileIntact) {
          [&](PatchedFileTest&, FaultServer& faults) {
              faults.add_fault("/world.pak.vdp", every({Fault::Kind::Status, 0, 500}));
          }},
+        // Last: the player's file stays the unrelated one.
+        {"an old file with nothing in common", "holds no block",
+         [](PatchedFileTest& t, FaultServer&) {
+             t.old_content = text_of(RandomBytes(kFileSize, 99));
+             t.dir.write("player/world.pak", t.old_content);
+         }},
     };
     const auto index_before = index;
     const auto archive_before = archive;

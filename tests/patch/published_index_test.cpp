@@ -75,6 +75,7 @@ TEST_F(PublishedIndexTest, ALargeStoredFileGetsAnIndexThatPointsAtItsBytes) {
     EXPECT_EQ(index->content_md5, platform::to_lower_ascii(record.Hash));
     EXPECT_EQ(index->file_size, 300000u);
     EXPECT_EQ(index->block_size, ChooseBlockSize(300000));
+    EXPECT_FALSE(index->executable);
 
     const std::string archive = platform::read_file_text(dir / "server/data/world.pak.vdp");
     EXPECT_EQ(archive.substr(static_cast<std::size_t>(index->data_offset), 300000),
