@@ -14,6 +14,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nginx-light python3 bzip2 aria2 curl
   libarchive-tools bc
+  # the peer of the patch benchmark (bench/patch.sh)
+  zsync
   # drawing the default skin (scripts/make_default_skin.py)
   python3-pil fonts-dejavu-core
   # the windowed launcher and its runs under a virtual display

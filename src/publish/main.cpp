@@ -112,6 +112,10 @@ int main(int argc, char** argv) {
                         "channel, else main)");
     publish->add_option("--release", release.release_number,
                         "Release number to sign, when the served signature does not verify");
+    publish->add_option("--block-index-from", release.block_index_from,
+                        "Files of at least this many bytes get a block index beside their "
+                        "archive, so players fetch only their changed blocks (default 8 MiB; "
+                        "0: none)");
     publish->add_flag("--dry-run", release.dry_run,
                       "Tell which files would be packed, kept and removed and what players would "
                       "fetch; write nothing");

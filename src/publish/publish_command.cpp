@@ -33,6 +33,10 @@ void human_summary(std::ostream& out, const PublishOptions& options,
             << " changed since the previous release, " << summary.changed_bytes << " bytes ("
             << summary.changed_packed_bytes
             << " bytes packed): players fetch them at their next start\n";
+        if (summary.block_indexes > 0)
+            out << summary.block_indexes
+                << (summary.block_indexes == 1 ? " block index" : " block indexes")
+                << " written: players fetch only the changed blocks of those files\n";
     }
     out << GameFolderReport(summary.left_out, summary.copied_links);
     out << "Players on the previous release " << (options.dry_run ? "would fetch " : "fetch ")
@@ -55,6 +59,7 @@ nlohmann::json json_summary(const PublishOptions& options, const PublishSummary&
             {"removed", summary.removed_names},
             {"bytes_written", summary.bytes_written},
             {"fetch_bytes", summary.fetch_bytes},
+            {"block_indexes", summary.block_indexes},
             {"changed", summary.changed},
             {"changed_bytes", summary.changed_bytes},
             {"left_out", summary.left_out},

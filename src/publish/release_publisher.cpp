@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/utf8_path.h"
 #include "publish/archive_member_mode.h"
+#include "publish/block_indexes.h"
 #include "publish/game_folder_entry.h"
 #include "publish/gone_archives.h"
 #include "publish/previous_release.h"
@@ -417,6 +418,15 @@ PublishSummary PublishRelease(const PublishOptions& options, const PublishProgre
                                       : " is unchanged."));
     }
     summary.reused = summary.files - summary.packed;
+    try {
+        summary.block_indexes =
+            UpdateBlockIndexes(out_dir, catalogue, options.block_index_from, summary.removed_names);
+    } catch (const std::exception& error) {
+        throw PublishError("The release in " + platform::utf8_of(out_dir) +
+                           " is published, but its block indexes could not all be written "
+                           "(players fetch those files whole; the next publish tries again): " +
+                           error.what());
+    }
     try {
         summary.removed = RemoveGoneArchives(out_dir, catalogue);
         RemoveLeftoverFiles(leftovers.earlier_version_files, out_dir);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/block_indexes.h"
 #include "publish/packed_archive_writer.h"
 #include "update/release_signature.h"
 
@@ -38,6 +39,9 @@ struct PublishOptions {
     // would be packed are packed into the system's temporary folder only to
     // learn their sizes.
     bool dry_run = false;
+    // Files of at least this many bytes get a block index beside their
+    // archive (0: none); see UpdateBlockIndexes.
+    std::uint64_t block_index_from = kBlockIndexFrom;
     // Empty: the channel of the verified served release, else the default.
     std::string channel{};
     // The release number to sign, for a folder whose served signature does
@@ -73,6 +77,7 @@ struct PublishSummary {
     // What a player on the previous release fetches to reach this one: the
     // new archives, the packed manifest and the signature.
     std::uint64_t fetch_bytes = 0;
+    std::size_t block_indexes = 0; // block indexes written this time
 };
 
 // Called after each file: its relative name, how many are done, how many in all.

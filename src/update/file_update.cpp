@@ -3,6 +3,7 @@
 #include "archive/temporary_name.h"
 #include "catalogue/md5.h"
 #include "config/debug_file.h"
+#include "patch/old_file_patch.h"
 #include "platform/crash_point.h"
 #include "platform/durable_file.h"
 #include "platform/file.h"
@@ -304,6 +305,22 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
         log("Unpack:: " + OldName);
         return UnpackArchive(TemporaryPackedFile(), target.parent_path(), main, expected);
     };
+
+    // A changed file the player has is built from its own blocks and ranges
+    // of the archive where the server offers a block index; anything less
+    // than a verified file fetches the archive whole.
+    if (!setup_.FileModeActive && !is_self && hashed && !expected_hash.empty() &&
+        item.Size >= patch::kPatchFrom &&
+        platform::entry_kind(target) == platform::EntryKind::File) {
+        const patch::OldFilePatch old{url, target, item.Hash, static_cast<std::uint64_t>(item.Size),
+                                      expected_hash};
+        if (const auto patched = patch::PatchFromOldFile(
+                loop_, old, [this](const std::string& line) { log(line); })) {
+            platform::crash_point("file-update:patched");
+            stage_file(item, *patched, target);
+            return;
+        }
+    }
 
     bool disk_problem = false;
     std::optional<TRARExtractResult> unpacked;
