@@ -5,9 +5,11 @@
 #include "config/player_choices.h"
 #include "front/main_window_surface.h"
 #include "front/settings_presenter.h"
+#include "launch/client_folder.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
 #include "launch/settings_choices.h"
+#include "platform/files.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
 #include "skin/main_window_controls.h"
@@ -24,8 +26,9 @@ namespace launcher::front {
 // indicators' models.
 class MainWindowPresenter::WorkflowView final : public LauncherView {
 public:
-    WorkflowView(MainWindowSurface& surface, MainWindowControls& controls)
-        : surface_(surface), controls_(controls) {}
+    WorkflowView(MainWindowPresenter& presenter, MainWindowSurface& surface,
+                 MainWindowControls& controls)
+        : presenter_(presenter), surface_(surface), controls_(controls) {}
 
     void SetStatus(std::string_view text) override { surface_.SetStatus(text); }
     void SetTotalStatus(std::string_view text) override { surface_.SetTotalStatus(text); }
@@ -36,7 +39,10 @@ public:
     int IndicatorWidth(Indicator which) const override {
         return IndicatorControl(controls_, which).Width();
     }
-    void SetStartGameEnabled(bool enabled) override { surface_.SetStartGameEnabled(enabled); }
+    void SetStartGameEnabled(bool enabled) override {
+        presenter_.start_offered_ = enabled;
+        presenter_.show_start_button();
+    }
     void SetCheckAllFilesVisible(bool visible) override {
         surface_.SetCheckAllFilesVisible(visible);
     }
@@ -45,6 +51,7 @@ public:
     }
 
 private:
+    MainWindowPresenter& presenter_;
     MainWindowSurface& surface_;
     MainWindowControls& controls_;
 };
@@ -60,7 +67,7 @@ MainWindowPresenter::MainWindowPresenter(platform::EventLoop& loop, StartupState
                                          MainWindowSetup setup, MainWindowSurface& surface,
                                          MainWindowControls& controls)
     : loop_(loop), startup_(startup), setup_(std::move(setup)), surface_(surface),
-      view_(std::make_unique<WorkflowView>(surface, controls)) {
+      view_(std::make_unique<WorkflowView>(*this, surface, controls)) {
     Background(startup_);
     connect(controls);
     tConfigData& config = *startup_.ConfigData;
@@ -200,7 +207,28 @@ void MainWindowPresenter::report_error(const std::string& text) {
         surface_.ShowError(text);
 }
 
+bool MainWindowPresenter::client_present() const {
+    const std::filesystem::path client =
+        platform::native_path(
+            setup_.MainPath,
+            ClientFolderFor(startup_.ConfigData->Config.LangFolder, settings_.LangFolder)) /
+        kClientExecutable;
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(client, ignored);
+}
+
+// PLAY is lit when the workflow offers the start, no file is being replaced
+// and there is a client to start: after a failed first install (no server,
+// a damaged list, an unwritable folder) there is none.
+void MainWindowPresenter::show_start_button() {
+    surface_.SetStartGameEnabled(start_offered_ && !replacing_files_ && client_present());
+}
+
 void MainWindowPresenter::Button_StartGameClick() {
+    // A click the nested event loop of a repair delivers would start the
+    // game over files that are being replaced.
+    if (replacing_files_)
+        return;
     const tConfigData& config = *startup_.ConfigData;
     GameStartRequest request;
     request.MainPath = setup_.MainPath;
@@ -222,11 +250,17 @@ void MainWindowPresenter::Button_StartGameClick() {
 }
 
 void MainWindowPresenter::Button_CheckAllFilesClick() {
+    if (replacing_files_)
+        return;
+    replacing_files_ = true;
+    show_start_button();
     try {
         workflow_->Button_CheckAllFilesClick();
     } catch (const std::exception& error) {
         report_error(error.what());
     }
+    replacing_files_ = false;
+    show_start_button();
 }
 
 void MainWindowPresenter::Button_ConfigClick() {
@@ -252,6 +286,7 @@ void MainWindowPresenter::take_back_settings(const SettingsChoices& choices) {
     if (choices.Proxy)
         probe_chosen_proxy();
     surface_.SetLanguageDescription(text_of(LanguageEntry::LanguageBoxDescription));
+    show_start_button(); // the language picks the client's folder
     news_after_settings_closed();
 }
 

@@ -114,6 +114,8 @@ private:
     void save_settings();
     std::string restart_launcher();
     void stop(platform::EventLoop::TimerId& timer);
+    bool client_present() const;
+    void show_start_button();
 
     platform::EventLoop& loop_;
     StartupState& startup_;
@@ -136,6 +138,11 @@ private:
     bool closed_ = false;
     // The settings dialog is open or its choices are being taken back.
     bool settings_busy_ = false;
+    // The workflow offers the game's start (its files are up to date, or
+    // the update ended and the game there is what the player has).
+    bool start_offered_ = false;
+    // A full check is running: files may be replaced at any moment.
+    bool replacing_files_ = false;
 };
 
 } // namespace launcher::front

@@ -137,7 +137,7 @@ TEST_F(MainWindowPresenterTest, WithoutANewsPageTheWorkflowStartsASecondAfterThe
     pass(10ms);
     EXPECT_FALSE(main->main_timer_running());
     EXPECT_EQ(main_surface.status, "No update server answered");
-    EXPECT_TRUE(main_surface.start_enabled);
+    EXPECT_FALSE(main_surface.start_enabled) << "the empty folder has no game to start";
 }
 
 enum class NewsOutcome { Loaded, Failed };
@@ -260,6 +260,54 @@ TEST_F(MainWindowPresenterTest, AClientThatCannotStartIsToldInTheMessagePanel) {
     EXPECT_EQ(main_surface.messages,
               std::vector<std::string>{"Cannot start system/jux.exe: the file does not exist"});
     EXPECT_FALSE(main->closed());
+}
+
+// PLAY is lit only over a client that is there and files that stay put
+
+struct StartOfferCase {
+    const char* name;
+    bool client_there;
+    bool lit;
+};
+
+class StartOffer : public MainWindowPresenterTest,
+                   public ::testing::WithParamInterface<StartOfferCase> {};
+
+// No update server answers: the workflow offers the start, which in an
+// empty folder has nothing to start.
+TEST_P(StartOffer, AfterAnUpdateWithoutServer) {
+    if (GetParam().client_there)
+        folder.write("system/jux.exe", "client");
+    build();
+    LanguageStrings()[0].clear();
+    main->FormShow();
+    pass(1100ms);
+    ASSERT_EQ(main->workflow().end(), WorkflowEnd::NoServer);
+    EXPECT_EQ(main_surface.start_enabled, GetParam().lit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, StartOffer,
+                         ::testing::Values(StartOfferCase{"EmptyFolder", false, false},
+                                           StartOfferCase{"GameThere", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// While the full check runs, PLAY is off, whatever the workflow offers
+// meanwhile, and a click on it starts nothing; afterwards it is lit again.
+TEST_F(MainWindowPresenterTest, FullCheckDisablesStartWhileItRuns) {
+    folder.write("system/jux.exe", "client");
+    build_with_starter();
+    main->view().SetStartGameEnabled(true);
+    ASSERT_TRUE(main_surface.start_enabled);
+    std::vector<bool> during;
+    main_surface.on_status = [&] {
+        main->view().SetStartGameEnabled(true);
+        during.push_back(main_surface.start_enabled);
+        main->Button_StartGameClick();
+    };
+    main->Button_CheckAllFilesClick();
+    EXPECT_EQ(during, std::vector<bool>{false});
+    EXPECT_TRUE(starter.programs.empty());
+    EXPECT_TRUE(main_surface.start_enabled);
 }
 
 // Minimizing, the notification area, a second start
