@@ -63,6 +63,11 @@ void UpdateWorkflow::UpdateRequiredFiles() {
     if (self > 0)
         Required.SwapItems(0, self);
 
+    std::vector<std::int64_t> sizes;
+    for (int i = 0; i < count; ++i)
+        sizes.push_back(Required.GetItemByID(i)->Content.Size);
+    const TotalProgress progress(sizes);
+
     restart_after_self_ = true;
     for (int i = 0; i < count; ++i) {
         set_position(Indicator::ProgressBar_OneFile, 0);
@@ -71,8 +76,7 @@ void UpdateWorkflow::UpdateRequiredFiles() {
         UpdateOneFile(*Required.GetItemByID(i));
         if (end_ == WorkflowEnd::Restarted)
             return;
-        total_to(i + 1);
-        total_percent(i, count);
+        total_after(progress, i + 1, count);
     }
     restart_after_self_ = false;
     install_staged();
