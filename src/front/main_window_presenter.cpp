@@ -5,6 +5,7 @@
 #include "config/player_choices.h"
 #include "front/main_window_surface.h"
 #include "front/settings_presenter.h"
+#include "front/status_translation.h"
 #include "launch/client_folder.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
@@ -30,8 +31,8 @@ public:
                  MainWindowControls& controls)
         : presenter_(presenter), surface_(surface), controls_(controls) {}
 
-    void SetStatus(std::string_view text) override { surface_.SetStatus(text); }
-    void SetTotalStatus(std::string_view text) override { surface_.SetTotalStatus(text); }
+    void SetStatus(std::string_view text) override { presenter_.show_status(text); }
+    void SetTotalStatus(std::string_view text) override { presenter_.show_total_status(text); }
     void MsgShow(std::string_view text) override { surface_.MsgShow(text); }
     void SetIndicator(Indicator which, const IndicatorValue& value) override {
         ApplyIndicatorValue(IndicatorControl(controls_, which), value);
@@ -269,16 +270,41 @@ void MainWindowPresenter::Button_ConfigClick() {
     if (settings_busy_ || closed_)
         return;
     settings_busy_ = true;
+    // The dialog applies a picked language to the table at once.
+    const LanguageTable language_before = LanguageStrings();
     try {
         const std::optional<SettingsChoices> choices = surface_.RunSettings(SettingsWindowPosition(
             surface_.Frame(), SettingsPresenter::kDesignWidth, SettingsPresenter::kDesignHeight));
         // Closing the launcher closes the dialog too: nothing is taken back.
-        if (choices && !closed_)
+        if (choices && !closed_) {
             take_back_settings(*choices);
+            if (LanguageStrings() != language_before)
+                relabel(language_before);
+        }
     } catch (const std::exception& error) {
         report_error(error.what());
     }
     settings_busy_ = false;
+}
+
+void MainWindowPresenter::show_status(std::string_view text) {
+    status_ = text;
+    surface_.SetStatus(text);
+}
+
+void MainWindowPresenter::show_total_status(std::string_view text) {
+    total_status_ = text;
+    surface_.SetTotalStatus(text);
+}
+
+// The status lines on screen follow a language change at once, not only
+// with their next use.
+void MainWindowPresenter::relabel(const LanguageTable& before) {
+    const LanguageTable& after = LanguageStrings();
+    if (!status_.empty())
+        show_status(TranslatedStatus(status_, before, after));
+    if (!total_status_.empty())
+        show_total_status(TranslatedStatus(total_status_, before, after));
 }
 
 void MainWindowPresenter::take_back_settings(const SettingsChoices& choices) {
@@ -306,7 +332,7 @@ void MainWindowPresenter::probe_chosen_proxy() {
     if (answer.empty()) {
         const std::string unavailable = text_of(LanguageEntry::ChosenProxyUnavailable);
         surface_.MsgShow(unavailable);
-        surface_.SetStatus(unavailable);
+        show_status(unavailable);
         return;
     }
     workflow_->ProxyLine = answer;

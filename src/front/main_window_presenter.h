@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/language_table.h"
 #include "config/startup.h"
 #include "config/user_settings.h"
 #include "platform/event_loop.h"
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace launcher {
@@ -115,6 +117,9 @@ private:
     std::string restart_launcher();
     void stop(platform::EventLoop::TimerId& timer);
     bool client_present() const;
+    void show_status(std::string_view text);
+    void show_total_status(std::string_view text);
+    void relabel(const LanguageTable& before);
     void show_start_button();
 
     platform::EventLoop& loop_;
@@ -129,6 +134,9 @@ private:
     tDebugFile* debug_file_ = nullptr;
 
     std::string news_address_;
+    // The status lines on screen, for a change of language.
+    std::string status_;
+    std::string total_status_;
     platform::EventLoop::TimerId main_timer_ = 0;
     platform::EventLoop::TimerId news_timer_ = 0;
     platform::EventLoop::TimerId fade_timer_ = 0;

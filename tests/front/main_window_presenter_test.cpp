@@ -289,7 +289,7 @@ TEST_P(StartOffer, AfterAnUpdateWithoutServer) {
 INSTANTIATE_TEST_SUITE_P(Folders, StartOffer,
                          ::testing::Values(StartOfferCase{"EmptyFolder", false, false},
                                            StartOfferCase{"GameThere", true, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // While the full check runs, PLAY is off, whatever the workflow offers
 // meanwhile, and a click on it starts nothing; afterwards it is lit again.

@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShareCase{"NoneDone", {5, 5}, 0, 0.0},
                       ShareCase{"BeyondTheEndIsAll", {5, 5}, 7, 1.0},
                       ShareCase{"NoFilesIsAll", {}, 0, 1.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 } // namespace
 } // namespace launcher
