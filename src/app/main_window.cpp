@@ -29,6 +29,9 @@ TFMain::TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup
       hand_over_(setup.hand_over) {
     const Bitmap& background = front::MainWindowPresenter::Background(startup_);
     create_controls();
+    // Hints show on hovering, also before the first click has activated
+    // the window.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedSize(background.width(), background.height());
     presenter_ = std::make_unique<front::MainWindowPresenter>(loop, startup_, std::move(setup),
                                                               *this, controls_);
