@@ -6,6 +6,7 @@
 #include "front/main_window_surface.h"
 #include "front/settings_presenter.h"
 #include "front/status_translation.h"
+#include "front/window_placement.h"
 #include "launch/client_folder.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
@@ -68,7 +69,7 @@ MainWindowPresenter::MainWindowPresenter(platform::EventLoop& loop, StartupState
                                          MainWindowSetup setup, MainWindowSurface& surface,
                                          MainWindowControls& controls)
     : loop_(loop), startup_(startup), setup_(std::move(setup)), surface_(surface),
-      view_(std::make_unique<WorkflowView>(*this, surface, controls)) {
+      controls_(controls), view_(std::make_unique<WorkflowView>(*this, surface, controls)) {
     Background(startup_);
     connect(controls);
     tConfigData& config = *startup_.ConfigData;
@@ -136,14 +137,18 @@ void MainWindowPresenter::FormShow() {
     if (shown_)
         return;
     shown_ = true;
+    const Rect screen = surface_.Screen();
+    Point wanted{settings_.MainLeft, settings_.MainTop};
     if (settings_.MainLeft == -1 || settings_.MainTop == -1) {
-        const Rect screen = surface_.Screen();
         const Rect frame = surface_.Frame();
-        surface_.MoveTo(static_cast<int>(screen.width() / 2 - frame.width() / 2),
-                        static_cast<int>(screen.height() / 2 - frame.height() / 2));
-    } else {
-        surface_.MoveTo(settings_.MainLeft, settings_.MainTop);
+        wanted = {static_cast<int>(screen.width() / 2 - frame.width() / 2),
+                  static_cast<int>(screen.height() / 2 - frame.height() / 2)};
     }
+    const SkinControl& close = controls_.Button_Close;
+    const Point at = KeptOnScreen(
+        wanted, screen,
+        {close.Left(), close.Top(), close.Left() + close.Width(), close.Top() + close.Height()});
+    surface_.MoveTo(at.x, at.y);
     // The workflow starts a second after the news page has loaded or
     // failed, or a second after the showing when there is none.
     news_address_ = text_of(LanguageEntry::NewsAddress);

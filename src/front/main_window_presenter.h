@@ -126,6 +126,7 @@ private:
     StartupState& startup_;
     MainWindowSetup setup_;
     MainWindowSurface& surface_;
+    const MainWindowControls& controls_;
     std::unique_ptr<WorkflowView> view_;
     UserSettings settings_;
     std::unique_ptr<ProxyProbe> probe_;

@@ -125,6 +125,52 @@ INSTANTIATE_TEST_SUITE_P(Places, FirstShowingPlacement,
                                            PlacementCase{"NoTop", 30, -1, {560, 240}}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
+// A skin larger than the screen, or a place saved off it: the title area
+// and the close button stay on the screen.
+struct OnScreenCase {
+    const char* name;
+    Rect frame;
+    Rect screen;
+    int saved_left, saved_top;
+    Point expected;
+};
+
+class PlacementOnScreen : public MainWindowPresenterTest,
+                          public ::testing::WithParamInterface<OnScreenCase> {};
+
+TEST_P(PlacementOnScreen, KeepsTheTitleAndTheCloseButtonThere) {
+    build();
+    const OnScreenCase& place = GetParam();
+    main_surface.frame = place.frame;
+    main_surface.screen = place.screen;
+    const int width = place.frame.right - place.frame.left;
+    controls.Button_Close.SetBounds(width - 36, 8, 20, 20);
+    main->settings().MainLeft = place.saved_left;
+    main->settings().MainTop = place.saved_top;
+    LanguageStrings()[0].clear();
+    main->FormShow();
+    ASSERT_EQ(main_surface.moves.size(), 1u);
+    EXPECT_EQ(main_surface.moves[0], place.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, PlacementOnScreen,
+    ::testing::Values(
+        // Centred it would stand at (-1408, -1536).
+        OnScreenCase{
+            "SkinLargerThanTheScreen", {0, 0, 4096, 4096}, {0, 0, 1280, 1024}, -1, -1, {-2800, 0}},
+        OnScreenCase{
+            "SavedBeyondTheScreen", {0, 0, 800, 600}, {0, 0, 1920, 1080}, 3000, 2000, {1136, 1052}},
+        OnScreenCase{
+            "SavedAboveAndLeft", {0, 0, 800, 600}, {0, 0, 1920, 1080}, -900, -50, {-764, 0}},
+        OnScreenCase{"PartlyOffButMovableStays",
+                     {0, 0, 800, 600},
+                     {0, 0, 1920, 1080},
+                     -300,
+                     700,
+                     {-300, 700}}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
 // The news page and the start of the workflow
 
 TEST_F(MainWindowPresenterTest, WithoutANewsPageTheWorkflowStartsASecondAfterTheShowing) {
