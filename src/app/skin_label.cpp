@@ -141,6 +141,8 @@ void TShadowLabel::SetWidthLimit(int limit) {
 }
 
 QString TShadowLabel::shown_text() const {
+    if (toolTip().isEmpty())
+        return text();
     // The shadow takes the last pixel column.
     return fontMetrics().elidedText(text(), Qt::ElideRight, width() - 1);
 }
