@@ -27,9 +27,10 @@ MessagePanel::MessagePanel(QWidget* parent)
     QPalette colors = palette();
     colors.setColor(QPalette::Window, qcolor(front::kMessagePanelBackground));
     // The text keeps a readable contrast on the panel.
-    colors.setColor(QPalette::WindowText,
-                    qcolor(front::ReadableTextColor(front::kMessagePanelBackground,
-                                                    front::kMessagePanelWantedText)));
+    const QColor text = qcolor(
+        front::ReadableTextColor(front::kMessagePanelBackground, front::kMessagePanelWantedText));
+    colors.setColor(QPalette::WindowText, text);
+    colors.setColor(QPalette::ButtonText, text); // the "X" that closes the panel
     setPalette(colors);
     hide();
 
