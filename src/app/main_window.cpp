@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
 namespace launcher::app {
 
@@ -29,6 +30,9 @@ TFMain::TFMain(platform::EventLoop& loop, StartupState& startup, MainWindowSetup
       hand_over_(setup.hand_over) {
     const Bitmap& background = front::MainWindowPresenter::Background(startup_);
     create_controls();
+    // Hints show on hovering, also before the first click has activated
+    // the window.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedSize(background.width(), background.height());
     presenter_ = std::make_unique<front::MainWindowPresenter>(loop, startup_, std::move(setup),
                                                               *this, controls_);
@@ -113,7 +117,20 @@ void TFMain::SetDataToForm() {
     // What shows of the news page until it paints: the skin's colour there.
     news_browser_->SetBaseColor(MeanColor(skin.BackGroundImage.image, web_panel_->geometry()));
     ApplyLabelSkin(skin.Text_LangBoxDescription, *lang_box_description_label_);
+    for (TShadowLabel* line : {status_label_, total_status_label_})
+        line->SetWidthLimit(status_width(*line));
     SetStartGameEnabled(controls_.Button_StartGame.Enabled());
+}
+
+// A status line ends before the start button when that stands to its right
+// on the same row, else at the window's edge.
+int TFMain::status_width(const QWidget& line) const {
+    const int line_height = line.fontMetrics().height() + 1;
+    const QRect play = start_button_->geometry();
+    const bool play_beside =
+        play.left() > line.x() && play.top() < line.y() + line_height && play.bottom() >= line.y();
+    const int right = play_beside ? play.left() - kStatusGap : width();
+    return std::max(1, right - line.x());
 }
 
 void TFMain::paintEvent(QPaintEvent*) {

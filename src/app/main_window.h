@@ -110,6 +110,9 @@ private:
     SkinControlWidget* gauge_one_file_ = nullptr;
     SkinControlWidget* gauge_total_ = nullptr;
     TLabel* title_label_ = nullptr;
+    // Pixels kept free between a status line and the start button.
+    static constexpr int kStatusGap = 4;
+    int status_width(const QWidget& line) const;
     TShadowLabel* status_label_ = nullptr;
     TShadowLabel* total_status_label_ = nullptr;
     TShadowLabel* lang_box_description_label_ = nullptr;

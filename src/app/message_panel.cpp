@@ -1,13 +1,16 @@
 #include "app/message_panel.h"
 
+#include "front/readable_colors.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
 namespace launcher::app {
 namespace {
-// The panel's colour 0x004A525A (blue, green, red) as designed.
-constexpr QRgb kPanelColor = qRgb(0x5A, 0x52, 0x4A);
+QColor qcolor(front::Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
 // The label's place inside the panel as designed: 29, 9, 196 x 29, which
 // leaves 7 pixels below it in the 45-pixel panel.
 constexpr int kLabelLeft = 29;
@@ -22,14 +25,18 @@ MessagePanel::MessagePanel(QWidget* parent)
     setGeometry(552, 35, 239, 45);
     setAutoFillBackground(true);
     QPalette colors = palette();
-    colors.setColor(QPalette::Window, QColor(kPanelColor));
+    colors.setColor(QPalette::Window, qcolor(front::kMessagePanelBackground));
+    // The text keeps a readable contrast on the panel.
+    const QColor text = qcolor(
+        front::ReadableTextColor(front::kMessagePanelBackground, front::kMessagePanelWantedText));
+    colors.setColor(QPalette::WindowText, text);
+    colors.setColor(QPalette::ButtonText, text); // the "X" that closes the panel
     setPalette(colors);
     hide();
 
     MsgLabel->setGeometry(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
     MsgLabel->setWordWrap(true);
     MsgLabel->setTextFormat(Qt::PlainText);
-    MsgLabel->setStyleSheet("color: red;");
     MsgCloseBtn->setGeometry(2, 27, 18, 17);
     MsgCloseBtn->setFlat(true);
     MsgCloseBtn->setCursor(Qt::PointingHandCursor);

@@ -127,16 +127,37 @@ QSize TShadowLabel::sizeHint() const {
     return TLabel::sizeHint() + QSize(1, 1);
 }
 
+void TShadowLabel::FitToText() {
+    TLabel::FitToText();
+    const bool too_wide = width_limit_ > 0 && width() > width_limit_;
+    if (too_wide)
+        resize(width_limit_, height());
+    setToolTip(too_wide ? text() : QString());
+}
+
+void TShadowLabel::SetWidthLimit(int limit) {
+    width_limit_ = limit;
+    FitToText();
+}
+
+QString TShadowLabel::shown_text() const {
+    if (toolTip().isEmpty())
+        return text();
+    // The shadow takes the last pixel column.
+    return fontMetrics().elidedText(text(), Qt::ElideRight, width() - 1);
+}
+
 void TShadowLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setFont(font());
     const QRect area = rect().adjusted(0, 0, -1, -1);
     const int flags = static_cast<int>(alignment());
+    const QString shown = shown_text();
     painter.setPen(Qt::black);
-    painter.drawText(area.translated(1, 1), flags, text());
+    painter.drawText(area.translated(1, 1), flags, shown);
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-    painter.drawText(area, flags, text());
+    painter.drawText(area, flags, shown);
 }
 
 } // namespace launcher::app

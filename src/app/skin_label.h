@@ -53,15 +53,24 @@ private:
 };
 
 // A label drawn over a black copy of its text one pixel to the lower right,
-// readable on any part of a skin's background.
+// readable on any part of a skin's background. Within a width limit a longer
+// text ends in "…" and shows whole as the tooltip.
 class TShadowLabel final : public TLabel {
 public:
     using TLabel::TLabel;
 
     QSize sizeHint() const override;
+    void FitToText() override;
+    // The widest the label may grow; 0 sets no limit.
+    void SetWidthLimit(int limit);
+    // The text as drawn.
+    QString shown_text() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    int width_limit_ = 0;
 };
 
 } // namespace launcher::app

@@ -1,6 +1,7 @@
 #include "app_win32/message_panel.h"
 
 #include "app_win32/window_class.h"
+#include "front/readable_colors.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
@@ -93,7 +94,10 @@ void MessagePanel::paint(HDC dc) const {
     ::DeleteObject(face);
     const HGDIOBJ previous = ::SelectObject(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, RGB(0xFF, 0, 0));
+    // The text keeps a readable contrast on the panel.
+    const front::Rgb text =
+        front::ReadableTextColor(front::kMessagePanelBackground, front::kMessagePanelWantedText);
+    ::SetTextColor(dc, RGB(text.red, text.green, text.blue));
     // The text stands in the middle of the label's height, as a short message
     // in the designed label does.
     const int top = kLabel.top + (label_height_ - text_height_) / 2;

@@ -5,9 +5,13 @@
 #include "config/player_choices.h"
 #include "front/main_window_surface.h"
 #include "front/settings_presenter.h"
+#include "front/status_translation.h"
+#include "front/window_placement.h"
+#include "launch/client_folder.h"
 #include "launch/game_start.h"
 #include "launch/proxy_probe.h"
 #include "launch/settings_choices.h"
+#include "platform/files.h"
 #include "platform/system_language.h"
 #include "platform/terminate_flag.h"
 #include "skin/main_window_controls.h"
@@ -24,11 +28,12 @@ namespace launcher::front {
 // indicators' models.
 class MainWindowPresenter::WorkflowView final : public LauncherView {
 public:
-    WorkflowView(MainWindowSurface& surface, MainWindowControls& controls)
-        : surface_(surface), controls_(controls) {}
+    WorkflowView(MainWindowPresenter& presenter, MainWindowSurface& surface,
+                 MainWindowControls& controls)
+        : presenter_(presenter), surface_(surface), controls_(controls) {}
 
-    void SetStatus(std::string_view text) override { surface_.SetStatus(text); }
-    void SetTotalStatus(std::string_view text) override { surface_.SetTotalStatus(text); }
+    void SetStatus(std::string_view text) override { presenter_.show_status(text); }
+    void SetTotalStatus(std::string_view text) override { presenter_.show_total_status(text); }
     void MsgShow(std::string_view text) override { surface_.MsgShow(text); }
     void SetIndicator(Indicator which, const IndicatorValue& value) override {
         ApplyIndicatorValue(IndicatorControl(controls_, which), value);
@@ -36,7 +41,10 @@ public:
     int IndicatorWidth(Indicator which) const override {
         return IndicatorControl(controls_, which).Width();
     }
-    void SetStartGameEnabled(bool enabled) override { surface_.SetStartGameEnabled(enabled); }
+    void SetStartGameEnabled(bool enabled) override {
+        presenter_.start_offered_ = enabled;
+        presenter_.show_start_button();
+    }
     void SetCheckAllFilesVisible(bool visible) override {
         surface_.SetCheckAllFilesVisible(visible);
     }
@@ -45,6 +53,7 @@ public:
     }
 
 private:
+    MainWindowPresenter& presenter_;
     MainWindowSurface& surface_;
     MainWindowControls& controls_;
 };
@@ -60,7 +69,7 @@ MainWindowPresenter::MainWindowPresenter(platform::EventLoop& loop, StartupState
                                          MainWindowSetup setup, MainWindowSurface& surface,
                                          MainWindowControls& controls)
     : loop_(loop), startup_(startup), setup_(std::move(setup)), surface_(surface),
-      view_(std::make_unique<WorkflowView>(surface, controls)) {
+      controls_(controls), view_(std::make_unique<WorkflowView>(*this, surface, controls)) {
     Background(startup_);
     connect(controls);
     tConfigData& config = *startup_.ConfigData;
@@ -128,14 +137,18 @@ void MainWindowPresenter::FormShow() {
     if (shown_)
         return;
     shown_ = true;
+    const Rect screen = surface_.Screen();
+    Point wanted{settings_.MainLeft, settings_.MainTop};
     if (settings_.MainLeft == -1 || settings_.MainTop == -1) {
-        const Rect screen = surface_.Screen();
         const Rect frame = surface_.Frame();
-        surface_.MoveTo(static_cast<int>(screen.width() / 2 - frame.width() / 2),
-                        static_cast<int>(screen.height() / 2 - frame.height() / 2));
-    } else {
-        surface_.MoveTo(settings_.MainLeft, settings_.MainTop);
+        wanted = {static_cast<int>(screen.width() / 2 - frame.width() / 2),
+                  static_cast<int>(screen.height() / 2 - frame.height() / 2)};
     }
+    const SkinControl& close = controls_.Button_Close;
+    const Point at = KeptOnScreen(
+        wanted, screen,
+        {close.Left(), close.Top(), close.Left() + close.Width(), close.Top() + close.Height()});
+    surface_.MoveTo(at.x, at.y);
     // The workflow starts a second after the news page has loaded or
     // failed, or a second after the showing when there is none.
     news_address_ = text_of(LanguageEntry::NewsAddress);
@@ -200,7 +213,28 @@ void MainWindowPresenter::report_error(const std::string& text) {
         surface_.ShowError(text);
 }
 
+bool MainWindowPresenter::client_present() const {
+    const std::filesystem::path client =
+        platform::native_path(
+            setup_.MainPath,
+            ClientFolderFor(startup_.ConfigData->Config.LangFolder, settings_.LangFolder)) /
+        kClientExecutable;
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(client, ignored);
+}
+
+// PLAY is lit when the workflow offers the start, no file is being replaced
+// and there is a client to start: after a failed first install (no server,
+// a damaged list, an unwritable folder) there is none.
+void MainWindowPresenter::show_start_button() {
+    surface_.SetStartGameEnabled(start_offered_ && !replacing_files_ && client_present());
+}
+
 void MainWindowPresenter::Button_StartGameClick() {
+    // A click the nested event loop of a repair delivers would start the
+    // game over files that are being replaced.
+    if (replacing_files_)
+        return;
     const tConfigData& config = *startup_.ConfigData;
     GameStartRequest request;
     request.MainPath = setup_.MainPath;
@@ -222,11 +256,17 @@ void MainWindowPresenter::Button_StartGameClick() {
 }
 
 void MainWindowPresenter::Button_CheckAllFilesClick() {
+    if (replacing_files_)
+        return;
+    replacing_files_ = true;
+    show_start_button();
     try {
         workflow_->Button_CheckAllFilesClick();
     } catch (const std::exception& error) {
         report_error(error.what());
     }
+    replacing_files_ = false;
+    show_start_button();
 }
 
 void MainWindowPresenter::Button_ConfigClick() {
@@ -235,16 +275,41 @@ void MainWindowPresenter::Button_ConfigClick() {
     if (settings_busy_ || closed_)
         return;
     settings_busy_ = true;
+    // The dialog applies a picked language to the table at once.
+    const LanguageTable language_before = LanguageStrings();
     try {
         const std::optional<SettingsChoices> choices = surface_.RunSettings(SettingsWindowPosition(
             surface_.Frame(), SettingsPresenter::kDesignWidth, SettingsPresenter::kDesignHeight));
         // Closing the launcher closes the dialog too: nothing is taken back.
-        if (choices && !closed_)
+        if (choices && !closed_) {
             take_back_settings(*choices);
+            if (LanguageStrings() != language_before)
+                relabel(language_before);
+        }
     } catch (const std::exception& error) {
         report_error(error.what());
     }
     settings_busy_ = false;
+}
+
+void MainWindowPresenter::show_status(std::string_view text) {
+    status_ = text;
+    surface_.SetStatus(text);
+}
+
+void MainWindowPresenter::show_total_status(std::string_view text) {
+    total_status_ = text;
+    surface_.SetTotalStatus(text);
+}
+
+// The status lines on screen follow a language change at once, not only
+// with their next use.
+void MainWindowPresenter::relabel(const LanguageTable& before) {
+    const LanguageTable& after = LanguageStrings();
+    if (!status_.empty())
+        show_status(TranslatedStatus(status_, before, after));
+    if (!total_status_.empty())
+        show_total_status(TranslatedStatus(total_status_, before, after));
 }
 
 void MainWindowPresenter::take_back_settings(const SettingsChoices& choices) {
@@ -252,6 +317,7 @@ void MainWindowPresenter::take_back_settings(const SettingsChoices& choices) {
     if (choices.Proxy)
         probe_chosen_proxy();
     surface_.SetLanguageDescription(text_of(LanguageEntry::LanguageBoxDescription));
+    show_start_button(); // the language picks the client's folder
     news_after_settings_closed();
 }
 
@@ -271,7 +337,7 @@ void MainWindowPresenter::probe_chosen_proxy() {
     if (answer.empty()) {
         const std::string unavailable = text_of(LanguageEntry::ChosenProxyUnavailable);
         surface_.MsgShow(unavailable);
-        surface_.SetStatus(unavailable);
+        show_status(unavailable);
         return;
     }
     workflow_->ProxyLine = answer;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/language_table.h"
 #include "config/startup.h"
 #include "config/user_settings.h"
 #include "platform/event_loop.h"
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace launcher {
@@ -114,11 +116,17 @@ private:
     void save_settings();
     std::string restart_launcher();
     void stop(platform::EventLoop::TimerId& timer);
+    bool client_present() const;
+    void show_status(std::string_view text);
+    void show_total_status(std::string_view text);
+    void relabel(const LanguageTable& before);
+    void show_start_button();
 
     platform::EventLoop& loop_;
     StartupState& startup_;
     MainWindowSetup setup_;
     MainWindowSurface& surface_;
+    const MainWindowControls& controls_;
     std::unique_ptr<WorkflowView> view_;
     UserSettings settings_;
     std::unique_ptr<ProxyProbe> probe_;
@@ -127,6 +135,9 @@ private:
     tDebugFile* debug_file_ = nullptr;
 
     std::string news_address_;
+    // The status lines on screen, for a change of language.
+    std::string status_;
+    std::string total_status_;
     platform::EventLoop::TimerId main_timer_ = 0;
     platform::EventLoop::TimerId news_timer_ = 0;
     platform::EventLoop::TimerId fade_timer_ = 0;
@@ -136,6 +147,11 @@ private:
     bool closed_ = false;
     // The settings dialog is open or its choices are being taken back.
     bool settings_busy_ = false;
+    // The workflow offers the game's start (its files are up to date, or
+    // the update ended and the game there is what the player has).
+    bool start_offered_ = false;
+    // A full check is running: files may be replaced at any moment.
+    bool replacing_files_ = false;
 };
 
 } // namespace launcher::front

@@ -86,10 +86,13 @@ void SettingsPresenter::FormHide() {
     set_width(full_width_);
 }
 
+// A language the player may not choose is the configuration's default one,
+// which is what the box shows.
 void SettingsPresenter::show_language() {
-    if (!surface_.Enabled(SettingsControl::Box_Language))
-        return;
-    const std::string id = std::to_string(main_values_.LangConst);
+    const std::string id =
+        std::to_string(surface_.Enabled(SettingsControl::Box_Language)
+                           ? main_values_.LangConst
+                           : config_.GetLanguageIdByName(config_.Config.DefaultLanguage));
     const auto found = std::find(language_ids_.begin(), language_ids_.end(), id);
     if (found != language_ids_.end())
         surface_.Select(SettingsControl::Box_Language,

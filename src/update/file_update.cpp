@@ -60,6 +60,11 @@ void UpdateWorkflow::UpdateRequiredFiles() {
     if (self > 0)
         Required.SwapItems(0, self);
 
+    std::vector<std::int64_t> sizes;
+    for (int i = 0; i < count; ++i)
+        sizes.push_back(Required.GetItemByID(i)->Content.Size);
+    const TotalProgress progress(sizes);
+
     restart_after_self_ = true;
     jobs_ = std::clamp(config_.Config.Jobs, 1, kMaxFetchJobs);
     // The self-update is first and alone: nothing is fetched beside it.
@@ -78,8 +83,7 @@ void UpdateWorkflow::UpdateRequiredFiles() {
             fetch_ahead_.reset();
             return;
         }
-        total_to(i + 1);
-        total_percent(i, count);
+        total_after(progress, i + 1, count);
     }
     fetch_ahead_.reset();
     restart_after_self_ = false;

@@ -65,6 +65,13 @@ void UpdateWorkflow::CheckingAllFiles() {
     set_indicator(Indicator::Gauge_Total, IndicatorValue{0, count, 0, 1});
     one_file_to_width();
 
+    std::vector<std::int64_t> sizes;
+    for (int i = 0; i < count; ++i) {
+        const TFileItem* listed = NewFileList.GetItemByName(CheckAll.GetItemByID(i)->Content.Name);
+        sizes.push_back(listed ? listed->Content.Size : -1);
+    }
+    const TotalProgress progress(sizes);
+
     for (int i = 0; i < count; ++i) {
         TFileItem& e = *CheckAll.GetItemByID(i);
         const TFileItem* m = NewFileList.GetItemByName(e.Content.Name);
@@ -95,8 +102,7 @@ void UpdateWorkflow::CheckingAllFiles() {
         e.Content = m->Content;
         _self = false;
         UpdateOneFile(e);
-        total_to(i + 1);
-        total_percent(i, count);
+        total_after(progress, i + 1, count);
     }
 
     install_staged();

@@ -111,6 +111,15 @@ void UpdateWorkflow::total_percent(int done, int count) {
                          std::to_string(static_cast<int>(percent)) + "%");
 }
 
+// The indicators stand at the share of the files done, the line at the
+// share before the current one, as the line counts files done before it.
+void UpdateWorkflow::total_after(const TotalProgress& progress, int done, int count) {
+    total_to(static_cast<int>(std::nearbyint(progress.share_before(done) * count)));
+    const double percent = std::nearbyint(progress.share_before(done - 1) * 100.0);
+    view_.SetTotalStatus(LanguageText(strings_, LanguageEntry::TotalPrefix) +
+                         std::to_string(static_cast<int>(percent)) + "%");
+}
+
 void UpdateWorkflow::enable_start() {
     view_.SetStartGameEnabled(true);
     view_.SetCheckAllFilesVisible(true);

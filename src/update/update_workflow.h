@@ -17,6 +17,7 @@
 #include "update/release_signature.h"
 #include "update/server_rotation.h"
 #include "update/server_selection.h"
+#include "update/total_progress.h"
 
 #include <array>
 #include <cstdint>
@@ -172,6 +173,8 @@ private:
     void total_to(int position);
     void totals_to_maxima();
     void total_percent(int done, int count);
+    // The total indicators and line after a file of a run weighed by sizes.
+    void total_after(const TotalProgress& progress, int done, int count);
     void report_no_server(const std::string& why = {});
     void report_bad_manifest(const std::string& why);
     void report_disk_problem(const platform::FileError& error);

@@ -73,6 +73,26 @@ TEST_F(MainWindowTest, StatusLinesSizeToTheirText) {
     EXPECT_EQ(window->total_status_label().text(), "Total: 100%");
 }
 
+// A reason longer than the room left of PLAY ends in an ellipsis there and
+// shows whole as the tooltip.
+TEST_F(MainWindowTest, LongStatusLineStopsBeforeTheStartButton) {
+    const std::string reason =
+        "Cannot write to the game folder: " + std::string(40, 'x') + "/updater: Permission denied";
+    window->SetStatus(reason);
+    const TShadowLabel& line = window->status_label();
+    const QRect play = window->start_button().geometry();
+    if (play.left() > line.x() && play.top() < line.geometry().bottom() &&
+        play.bottom() >= line.y()) {
+        EXPECT_LT(line.geometry().right(), play.left());
+    }
+    EXPECT_LE(line.geometry().right(), window->width());
+    EXPECT_TRUE(line.shown_text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(line.toolTip().toStdString(), reason);
+    window->SetStatus("Ok");
+    EXPECT_TRUE(line.toolTip().isEmpty());
+    EXPECT_EQ(line.shown_text(), "Ok");
+}
+
 TEST_F(MainWindowTest, IndicatorsFollowTheWorkflowValues) {
     LauncherView& view = window->presenter().view();
     view.SetIndicator(Indicator::ProgressBar_Total, IndicatorValue{0, 10, 7, 1});

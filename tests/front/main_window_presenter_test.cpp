@@ -125,6 +125,52 @@ INSTANTIATE_TEST_SUITE_P(Places, FirstShowingPlacement,
                                            PlacementCase{"NoTop", 30, -1, {560, 240}}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
+// A skin larger than the screen, or a place saved off it: the title area
+// and the close button stay on the screen.
+struct OnScreenCase {
+    const char* name;
+    Rect frame;
+    Rect screen;
+    int saved_left, saved_top;
+    Point expected;
+};
+
+class PlacementOnScreen : public MainWindowPresenterTest,
+                          public ::testing::WithParamInterface<OnScreenCase> {};
+
+TEST_P(PlacementOnScreen, KeepsTheTitleAndTheCloseButtonThere) {
+    build();
+    const OnScreenCase& place = GetParam();
+    main_surface.frame = place.frame;
+    main_surface.screen = place.screen;
+    const int width = place.frame.right - place.frame.left;
+    controls.Button_Close.SetBounds(width - 36, 8, 20, 20);
+    main->settings().MainLeft = place.saved_left;
+    main->settings().MainTop = place.saved_top;
+    LanguageStrings()[0].clear();
+    main->FormShow();
+    ASSERT_EQ(main_surface.moves.size(), 1u);
+    EXPECT_EQ(main_surface.moves[0], place.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, PlacementOnScreen,
+    ::testing::Values(
+        // Centred it would stand at (-1408, -1536).
+        OnScreenCase{
+            "SkinLargerThanTheScreen", {0, 0, 4096, 4096}, {0, 0, 1280, 1024}, -1, -1, {-2800, 0}},
+        OnScreenCase{
+            "SavedBeyondTheScreen", {0, 0, 800, 600}, {0, 0, 1920, 1080}, 3000, 2000, {1136, 1052}},
+        OnScreenCase{
+            "SavedAboveAndLeft", {0, 0, 800, 600}, {0, 0, 1920, 1080}, -900, -50, {-764, 0}},
+        OnScreenCase{"PartlyOffButMovableStays",
+                     {0, 0, 800, 600},
+                     {0, 0, 1920, 1080},
+                     -300,
+                     700,
+                     {-300, 700}}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
 // The news page and the start of the workflow
 
 TEST_F(MainWindowPresenterTest, WithoutANewsPageTheWorkflowStartsASecondAfterTheShowing) {
@@ -137,7 +183,7 @@ TEST_F(MainWindowPresenterTest, WithoutANewsPageTheWorkflowStartsASecondAfterThe
     pass(10ms);
     EXPECT_FALSE(main->main_timer_running());
     EXPECT_EQ(main_surface.status, "No update server answered");
-    EXPECT_TRUE(main_surface.start_enabled);
+    EXPECT_FALSE(main_surface.start_enabled) << "the empty folder has no game to start";
 }
 
 enum class NewsOutcome { Loaded, Failed };
@@ -260,6 +306,54 @@ TEST_F(MainWindowPresenterTest, AClientThatCannotStartIsToldInTheMessagePanel) {
     EXPECT_EQ(main_surface.messages,
               std::vector<std::string>{"Cannot start system/jux.exe: the file does not exist"});
     EXPECT_FALSE(main->closed());
+}
+
+// PLAY is lit only over a client that is there and files that stay put
+
+struct StartOfferCase {
+    const char* name;
+    bool client_there;
+    bool lit;
+};
+
+class StartOffer : public MainWindowPresenterTest,
+                   public ::testing::WithParamInterface<StartOfferCase> {};
+
+// No update server answers: the workflow offers the start, which in an
+// empty folder has nothing to start.
+TEST_P(StartOffer, AfterAnUpdateWithoutServer) {
+    if (GetParam().client_there)
+        folder.write("system/jux.exe", "client");
+    build();
+    LanguageStrings()[0].clear();
+    main->FormShow();
+    pass(1100ms);
+    ASSERT_EQ(main->workflow().end(), WorkflowEnd::NoServer);
+    EXPECT_EQ(main_surface.start_enabled, GetParam().lit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, StartOffer,
+                         ::testing::Values(StartOfferCase{"EmptyFolder", false, false},
+                                           StartOfferCase{"GameThere", true, true}),
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
+
+// While the full check runs, PLAY is off, whatever the workflow offers
+// meanwhile, and a click on it starts nothing; afterwards it is lit again.
+TEST_F(MainWindowPresenterTest, FullCheckDisablesStartWhileItRuns) {
+    folder.write("system/jux.exe", "client");
+    build_with_starter();
+    main->view().SetStartGameEnabled(true);
+    ASSERT_TRUE(main_surface.start_enabled);
+    std::vector<bool> during;
+    main_surface.on_status = [&] {
+        main->view().SetStartGameEnabled(true);
+        during.push_back(main_surface.start_enabled);
+        main->Button_StartGameClick();
+    };
+    main->Button_CheckAllFilesClick();
+    EXPECT_EQ(during, std::vector<bool>{false});
+    EXPECT_TRUE(starter.programs.empty());
+    EXPECT_TRUE(main_surface.start_enabled);
 }
 
 // Minimizing, the notification area, a second start

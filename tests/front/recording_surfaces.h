@@ -14,10 +14,17 @@ namespace launcher::front {
 // A main window that only remembers what it was asked to do.
 class RecordingMainSurface final : public MainWindowSurface {
 public:
-    void SetStatus(std::string_view text) override { status = text; }
+    void SetStatus(std::string_view text) override {
+        status = text;
+        if (on_status)
+            on_status();
+    }
     void SetTotalStatus(std::string_view text) override { total_status = text; }
     void MsgShow(std::string_view text) override { messages.emplace_back(text); }
-    void SetStartGameEnabled(bool enabled) override { start_enabled = enabled; }
+    void SetStartGameEnabled(bool enabled) override {
+        start_enabled = enabled;
+        start_states.push_back(enabled);
+    }
     void SetCheckAllFilesVisible(bool visible) override { check_all_visible = visible; }
     void SetCheckAllFilesEnabled(bool enabled) override { check_all_enabled = enabled; }
 
@@ -58,9 +65,12 @@ public:
     }
 
     std::string status;
+    // Runs on each status line, while the workflow is at work.
+    std::function<void()> on_status;
     std::string total_status;
     std::vector<std::string> messages;
     bool start_enabled = false;
+    std::vector<bool> start_states;
     bool check_all_visible = false;
     bool check_all_enabled = false;
 

@@ -215,6 +215,25 @@ TEST_F(SettingsExchangeTest, PickedLanguageRelabelsTheDialogAndTheLanguageCaptio
     EXPECT_EQ(main_surface.navigations.size(), 2u);
 }
 
+// The status lines on screen change with the language when the dialog
+// closes; what follows an entry (a percentage) is kept.
+TEST_F(SettingsExchangeTest, PickedLanguageRewritesTheStatusLinesAtOnce) {
+    config().ProxyServers.UseProxy = false; // the workflow runs without a proxy probe
+    build();
+    LanguageStrings()[0].clear();
+    main->FormShow();
+    pass(1000ms);
+    ASSERT_EQ(main_surface.status, "No update server answered");
+    main->view().SetTotalStatus(LanguageStrings()[24] + "42%");
+    open_settings([this](RecordingSettingsSurface& dialog) {
+        dialog.Select(Control::Box_Language, 1);
+        dialog_presenter->Box_LanguageChange();
+    });
+    EXPECT_NE(main_surface.status, "No update server answered");
+    EXPECT_EQ(main_surface.status, LanguageStrings()[15]);
+    EXPECT_EQ(main_surface.total_status, LanguageStrings()[24] + "42%");
+}
+
 TEST_F(SettingsExchangeTest, ReopeningShowsTheLanguagePickedBefore) {
     build();
     open_settings([this](RecordingSettingsSurface& dialog) {

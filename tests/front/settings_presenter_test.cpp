@@ -139,6 +139,17 @@ TEST_F(SettingsPresenterTest, OpeningLabelsFromTheLanguageTableAndSelectsTheMain
     EXPECT_EQ(shown(Control::Box_Language), "Русский");
 }
 
+// The publisher fixed the language: the disabled box shows that one, not
+// the list's first.
+TEST_F(SettingsPresenterTest, AFixedLanguageIsTheOneShown) {
+    config().Config.UserCan_ChangeLanguage = false;
+    config().Config.DefaultLanguage = "Русский";
+    values.LangConst = kEnglish;
+    open();
+    EXPECT_FALSE(control(Control::Box_Language).enabled);
+    EXPECT_EQ(shown(Control::Box_Language), "Русский");
+}
+
 TEST_F(SettingsPresenterTest, PickingALanguageRelabelsTheDialogAtOnce) {
     values.LangConst = kEnglish;
     open();

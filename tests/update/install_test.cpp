@@ -88,6 +88,16 @@ TEST_F(InstallTest, TotalIndicatorsAndPercentagesOfFourFiles) {
     EXPECT_EQ(h.workflow->indicator(Indicator::Gauge_OneFile).Max, 200);
 }
 
+// A large file still to come keeps the total low: three one-byte files of
+// a hundred bytes are three percent of the way.
+TEST_F(InstallTest, TotalsWeighFilesByTheirSizes) {
+    h.publish(Release{{{"\\1", "a"}, {"\\2", "b"}, {"\\3", "c"}, {"\\4", std::string(97, 'd')}}});
+    h.run();
+    EXPECT_THAT(h.view.totals,
+                ElementsAre("S24 0%", "S24 0%", "S24 1%", "S24 2%", "S24 3%", "S24 100%"));
+    EXPECT_THAT(h.view.positions(Indicator::ProgressBar_Total), ElementsAre(0, 0, 0, 0, 4, 4));
+}
+
 TEST_F(InstallTest, EightFilesShowTwelvePercentAfterTheSecond) {
     Release release;
     for (int i = 0; i < 8; ++i)
