@@ -126,8 +126,6 @@ public:
     void UpdateRequiredFiles();
     void UpdateOneFile(TFileItem& FItem);
     void UpdateDMProgress(std::int64_t loaded, std::int64_t size);
-    void show_download_progress(std::string_view name, std::int64_t loaded, std::int64_t size);
-    void one_file_bars(std::int64_t loaded, std::int64_t size);
     void CheckingAllFiles();
     void Button_CheckAllFilesClick();
     // The launcher is closing: downloads under way end.
@@ -162,6 +160,10 @@ public:
     TFileList OldFileList{true};
 
 private:
+    // One file's download progress: its status line, and the one-file bars
+    // (which sum every file in flight).
+    void show_download_progress(std::string_view name, std::int64_t loaded, std::int64_t size);
+    void one_file_bars(std::int64_t loaded, std::int64_t size);
     void log(const std::string& line) const;
     void refuse(std::string_view name) const;
     void apply_check_settings();
