@@ -31,7 +31,7 @@ struct BlockIndex {
     std::uint64_t data_offset = 0;
     std::string archive_md5; // lower-case hex of the archive's MD5
     std::string content_md5; // lower-case hex of the file's MD5
-    bool executable = false;  // the archive marks the member as a program
+    bool executable = false; // the archive marks the member as a program
     std::vector<BlockSum> blocks;
 
     std::uint64_t block_offset(std::size_t block) const {

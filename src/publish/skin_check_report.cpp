@@ -71,9 +71,9 @@ void ReportSkinWarnings(const std::vector<std::string>& lines, std::ostream& out
     for (const std::string& line : lines)
         out << "warning: " << line << "\n";
     if (strict && !lines.empty())
-        throw std::runtime_error("the skin and configuration check gave " + std::to_string(lines.size()) +
-                                 (lines.size() == 1 ? " warning" : " warnings") +
-                                 "; nothing was written (--strict)");
+        throw std::runtime_error(
+            "the skin and configuration check gave " + std::to_string(lines.size()) +
+            (lines.size() == 1 ? " warning" : " warnings") + "; nothing was written (--strict)");
 }
 
 } // namespace launcher::publish

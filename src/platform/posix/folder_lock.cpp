@@ -17,8 +17,8 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK)
-            throw FileError(folder.string() + " is locked by another program",
-                            FileProblem::Other, folder);
+            throw FileError(folder.string() + " is locked by another program", FileProblem::Other,
+                            folder);
         throw file_error("Cannot lock folder", folder, {error, std::generic_category()});
     }
     handle_ = fd;
