@@ -14,25 +14,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-cli="$build/src/cli/launcher-cli"
-publisher="$build/src/publish/launcher-publish"
+. "$here/lib/bench_setup.sh" patch.sh "${1:-}"
 size_mib=${SIZE_MIB:-256}
-
-for tool in nginx python3 zsync zsyncmake "$cli" "$publisher"; do
-    command -v "$tool" >/dev/null || { echo "patch.sh: $tool not found" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-. "$root/scripts/lib/nginx.sh"
-cleanup() {
-    stop_nginx
-    rm -rf "$work"
-}
-trap cleanup EXIT
-chmod 755 "$work"
-mkdir -p "$work/nginx" "$work/www"
+require_tools nginx python3 zsync zsyncmake "$cli" "$publisher"
 
 echo "patch.sh: making a $size_mib MiB file and its four next versions"
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom >"$work/old.pak"

@@ -13,27 +13,11 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-cli="$build/src/cli/launcher-cli"
-publisher="$build/src/publish/launcher-publish"
+. "$here/lib/bench_setup.sh" update.sh "${1:-}"
 files=${FILES:-2000}
 file_kib=${FILE_KIB:-16}
 large_mib=${LARGE_MIB:-512}
-
-for tool in nginx aria2c curl python3 "$cli" "$publisher"; do
-    command -v "$tool" >/dev/null || { echo "update.sh: $tool not found" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-. "$root/scripts/lib/nginx.sh"
-cleanup() {
-    stop_nginx
-    rm -rf "$work"
-}
-trap cleanup EXIT
-chmod 755 "$work"
-mkdir -p "$work/nginx" "$work/www"
+require_tools nginx aria2c curl python3 "$cli" "$publisher"
 
 echo "update.sh: making $files files of $file_kib KiB and one of $large_mib MiB"
 mkdir -p "$work/small"

@@ -13,32 +13,17 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-cli="$build/src/cli/launcher-cli"
-publisher="$build/src/publish/launcher-publish"
+. "$here/lib/bench_setup.sh" wan.sh "${1:-}"
 files=${FILES:-2000}
 file_kib=${FILE_KIB:-16}
 large_mib=${LARGE_MIB:-512}
 delay_ms=${DELAY_MS:-25}
 mbit=${MBIT:-200}
 jobs=${JOBS:-8}
-
-for tool in nginx aria2c curl python3 "$cli" "$publisher"; do
-    command -v "$tool" >/dev/null || { echo "wan.sh: $tool not found" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-. "$root/scripts/lib/nginx.sh"
+require_tools nginx aria2c curl python3 "$cli" "$publisher"
 proxy_pid=""
-cleanup() {
-    [ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null || true
-    stop_nginx
-    rm -rf "$work"
-}
-trap cleanup EXIT
-chmod 755 "$work"
-mkdir -p "$work/nginx" "$work/www" "$work/small" "$work/large"
+bench_on_exit='[ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null'
+mkdir -p "$work/small" "$work/large"
 
 echo "wan.sh: $files files of $file_kib KiB and one of $large_mib MiB;" \
     "round trip $((2 * delay_ms)) ms, line ${mbit} Mbit/s (0: none), $jobs jobs"
