@@ -279,8 +279,7 @@ void UpdateWorkflow::UpdateOneFile(TFileItem& FItem) {
     URLName = platform::utf8_of(target.filename());
     OldName = item.Name.substr(1);
     const std::string expected_hash = item.HashPacked == kPlaceholderHash ? "" : item.HashPacked;
-    const bool is_self = platform::to_lower(URLName) ==
-                         platform::to_lower(platform::utf8_of(setup_.self_executable.filename()));
+    const bool is_self = is_launcher_file(URLName);
     if (is_self && restart_after_self_ && self_update_before_ &&
         self_update_before_->Hash == item.Hash &&
         self_update_before_->HashPacked == item.HashPacked) {

@@ -25,10 +25,13 @@ bool UpdateWorkflow::fetches_ahead(const TFileRecord& item) const {
     const bool sized = item.Hash != kPlaceholderHash || item.Size > 0;
     const std::string file_name =
         platform::utf8_of(platform::native_path({}, item.Name).filename());
-    const bool is_self = platform::to_lower(file_name) ==
-                         platform::to_lower(platform::utf8_of(setup_.self_executable.filename()));
-    return sized && !is_self && segment_count(item.Size, DM.Threads()) == 1 &&
+    return sized && !is_launcher_file(file_name) && segment_count(item.Size, DM.Threads()) == 1 &&
            IsSafeGameName(platform::trim(item.Name)) && !servers_.given_up();
+}
+
+bool UpdateWorkflow::is_launcher_file(const std::string& file_name) const {
+    return platform::to_lower(file_name) ==
+           platform::to_lower(platform::utf8_of(setup_.self_executable.filename()));
 }
 
 void UpdateWorkflow::fetch_files_ahead() {

@@ -240,6 +240,9 @@ private:
     // the other fetches' connections closed, so one cap holds for all.
     void fetch_files_ahead();
     bool fetches_ahead(const TFileRecord& item) const;
+    // True when `file_name` names this launcher's own executable (in any
+    // letter case): it is replaced alone, first, and never patched.
+    bool is_launcher_file(const std::string& file_name) const;
     // The fetch ahead of the current file, waited for and moved to the
     // temporary packed file; false when it is not to be asked for again.
     bool take_fetched_ahead(std::string& url, int& file_stalls);
